@@ -1,0 +1,40 @@
+// A backend for tests: messages and key states are scripted, message boxes and swaps recorded.
+// GL entry points still come from the real driver, so GL code runs for real.
+#pragma once
+
+#include "platform/backend.h"
+
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+class ScriptedBackend final : public PlatformBackend {
+public:
+    struct RecordedBox {
+        std::string text, caption;
+        UINT type;
+    };
+
+    std::deque<MSG> messages;       // returned by PeekMessageA in order
+    std::set<int> keysHeld;         // virtual keys reported as held
+    std::vector<RecordedBox> boxes; // every MessageBoxA
+    std::vector<std::string> missingProcs; // names wglGetProcAddress pretends not to know
+    int swaps = 0;
+    HICON lastIcon = nullptr;
+    // Runs after each swap, with the number of swaps so far: scripts the next frame's input.
+    std::function<void(int)> onSwap;
+
+    void postMessage(UINT message, WPARAM wParam = 0);
+    void press(int vk) { keysHeld.insert(vk); }
+    void release(int vk) { keysHeld.erase(vk); }
+
+    bool peekMessage(MSG& out, bool remove) override;
+    void postQuit(int exitCode) override { postMessage(WM_QUIT, static_cast<WPARAM>(exitCode)); }
+    void swapBuffers(HDC dc) override;
+    int messageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+    bool keyDown(int virtualKey) override { return keysHeld.count(virtualKey) != 0; }
+    PROC getProcAddress(const char* name) override;
+    void setWindowIcon(HWND, HICON icon) override { lastIcon = icon; }
+};

@@ -1,0 +1,140 @@
+// The real backend: SDL2 events, keyboard, GL entry points and message boxes.
+#include "platform/backend.h"
+
+#include <SDL.h>
+#include <stb/stb_image.h>
+
+#include <cstdio>
+#include <deque>
+
+namespace {
+
+SDL_Scancode scancodeForVirtualKey(int vk)
+{
+    if (vk >= 'A' && vk <= 'Z')
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (vk - 'A'));
+    if (vk >= '1' && vk <= '9')
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (vk - '1'));
+    if (vk == '0')
+        return SDL_SCANCODE_0;
+    if (vk >= VK_F1 && vk < VK_F1 + 12)
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + (vk - VK_F1));
+    switch (vk) {
+    case VK_ESCAPE: return SDL_SCANCODE_ESCAPE;
+    case VK_LEFT: return SDL_SCANCODE_LEFT;
+    case VK_RIGHT: return SDL_SCANCODE_RIGHT;
+    case VK_UP: return SDL_SCANCODE_UP;
+    case VK_DOWN: return SDL_SCANCODE_DOWN;
+    case VK_RETURN: return SDL_SCANCODE_RETURN;
+    case VK_SPACE: return SDL_SCANCODE_SPACE;
+    default: return SDL_SCANCODE_UNKNOWN;
+    }
+}
+
+class SdlBackend final : public PlatformBackend {
+public:
+    bool peekMessage(MSG& out, bool remove) override
+    {
+        if (pending.empty())
+            pollSdl();
+        if (pending.empty())
+            return false;
+        out = pending.front();
+        if (remove)
+            pending.pop_front();
+        return true;
+    }
+
+    void postQuit(int exitCode) override
+    {
+        MSG quit;
+        quit.message = WM_QUIT;
+        quit.wParam = static_cast<WPARAM>(exitCode);
+        pending.push_back(quit);
+    }
+
+    void swapBuffers(HDC dc) override
+    {
+        if (dc)
+            SDL_GL_SwapWindow(reinterpret_cast<SDL_Window*>(dc));
+    }
+
+    int messageBox(HWND owner, const char* text, const char* caption, UINT type) override
+    {
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+        Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+        if ((type & 0xF0) == MB_ICONERROR)
+            flags = SDL_MESSAGEBOX_ERROR;
+        else if ((type & 0xF0) == MB_ICONWARNING)
+            flags = SDL_MESSAGEBOX_WARNING;
+        // Without a display (or on desktops where SDL's box fails) stderr is all there is.
+        if (SDL_WasInit(SDL_INIT_VIDEO) || SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY"))
+            SDL_ShowSimpleMessageBox(flags, caption, text, reinterpret_cast<SDL_Window*>(owner));
+        return IDOK;
+    }
+
+    bool keyDown(int virtualKey) override
+    {
+        const SDL_Scancode code = scancodeForVirtualKey(virtualKey);
+        if (code == SDL_SCANCODE_UNKNOWN || !SDL_WasInit(SDL_INIT_VIDEO))
+            return false;
+        int count = 0;
+        const Uint8* state = SDL_GetKeyboardState(&count);
+        return code < count && state[code] != 0;
+    }
+
+    PROC getProcAddress(const char* name) override
+    {
+        return reinterpret_cast<PROC>(SDL_GL_GetProcAddress(name));
+    }
+
+    void setWindowIcon(HWND hwnd, HICON icon) override
+    {
+        const auto* resource = reinterpret_cast<const ModuleResource*>(icon);
+        if (!hwnd || !resource)
+            return;
+        int w = 0, h = 0, channels = 0;
+        unsigned char* pixels = stbi_load_from_memory(resource->data, static_cast<int>(resource->size), &w, &h,
+                                                      &channels, 4);
+        if (!pixels)
+            return;
+        SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels, w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
+        if (surface) {
+            SDL_SetWindowIcon(reinterpret_cast<SDL_Window*>(hwnd), surface);
+            SDL_FreeSurface(surface);
+        }
+        stbi_image_free(pixels);
+    }
+
+private:
+    void pollSdl()
+    {
+        if (!SDL_WasInit(SDL_INIT_VIDEO))
+            return;
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            MSG msg;
+            if (event.type == SDL_QUIT) {
+                msg.message = WM_QUIT; // window closed, SIGINT or SIGTERM
+            } else if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+                msg.message = event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP;
+                msg.wParam = static_cast<WPARAM>(event.key.keysym.sym);
+            } else {
+                continue;
+            }
+            msg.time = event.common.timestamp;
+            pending.push_back(msg);
+            return;
+        }
+    }
+
+    std::deque<MSG> pending;
+};
+
+} // namespace
+
+PlatformBackend& sdlBackend()
+{
+    static SdlBackend backend;
+    return backend;
+}

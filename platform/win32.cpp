@@ -1,0 +1,98 @@
+#include "platform/backend.h"
+
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace {
+PlatformBackend* installedBackend = nullptr;
+const ModuleResource* moduleResources = nullptr;
+size_t moduleResourceCount = 0;
+std::unordered_map<std::string, PROC>& procOverrides()
+{
+    static std::unordered_map<std::string, PROC> overrides;
+    return overrides;
+}
+// The program's one module; its address is all the handle means.
+HINSTANCE__* const programModule = reinterpret_cast<HINSTANCE__*>(uintptr_t{0x400000});
+} // namespace
+
+PlatformBackend& activeBackend() { return installedBackend ? *installedBackend : sdlBackend(); }
+void setActiveBackend(PlatformBackend* backend) { installedBackend = backend; }
+
+void registerModuleResources(const ModuleResource* resources, size_t count)
+{
+    moduleResources = resources;
+    moduleResourceCount = count;
+}
+
+const ModuleResource* findModuleResource(int id)
+{
+    for (size_t i = 0; i < moduleResourceCount; ++i)
+        if (moduleResources[i].id == id)
+            return &moduleResources[i];
+    return nullptr;
+}
+
+void setProcAddressOverride(const char* name, PROC replacement)
+{
+    if (replacement)
+        procOverrides()[name] = replacement;
+    else
+        procOverrides().erase(name);
+}
+
+BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeMsg)
+{
+    MSG scratch;
+    return activeBackend().peekMessage(msg ? *msg : scratch, (removeMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
+}
+
+BOOL TranslateMessage(const MSG*) { return FALSE; }
+
+LRESULT DispatchMessageA(const MSG*) { return 0; }
+
+BOOL SwapBuffers(HDC dc)
+{
+    activeBackend().swapBuffers(dc);
+    return TRUE;
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    return activeBackend().messageBox(owner, text ? text : "", caption ? caption : "", type);
+}
+
+HICON LoadIconA(HINSTANCE, LPCSTR name)
+{
+    if (!IS_INTRESOURCE(name))
+        return nullptr;
+    const ModuleResource* resource = findModuleResource(static_cast<int>(reinterpret_cast<uintptr_t>(name)));
+    return reinterpret_cast<HICON>(const_cast<ModuleResource*>(resource));
+}
+
+LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
+{
+    if (msg == WM_SETICON)
+        activeBackend().setWindowIcon(hwnd, reinterpret_cast<HICON>(lParam));
+    return 0;
+}
+
+HMODULE GetModuleHandleA(LPCSTR) { return programModule; }
+
+SHORT GetAsyncKeyState(int virtualKey)
+{
+    return activeBackend().keyDown(virtualKey) ? static_cast<SHORT>(0x8000) : SHORT{0};
+}
+
+PROC wglGetProcAddress(LPCSTR name)
+{
+    if (!name)
+        return nullptr;
+    auto found = procOverrides().find(name);
+    if (found != procOverrides().end())
+        return found->second;
+    return activeBackend().getProcAddress(name);
+}
+
+void PostQuitMessage(int exitCode) { activeBackend().postQuit(exitCode); }

@@ -1,0 +1,42 @@
+// The runtime's offline mode, for the capture tool and the tests.
+//
+// Set before dmsInitEx. The window stays hidden and the picture goes into a frame buffer the
+// runtime owns, which stands in for the window (frame buffer 0) for everything drawn; the clock
+// advances exactly 1000 / fps ms per dmsUpdateTimer from the chosen start; no audio device is
+// opened and the spectrum is computed from the decoded music at the offline position.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace VELMORA_PELAGOR {
+
+class Base;
+
+struct OfflineOptions {
+    int fps = 60;
+    int startMs = 0; // the first frame shows this music position
+};
+
+void dmsEnableOffline(const OfflineOptions& options);
+bool dmsIsOffline();
+// The finished picture of the current frame, RGBA, top row first, width x height of the window.
+void dmsReadFrame(std::vector<uint8_t>& rgba);
+
+// Test seams.
+// Replaces the spectrum with the given 512 values (nullptr returns to the music).
+void dmsSetSpectrumOverride(const float* values);
+// The registered effects with their timeline data, in registration order.
+struct TimelineEntry {
+    unsigned long start, end;
+    int layer;
+    const char* name;
+    Base* effect;
+};
+const std::vector<TimelineEntry>& dmsTimeline();
+// Forgets every registered effect (the effects themselves belong to their owner).
+void dmsClearTimeline();
+// Sets the clock without audio: for tests that drive the timeline by hand.
+void dmsSetPositionForTest(int ms);
+
+} // namespace VELMORA_PELAGOR

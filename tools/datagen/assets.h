@@ -1,0 +1,15 @@
+// Everything the generator makes from code, grouped as the archive and the program use it.
+#pragma once
+
+#include "tools/datagen/pak.h"
+
+#include <vector>
+
+// Textures, meshes and pictures of data.pak, in a fixed order.
+std::vector<PakFile> generateAssets();
+// The program's built-in resources by number: 103 the dialog banner, 113 the window icon (PNG).
+struct GeneratedResource {
+    int id;
+    std::vector<uint8_t> png;
+};
+std::vector<GeneratedResource> generateModuleResources();

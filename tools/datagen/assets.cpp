@@ -1,0 +1,29 @@
+// The archive's generated files by name, in a fixed order.
+#include "tools/datagen/assets.h"
+#include "tools/datagen/generators.h"
+#include "runtime/mesh.h"
+
+#include <cstdio>
+
+namespace {
+
+PakFile jpeg(const std::string& name, const Image& image) { return {name, encodeJpeg(image)}; }
+PakFile png(const std::string& name, const Image& image) { return {name, encodePng(image, true)}; }
+
+} // namespace
+
+std::vector<PakFile> generateAssets()
+{
+    std::vector<PakFile> files;
+    for (int i = 0; i < 4; ++i)
+        files.push_back(jpeg("smoke" + std::to_string(i + 1) + ".jpg", makeSmoke(i)));
+    files.push_back(jpeg("circle.jpg", makeCircle()));
+    files.push_back(jpeg("flare_white.jpg", makeFlare(FlareTint::White)));
+    files.push_back(jpeg("flare_red.jpg", makeFlare(FlareTint::Red)));
+    files.push_back(jpeg("flare_blue.jpg", makeFlare(FlareTint::Blue)));
+    files.push_back(jpeg("flare_pink.jpg", makeFlare(FlareTint::Pink)));
+    files.push_back(jpeg("flare_turq.jpg", makeFlare(FlareTint::Turquoise)));
+    files.push_back(png("bubble1.png", makeBubble(0)));
+    files.push_back(png("bubble2.png", makeBubble(1)));
+    return files;
+}

@@ -1,0 +1,115 @@
+#include "tools/datagen/music/score.h"
+
+#include "tools/datagen/music/dsp.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Cue times of the show (ms of music) and the beats they are pinned to.
+struct Anchor {
+    double beat;
+    double ms;
+};
+
+const Anchor tempoAnchors[] = {
+    {0, 0},
+    // The frond forest's hits.
+    {128, 66583}, {134, 69753}, {138, 71756}, {142, 73955}, {144, 75080}, {150, 78074}, {158, 82165},
+    {162, 84369}, {166, 86412}, {170, 88623}, {174, 90601},
+    // The plankton shells.
+    {176, 91714}, {178, 92664}, {182, 94790}, {186, 96909},
+    // The jellyfish glow, a bar apart.
+    {194, 101052}, {198, 103200}, {202, 105248}, {206, 107249}, {210, 109432}, {214, 111499}, {218, 113404},
+    {222, 115684}, {226, 117688}, {230, 119739}, {234, 121778}, {238, 123994}, {242, 125911}, {246, 128002},
+    {250, 130120},
+    // The ropes.
+    {441, 229457}, {447, 232549}, {455, 236652},
+    // The greetings.
+    {574, 298442}, {578, 300451}, {582, 302596},
+    {702, 302596 + 120 * 520.2},
+};
+
+} // namespace
+
+const std::vector<Cue>& showCues()
+{
+    static const std::vector<Cue> cues = {
+        {66583, true, "forest"}, {69753, true, "forest"}, {71756, true, "forest"}, {73955, true, "forest"},
+        {75080, true, "forest"}, {75300, false, "second half of the specks"}, {78074, true, "forest"},
+        {82165, true, "forest"}, {83500, false, "pink tips"}, {84369, true, "forest"}, {86412, true, "forest"},
+        {88623, true, "forest"}, {90481, true, "shell"}, {90601, true, "forest"}, {91714, true, "shell"},
+        {92664, true, "shell"}, {94790, true, "shell"}, {96909, true, "shell"}, {98541, true, "shell roll"},
+        {98681, true, "shell roll"}, {98887, true, "shell roll"}, {99027, true, "shell roll"},
+        {99190, true, "shell roll"}, {99306, true, "shell roll"}, {100000, false, "jellyfish rise"},
+        {101052, true, "glow"}, {103200, true, "glow"}, {105248, true, "glow"}, {107249, true, "glow"},
+        {109432, true, "glow"}, {111499, true, "glow"}, {113404, true, "glow"}, {115684, true, "glow"},
+        {117688, true, "glow"}, {119739, true, "glow"}, {121778, true, "glow"}, {123994, true, "glow"},
+        {125911, true, "glow"}, {128002, true, "glow"}, {130120, true, "glow"},
+        {133500, false, "jellyfish colour change"}, {191580, false, "floor darkens"},
+        {193580, false, "sprouts grow"}, {228000, false, "swimmers appear"}, {229457, true, "ropes"},
+        {232549, true, "ropes"}, {236652, true, "ropes"}, {237842, false, "flares rise"},
+        {253047, false, "flares fall"}, {271200, false, "hairs change colour"}, {298442, true, "greetings"},
+        {300451, true, "greetings"}, {302596, true, "greetings"},
+    };
+    return cues;
+}
+
+TempoMap showTempo()
+{
+    std::vector<TempoAnchor> points;
+    for (const Anchor& a : tempoAnchors)
+        points.push_back({a.beat, a.ms});
+    TempoMap map;
+    map.build(points);
+    return map;
+}
+
+std::vector<Note> composeScore(const TempoMap& tempo)
+{
+    std::vector<Note> notes;
+    uint32_t seed = 1;
+    auto add = [&notes, &seed](Instrument instrument, double ms, double lengthMs, float pitch, float velocity) -> Note& {
+        Note n;
+        n.instrument = instrument;
+        n.startMs = ms;
+        n.lengthMs = lengthMs;
+        n.pitch = pitch;
+        n.velocity = velocity;
+        n.seed = seed++;
+        notes.push_back(n);
+        return notes.back();
+    };
+    // A first sketch: a chord pad every two bars and a hit on every accent.
+    const float chords[4][4] = {{50, 57, 60, 65}, {46, 53, 57, 62}, {53, 57, 60, 64}, {48, 55, 62, 64}};
+    for (int bar = 0; bar < 176; bar += 2) {
+        double start = tempo.ms(bar * 4.0), end = tempo.ms(bar * 4.0 + 8.0);
+        if (start > 356000)
+            break;
+        for (float p : chords[(bar / 2) % 4]) {
+            Note& n = add(Instrument::Pad, start, end - start, p, 0.12f);
+            n.reverb = 0.5f;
+            n.bright = 0.4f;
+            n.ducked = true;
+        }
+    }
+    for (const Cue& c : showCues()) {
+        if (!c.accent)
+            continue;
+        Note& k = add(Instrument::Kick, c.ms, 100, 30, 0.9f);
+        k.sidechain = true;
+        Note& s = add(Instrument::Clap, c.ms, 100, 60, 0.5f);
+        s.reverb = 0.3f;
+    }
+    std::sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.startMs < b.startMs; });
+    return notes;
+}
+
+MixSettings songSettings() { return MixSettings{}; }
+
+Song renderScore(const Progress& progress)
+{
+    TempoMap tempo = showTempo();
+    return mixSong(composeScore(tempo), songSettings(), progress);
+}

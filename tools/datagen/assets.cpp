@@ -25,5 +25,16 @@ std::vector<PakFile> generateAssets()
     files.push_back(jpeg("flare_turq.jpg", makeFlare(FlareTint::Turquoise)));
     files.push_back(png("bubble1.png", makeBubble(0)));
     files.push_back(png("bubble2.png", makeBubble(1)));
+    const FloorMaps silt = makeSiltFloor();
+    files.push_back(jpeg("deeptxt2.jpg", silt.colour));
+    files.push_back(jpeg("normal_map_deep2.jpg", silt.normals));
+    const FloorMaps sand = makeSandFloor();
+    files.push_back(jpeg("deeptxt3.jpg", sand.colour));
+    files.push_back(jpeg("normal_map_deep3.jpg", sand.normals));
+    for (int i = 0; i < causticFrameCount; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "cau_0%02d.jpg", i + 1);
+        files.push_back(jpeg(name, makeCausticFrame(i)));
+    }
     return files;
 }

@@ -64,3 +64,100 @@ Image makeSmoke(int variant)
     }
     return image;
 }
+
+namespace {
+
+// One travelling wave of the surface that focuses the caustics: a whole number of crests
+// across the tile (so it tiles) and a whole number of periods over the loop (so it loops).
+struct SurfaceWave {
+    int kx, ky;
+    int cycles;
+    float amplitude;
+    float phase;
+};
+
+std::vector<SurfaceWave> causticWaves()
+{
+    Rng rng(0xCA05);
+    std::vector<SurfaceWave> waves;
+    while (waves.size() < 34) {
+        const int kx = rng.below(15) - 7, ky = rng.below(15) - 7;
+        const float k = std::sqrt(float(kx * kx + ky * ky));
+        if (k < 2.0f || k > 7.2f)
+            continue;
+        // Deep-water dispersion: shorter waves run through more periods.
+        int cycles = std::max(1, int(std::lround(std::sqrt(k) * 0.75f)));
+        if (rng.unit() < 0.5f)
+            cycles = -cycles;
+        waves.push_back({kx, ky, cycles, std::pow(k, -1.6f) * rng.range(0.6f, 1.0f), rng.range(0.0f, twoPi)});
+    }
+    return waves;
+}
+
+// The surface's height at one moment on an n x n grid, as sums of separable cosine tables.
+Field surfaceHeight(const std::vector<SurfaceWave>& waves, float time, int n)
+{
+    Field height(n, n);
+    const size_t count = static_cast<size_t>(n);
+    std::vector<float> cx(count), sx(count), cy(count), sy(count);
+    for (const SurfaceWave& w : waves) {
+        const float phase = w.phase + twoPi * float(w.cycles) * time;
+        for (int i = 0; i < n; ++i) {
+            const float t = float(i) / float(n);
+            cx[size_t(i)] = std::cos(twoPi * float(w.kx) * t);
+            sx[size_t(i)] = std::sin(twoPi * float(w.kx) * t);
+            cy[size_t(i)] = std::cos(twoPi * float(w.ky) * t + phase);
+            sy[size_t(i)] = std::sin(twoPi * float(w.ky) * t + phase);
+        }
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x)
+                height.at(x, y) += w.amplitude * (cx[size_t(x)] * cy[size_t(y)] - sx[size_t(x)] * sy[size_t(y)]);
+    }
+    return height;
+}
+
+} // namespace
+
+Image makeCausticFrame(int frame)
+{
+    static const std::vector<SurfaceWave> waves = causticWaves();
+    const int n = causticSize;
+    const float time = float(frame) / float(causticFrameCount);
+    const Field height = surfaceHeight(waves, time, n);
+
+    // Light enters straight down, bends at the surface and lands displaced by the slope times
+    // the depth; where rays crowd together the floor is bright.
+    const int raysPerSide = 4;
+    const int rays = n * raysPerSide;
+    const float depth = 1.9f * float(n);
+    Field light(n, n);
+    for (int j = 0; j < rays; ++j)
+        for (int i = 0; i < rays; ++i) {
+            const float x = (float(i) + 0.5f) / float(raysPerSide), y = (float(j) + 0.5f) / float(raysPerSide);
+            const float gx = (height.sampleWrapped(x + 0.5f, y) - height.sampleWrapped(x - 0.5f, y));
+            const float gy = (height.sampleWrapped(x, y + 0.5f) - height.sampleWrapped(x, y - 0.5f));
+            const float lx = x - gx * depth - 0.5f, ly = y - gy * depth - 0.5f;
+            const float fx = std::floor(lx), fy = std::floor(ly);
+            const int ix = int(fx), iy = int(fy);
+            const float tx = lx - fx, ty = ly - fy;
+            const auto add = [&](int px, int py, float w) {
+                px %= n;
+                py %= n;
+                light.at(px < 0 ? px + n : px, py < 0 ? py + n : py) += w;
+            };
+            add(ix, iy, (1 - tx) * (1 - ty));
+            add(ix + 1, iy, tx * (1 - ty));
+            add(ix, iy + 1, (1 - tx) * ty);
+            add(ix + 1, iy + 1, tx * ty);
+        }
+    blurWrapped(light, 0.6f);
+    Image image(n, n);
+    const float mean = float(raysPerSide * raysPerSide);
+    for (size_t k = 0; k < light.values.size(); ++k) {
+        const float v = light.values[k] / mean;
+        // Dark water between the lines, the focused lines saturating softly.
+        const float level = 1.0f - std::exp(-0.12f * std::pow(v, 2.2f));
+        image.pixels[k] = rgb(level * 0.94f, level, level * 0.98f);
+    }
+    return image;
+}

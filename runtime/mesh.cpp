@@ -84,7 +84,8 @@ std::vector<uint8_t> encodeT3D(const T3D& mesh)
 {
     std::vector<uint8_t> out;
     out.reserve(headerSize + mesh.vertices.size() * vertexSize + mesh.faces.size() * faceSize);
-    out.insert(out.end(), {'T', '3', 'D', '1'});
+    for (char c : {'T', '3', 'D', '1'})
+        out.push_back(static_cast<uint8_t>(c));
     writeU32(out, static_cast<uint32_t>(mesh.vertices.size()));
     writeU32(out, static_cast<uint32_t>(mesh.faces.size()));
     for (const T3DVertex& v : mesh.vertices) {

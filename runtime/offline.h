@@ -40,3 +40,18 @@ void dmsClearTimeline();
 void dmsSetPositionForTest(int ms);
 
 } // namespace VELMORA_PELAGOR
+
+namespace VELMORA_PELAGOR {
+// Receives every dmsMsg line as well as stderr (nullptr removes the sink).
+void dmsSetLogSink(void (*sink)(const char* line, void* context), void* context);
+} // namespace VELMORA_PELAGOR
+
+namespace VELMORA_PELAGOR {
+// The raw bytes of an archive file (the capture muxes the music from it).
+bool dmsReadArchiveFile(const char* name, std::vector<uint8_t>& bytes);
+} // namespace VELMORA_PELAGOR
+
+namespace VELMORA_PELAGOR {
+// The gain the music plays at now (1 = normal), as the last dmsSetVolume left it.
+float dmsCurrentGain();
+} // namespace VELMORA_PELAGOR

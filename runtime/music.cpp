@@ -1,0 +1,436 @@
+// Music playback, the clock and the spectrum.
+//
+// The clock is the music: the position comes from the frames the audio device has consumed,
+// less its output latency, interpolated between callbacks with the performance counter, so it
+// is smooth, matches what is heard and never runs backwards except on a seek. Past the end of
+// the song the callback keeps counting silent frames, so the clock runs on. Without an audio
+// device the clock is the wall clock; offline it advances a fixed step per frame.
+#include "runtime/state.h"
+
+#include <kissfft/kiss_fftr.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace VELMORA_PELAGOR::detail {
+
+namespace {
+
+constexpr int spectrumSize = 512;
+constexpr int fftSize = 1024;
+// Magnitude scale: silence sums to about 0, loud passages of the soundtrack to a few units.
+constexpr float spectrumScale = 1.0f / 400.0f;
+
+// A vorbisfile reader over the archive's bytes, one cursor per decoder.
+struct MemorySource {
+    const std::vector<uint8_t>* bytes = nullptr;
+    size_t position = 0;
+};
+
+size_t readMemory(void* out, size_t size, size_t count, void* source)
+{
+    auto* s = static_cast<MemorySource*>(source);
+    const size_t available = s->bytes->size() - s->position;
+    const size_t n = std::min(available, size * count);
+    std::memcpy(out, s->bytes->data() + s->position, n);
+    s->position += n;
+    return size ? n / size : 0;
+}
+
+int seekMemory(void* source, ogg_int64_t offset, int whence)
+{
+    auto* s = static_cast<MemorySource*>(source);
+    ogg_int64_t base = 0;
+    if (whence == SEEK_CUR)
+        base = static_cast<ogg_int64_t>(s->position);
+    else if (whence == SEEK_END)
+        base = static_cast<ogg_int64_t>(s->bytes->size());
+    const ogg_int64_t target = base + offset;
+    if (target < 0 || target > static_cast<ogg_int64_t>(s->bytes->size()))
+        return -1;
+    s->position = static_cast<size_t>(target);
+    return 0;
+}
+
+long tellMemory(void* source) { return static_cast<long>(static_cast<MemorySource*>(source)->position); }
+
+const ov_callbacks memoryCallbacks = {readMemory, seekMemory, nullptr, tellMemory};
+
+struct Decoder {
+    MemorySource source;
+    OggVorbis_File file{};
+    bool open = false;
+
+    bool openOn(const std::vector<uint8_t>& bytes)
+    {
+        source = {&bytes, 0};
+        open = ov_open_callbacks(&source, &file, nullptr, 0, memoryCallbacks) == 0;
+        return open;
+    }
+    void close()
+    {
+        if (open)
+            ov_clear(&file);
+        open = false;
+    }
+    // Reads frames from `first` on into interleaved stereo; frames outside the song are silent.
+    void readStereo(int64_t first, float* out, int frames, int64_t totalFrames, bool seek)
+    {
+        std::fill(out, out + frames * 2, 0.0f);
+        int done = 0;
+        if (first < 0) {
+            done = static_cast<int>(std::min<int64_t>(-first, frames));
+            first = 0;
+        }
+        if (done >= frames || first >= totalFrames || !open)
+            return;
+        if (seek && ov_pcm_seek(&file, first) != 0)
+            return;
+        const int channels = ov_info(&file, -1)->channels;
+        while (done < frames) {
+            float** pcm = nullptr;
+            int section = 0;
+            const long got = ov_read_float(&file, &pcm, frames - done, &section);
+            if (got <= 0)
+                break;
+            for (long i = 0; i < got; ++i) {
+                out[(done + i) * 2] = pcm[0][i];
+                out[(done + i) * 2 + 1] = pcm[channels > 1 ? 1 : 0][i];
+            }
+            done += static_cast<int>(got);
+        }
+    }
+};
+
+enum class ClockMode { Stopped, Audio, Wall, Offline };
+
+struct MusicState {
+    std::vector<uint8_t> ogg;
+    bool loaded = false;
+    int rate = 44100;
+    int64_t totalFrames = 0;
+    Decoder playback; // audio thread only, or under the device lock
+    Decoder analysis; // main thread only
+
+    SDL_AudioDeviceID device = 0;
+    int bufferFrames = 0;
+    // Shared with the audio callback: only under SDL_LockAudioDevice.
+    int64_t nextFrame = 0;
+    Uint64 callbackCounter = 0;
+    bool callbackSeen = false;
+    float gain = 1.0f, targetGain = 1.0f;
+    std::vector<float> scratch;
+
+    ClockMode mode = ClockMode::Stopped;
+    double positionMs = 0.0;     // sampled at dmsUpdateTimer
+    double lastReportedMs = 0.0; // for monotonic reading between seeks
+    double offlineMs = 0.0;
+    // Offline time is counted in frames from a base, so it never drifts by rounding.
+    double offlineBaseMs = 0.0;
+    int64_t offlineFrames = 0;
+    double wallBaseMs = 0.0;
+    Uint64 wallBaseCounter = 0;
+    double audioStartMs = 0.0;
+    bool firstUpdate = true;
+    Uint64 lastUpdateCounter = 0;
+    float deltaSeconds = 0.0f;
+    bool testPosition = false;
+
+    const float* spectrumOverride = nullptr;
+    float spectrum[spectrumSize] = {};
+    double spectrumAtMs = -1.0;
+};
+
+MusicState& music()
+{
+    static MusicState state;
+    return state;
+}
+
+double secondsSince(Uint64 counter)
+{
+    return static_cast<double>(SDL_GetPerformanceCounter() - counter) / static_cast<double>(SDL_GetPerformanceFrequency());
+}
+
+void audioCallback(void*, Uint8* stream, int length)
+{
+    MusicState& m = music();
+    const int frames = length / static_cast<int>(2 * sizeof(float));
+    auto* out = reinterpret_cast<float*>(stream);
+    m.playback.readStereo(m.nextFrame, out, frames, m.totalFrames, false);
+    // Volume changes glide over about 5 ms, so mute and unmute never click.
+    const float glide = 1.0f / (0.005f * static_cast<float>(m.rate));
+    for (int i = 0; i < frames; ++i) {
+        m.gain += std::clamp(m.targetGain - m.gain, -glide, glide);
+        out[i * 2] *= m.gain;
+        out[i * 2 + 1] *= m.gain;
+    }
+    m.nextFrame += frames;
+    m.callbackCounter = SDL_GetPerformanceCounter();
+    m.callbackSeen = true;
+}
+
+double audioClockMs()
+{
+    MusicState& m = music();
+    SDL_LockAudioDevice(m.device);
+    const int64_t next = m.nextFrame;
+    const Uint64 counter = m.callbackCounter;
+    const bool seen = m.callbackSeen;
+    SDL_UnlockAudioDevice(m.device);
+    if (!seen)
+        return m.audioStartMs;
+    // The buffer just handed over plays after the one now in the device.
+    const double buffer = m.bufferFrames;
+    const double heard = static_cast<double>(next) - 2.0 * buffer + std::min(secondsSince(counter) * m.rate, buffer);
+    return std::max(m.audioStartMs, heard * 1000.0 / m.rate);
+}
+
+double readClockMs()
+{
+    MusicState& m = music();
+    switch (m.mode) {
+    case ClockMode::Offline: return m.offlineMs;
+    case ClockMode::Wall: return m.wallBaseMs + secondsSince(m.wallBaseCounter) * 1000.0;
+    case ClockMode::Audio: return audioClockMs();
+    case ClockMode::Stopped: break;
+    }
+    return m.positionMs;
+}
+
+void computeSpectrum(double atMs)
+{
+    MusicState& m = music();
+    std::fill(std::begin(m.spectrum), std::end(m.spectrum), 0.0f);
+    m.spectrumAtMs = atMs;
+    if (!m.loaded || !m.analysis.open)
+        return;
+    float stereo[fftSize * 2];
+    const int64_t centre = static_cast<int64_t>(atMs * m.rate / 1000.0);
+    m.analysis.readStereo(centre - fftSize / 2, stereo, fftSize, m.totalFrames, true);
+
+    static kiss_fftr_cfg config = kiss_fftr_alloc(fftSize, 0, nullptr, nullptr);
+    float windowed[fftSize];
+    kiss_fft_cpx bins[fftSize / 2 + 1];
+    for (int i = 0; i < fftSize; ++i) {
+        const float hann = 0.5f - 0.5f * std::cos(2.0f * 3.14159265f * static_cast<float>(i) / (fftSize - 1));
+        windowed[i] = 0.5f * (stereo[i * 2] + stereo[i * 2 + 1]) * hann;
+    }
+    kiss_fftr(config, windowed, bins);
+    for (int k = 0; k < spectrumSize; ++k)
+        m.spectrum[k] = std::sqrt(bins[k].r * bins[k].r + bins[k].i * bins[k].i) * spectrumScale;
+}
+
+} // namespace
+
+bool openMusic()
+{
+    MusicState& m = music();
+    if (!readArchiveFile("music.ogg", m.ogg)) {
+        dmsMsg("dmsInitEx: \"music.ogg\" is not in the data archive; the show runs silently\n");
+        return false;
+    }
+    if (!m.playback.openOn(m.ogg) || !m.analysis.openOn(m.ogg)) {
+        dmsMsg("dmsInitEx: \"music.ogg\" is not a readable Ogg Vorbis file; the show runs silently\n");
+        closeMusic();
+        return false;
+    }
+    m.rate = static_cast<int>(ov_info(&m.playback.file, -1)->rate);
+    m.totalFrames = ov_pcm_total(&m.playback.file, -1);
+    m.loaded = m.rate > 0 && m.totalFrames > 0;
+    if (!m.loaded) {
+        closeMusic();
+        return false;
+    }
+    if (offline().enabled)
+        return true;
+
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        dmsMsg("dmsInitEx: no audio (%s); the show runs silently on the wall clock\n", SDL_GetError());
+        return true;
+    }
+    SDL_AudioSpec want{}, have{};
+    want.freq = m.rate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = audioCallback;
+    m.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!m.device) {
+        dmsMsg("dmsInitEx: no audio device (%s); the show runs silently on the wall clock\n", SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return true;
+    }
+    m.bufferFrames = have.samples;
+    return true;
+}
+
+void closeMusic()
+{
+    MusicState& m = music();
+    if (m.device) {
+        SDL_CloseAudioDevice(m.device);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    m.device = 0;
+    m.playback.close();
+    m.analysis.close();
+    m.loaded = false;
+    m.ogg.clear();
+    m.mode = ClockMode::Stopped;
+    m.callbackSeen = false;
+    m.spectrumAtMs = -1.0;
+}
+
+double songLengthMs()
+{
+    const MusicState& m = music();
+    return m.loaded ? static_cast<double>(m.totalFrames) * 1000.0 / m.rate : std::numeric_limits<double>::infinity();
+}
+
+} // namespace VELMORA_PELAGOR::detail
+
+namespace VELMORA_PELAGOR {
+
+using namespace detail;
+
+void dmsInitTimer()
+{
+    MusicState& m = music();
+    m.positionMs = m.lastReportedMs = offline().enabled ? offline().options.startMs : 0.0;
+    m.offlineMs = m.offlineBaseMs = m.positionMs;
+    m.offlineFrames = 0;
+    m.mode = offline().enabled ? ClockMode::Offline : ClockMode::Stopped;
+    m.firstUpdate = true;
+    m.deltaSeconds = 0.0f;
+    m.testPosition = false;
+    uploadPendingTextures();
+}
+
+void dmsPlaySong(int play)
+{
+    MusicState& m = music();
+    if (!play || m.mode == ClockMode::Offline)
+        return;
+    if (m.device) {
+        const int64_t startFrame = static_cast<int64_t>(m.positionMs * m.rate / 1000.0);
+        SDL_LockAudioDevice(m.device);
+        ov_pcm_seek(&m.playback.file, std::min(startFrame, m.totalFrames));
+        m.nextFrame = startFrame;
+        m.callbackSeen = false;
+        SDL_UnlockAudioDevice(m.device);
+        m.audioStartMs = m.positionMs;
+        m.mode = ClockMode::Audio;
+        SDL_PauseAudioDevice(m.device, 0);
+    } else {
+        m.wallBaseMs = m.positionMs;
+        m.wallBaseCounter = SDL_GetPerformanceCounter();
+        m.mode = ClockMode::Wall;
+    }
+}
+
+void dmsUpdateTimer()
+{
+    MusicState& m = music();
+    const Uint64 now = SDL_GetPerformanceCounter();
+    if (m.firstUpdate) {
+        m.deltaSeconds = 0.0f;
+    } else if (m.mode == ClockMode::Offline) {
+        m.deltaSeconds = 1.0f / static_cast<float>(offline().options.fps);
+        ++m.offlineFrames;
+        m.offlineMs = m.offlineBaseMs + static_cast<double>(m.offlineFrames) * 1000.0 / offline().options.fps;
+    } else {
+        m.deltaSeconds = static_cast<float>(static_cast<double>(now - m.lastUpdateCounter) /
+                                            static_cast<double>(SDL_GetPerformanceFrequency()));
+    }
+    m.firstUpdate = false;
+    m.lastUpdateCounter = now;
+    if (m.testPosition)
+        return;
+    m.positionMs = std::max(readClockMs(), m.lastReportedMs);
+    m.lastReportedMs = m.positionMs;
+}
+
+int dmsGetModulePosition() { return static_cast<int>(std::floor(music().positionMs)); }
+
+float dmsGetDeltaTime() { return music().deltaSeconds; }
+
+void dmsAdjustTime(float ms)
+{
+    MusicState& m = music();
+    const double target = std::clamp(m.positionMs + static_cast<double>(ms), 0.0, songLengthMs());
+    switch (m.mode) {
+    case ClockMode::Offline:
+        m.offlineMs = m.offlineBaseMs = target;
+        m.offlineFrames = 0;
+        break;
+    case ClockMode::Wall:
+        m.wallBaseMs = target;
+        m.wallBaseCounter = SDL_GetPerformanceCounter();
+        break;
+    case ClockMode::Audio: {
+        const int64_t frame = static_cast<int64_t>(target * m.rate / 1000.0);
+        SDL_LockAudioDevice(m.device);
+        ov_pcm_seek(&m.playback.file, std::min(frame, m.totalFrames));
+        // Heard position = next - 2 buffers + elapsed: make it read `target` from now on.
+        m.nextFrame = frame + 2 * m.bufferFrames;
+        m.callbackCounter = SDL_GetPerformanceCounter();
+        m.callbackSeen = true;
+        m.audioStartMs = 0.0;
+        SDL_UnlockAudioDevice(m.device);
+        break;
+    }
+    case ClockMode::Stopped: break;
+    }
+    m.positionMs = m.lastReportedMs = target;
+}
+
+void dmsSetVolume(float volume)
+{
+    MusicState& m = music();
+    // Up to 1 the value is a fraction of the normal level (the fade-out passes those), above
+    // it a percentage with 100 as normal.
+    const float gain = volume > 1.0f ? volume / 100.0f : std::max(volume, 0.0f);
+    if (!m.device) {
+        m.targetGain = gain;
+        return;
+    }
+    SDL_LockAudioDevice(m.device);
+    m.targetGain = gain;
+    SDL_UnlockAudioDevice(m.device);
+}
+
+void dmsGetSpectrum(float* buffer, int count)
+{
+    if (!buffer || count <= 0)
+        return;
+    MusicState& m = music();
+    const int n = std::min(count, spectrumSize);
+    if (m.spectrumOverride) {
+        std::copy(m.spectrumOverride, m.spectrumOverride + n, buffer);
+    } else {
+        if (m.spectrumAtMs != m.positionMs)
+            computeSpectrum(m.positionMs);
+        std::copy(m.spectrum, m.spectrum + n, buffer);
+    }
+    std::fill(buffer + n, buffer + count, 0.0f);
+}
+
+void dmsSetSpectrumOverride(const float* values) { music().spectrumOverride = values; }
+
+void dmsSetPositionForTest(int ms)
+{
+    MusicState& m = music();
+    m.positionMs = m.lastReportedMs = m.offlineMs = m.offlineBaseMs = ms;
+    m.offlineFrames = 0;
+    m.testPosition = true;
+}
+
+} // namespace VELMORA_PELAGOR
+
+namespace VELMORA_PELAGOR {
+float dmsCurrentGain() { return detail::music().targetGain; }
+} // namespace VELMORA_PELAGOR

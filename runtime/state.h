@@ -1,0 +1,55 @@
+// State shared by the runtime's own files. Nothing outside runtime/ includes this.
+#pragma once
+
+#include "runtime/dms.h"
+#include "runtime/offline.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace VELMORA_PELAGOR::detail {
+
+struct WindowState {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    int width = 0, height = 0;
+    int aspectIndex = 0;
+    bool videoStarted = false;
+    // Offline: the frame buffer that stands in for the window.
+    unsigned int offlineFramebuffer = 0;
+    unsigned int offlineColor = 0, offlineDepth = 0;
+    bool gammaSaved = false;
+    Uint16 gammaRamp[3][256] = {};
+};
+WindowState& window();
+
+// Offline options as set before dmsInitEx.
+struct OfflineState {
+    bool enabled = false;
+    OfflineOptions options;
+};
+OfflineState& offline();
+
+// Archive access (PhysicsFS).
+bool openArchive(const std::string& path, std::string& error);
+void closeArchive();
+bool archiveIsOpen();
+bool readArchiveFile(const char* name, std::vector<uint8_t>& bytes);
+std::vector<std::string> listArchive();
+
+// Textures: decoded while starting, uploaded on first use or when the timer starts.
+void decodeAllImages();
+void uploadPendingTextures();
+void releaseTextures();
+
+// Music and clock.
+bool openMusic(); // false: no music, the clock runs on its own
+void closeMusic();
+double songLengthMs(); // infinity without music
+
+void releaseResources();
+
+} // namespace VELMORA_PELAGOR::detail

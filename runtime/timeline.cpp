@@ -1,0 +1,52 @@
+// The effect timeline: registration, init and the per-frame run.
+#include "runtime/state.h"
+
+#include <algorithm>
+
+namespace VELMORA_PELAGOR {
+
+namespace {
+std::vector<TimelineEntry>& entries()
+{
+    static std::vector<TimelineEntry> list;
+    return list;
+}
+} // namespace
+
+void dmsAddEffect(unsigned long start, unsigned long end, int layer, const char* name, Base* effect)
+{
+    if (effect)
+        entries().push_back({start, end, layer, name, effect});
+}
+
+void dmsInitEffects()
+{
+    for (const TimelineEntry& entry : entries())
+        entry.effect->init(entry.start, entry.end);
+}
+
+void dmsRun()
+{
+    const int position = dmsGetModulePosition();
+    // Higher layers first, ties in registration order: the flares and the credits then land
+    // over the scene beneath them.
+    std::vector<const TimelineEntry*> active;
+    for (const TimelineEntry& entry : entries()) {
+        const bool inside = position >= 0 && static_cast<unsigned long>(position) >= entry.start &&
+                            static_cast<unsigned long>(position) <= entry.end;
+        entry.effect->runtimeFlag = inside;
+        if (inside)
+            active.push_back(&entry);
+    }
+    std::stable_sort(active.begin(), active.end(),
+                     [](const TimelineEntry* a, const TimelineEntry* b) { return a->layer > b->layer; });
+    for (const TimelineEntry* entry : active) {
+        entry->effect->currentTime = static_cast<float>(position);
+        entry->effect->run();
+    }
+}
+
+const std::vector<TimelineEntry>& dmsTimeline() { return entries(); }
+void dmsClearTimeline() { entries().clear(); }
+
+} // namespace VELMORA_PELAGOR

@@ -1,0 +1,307 @@
+// The window, its GL context, projections and viewport, and the runtime's start and end.
+#include "platform/backend.h"
+#include "runtime/state.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace VELMORA_PELAGOR::detail {
+
+WindowState& window()
+{
+    static WindowState state;
+    return state;
+}
+
+OfflineState& offline()
+{
+    static OfflineState state;
+    return state;
+}
+
+namespace {
+
+constexpr double fieldOfViewDegrees = 45.0;
+// Near enough for the fish, a few hundredths away; far enough for the flares beyond 100.
+constexpr double nearClip = 0.01;
+constexpr double farClip = 400.0;
+
+double aspectRatio(int index)
+{
+    switch (index) {
+    case 1: return 16.0 / 10.0;
+    case 2: return 16.0 / 9.0;
+    default: return 4.0 / 3.0;
+    }
+}
+
+struct Rect {
+    int x, y, w, h;
+};
+
+// The largest rectangle of the chosen aspect ratio, centred in the window.
+Rect pictureRect()
+{
+    const WindowState& w = window();
+    const double aspect = aspectRatio(w.aspectIndex);
+    int width = w.width, height = static_cast<int>(w.width / aspect + 0.5);
+    if (height > w.height) {
+        height = w.height;
+        width = static_cast<int>(w.height * aspect + 0.5);
+    }
+    return {(w.width - width) / 2, (w.height - height) / 2, width, height};
+}
+
+// Offline, frame buffer 0 means the runtime's own frame buffer: the show's code binds 0 to
+// "draw to the window" and the picture must land where the capture reads it.
+PFNGLBINDFRAMEBUFFEREXTPROC realBindFramebuffer = nullptr;
+void APIENTRY bindFramebufferRedirected(GLenum target, GLuint framebuffer)
+{
+    realBindFramebuffer(target, framebuffer ? framebuffer : window().offlineFramebuffer);
+}
+
+bool createOfflineFramebuffer(std::string& error)
+{
+    WindowState& w = window();
+    realBindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEREXTPROC>(SDL_GL_GetProcAddress("glBindFramebufferEXT"));
+    auto genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(SDL_GL_GetProcAddress("glGenFramebuffersEXT"));
+    auto genRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSEXTPROC>(SDL_GL_GetProcAddress("glGenRenderbuffersEXT"));
+    auto bindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFEREXTPROC>(SDL_GL_GetProcAddress("glBindRenderbufferEXT"));
+    auto storage = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEEXTPROC>(SDL_GL_GetProcAddress("glRenderbufferStorageEXT"));
+    auto attach = reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC>(SDL_GL_GetProcAddress("glFramebufferRenderbufferEXT"));
+    auto status = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC>(SDL_GL_GetProcAddress("glCheckFramebufferStatusEXT"));
+    if (!realBindFramebuffer || !genFramebuffers || !genRenderbuffers || !bindRenderbuffer || !storage || !attach ||
+        !status) {
+        error = "the GL driver has no frame-buffer objects";
+        return false;
+    }
+    genFramebuffers(1, &w.offlineFramebuffer);
+    genRenderbuffers(1, &w.offlineColor);
+    genRenderbuffers(1, &w.offlineDepth);
+    realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
+    bindRenderbuffer(GL_RENDERBUFFER_EXT, w.offlineColor);
+    storage(GL_RENDERBUFFER_EXT, GL_RGBA8, w.width, w.height);
+    attach(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, w.offlineColor);
+    bindRenderbuffer(GL_RENDERBUFFER_EXT, w.offlineDepth);
+    storage(GL_RENDERBUFFER_EXT, GL_DEPTH24_STENCIL8_EXT, w.width, w.height);
+    attach(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, w.offlineDepth);
+    attach(GL_FRAMEBUFFER_EXT, GL_STENCIL_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, w.offlineDepth);
+    bindRenderbuffer(GL_RENDERBUFFER_EXT, 0);
+    if (status(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        error = "the offline frame buffer is incomplete";
+        return false;
+    }
+    glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
+        setProcAddressOverride(name, reinterpret_cast<PROC>(&bindFramebufferRedirected));
+    return true;
+}
+
+std::string archivePath(const char* name)
+{
+    namespace fs = std::filesystem;
+    const fs::path requested = name ? name : "data.pak";
+    if (requested.is_absolute())
+        return requested.string();
+    if (char* base = SDL_GetBasePath()) {
+        const fs::path beside = fs::path(base) / requested;
+        SDL_free(base);
+        std::error_code error;
+        if (fs::exists(beside, error))
+            return beside.string();
+    }
+    return requested.string();
+}
+
+bool fail(const std::string& text)
+{
+    MessageBoxA(dmsGetHWND(), text.c_str(), "Orvalune", MB_OK | MB_ICONERROR);
+    return false;
+}
+
+bool openWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate)
+{
+    WindowState& w = window();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return fail(std::string("Cannot open a window: no display (") + SDL_GetError() + ")");
+    w.videoStarted = true;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+    Uint32 flags = SDL_WINDOW_OPENGL;
+    if (offline().enabled)
+        flags |= SDL_WINDOW_HIDDEN;
+    else if (fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN;
+    if (alwaysOnTop && !offline().enabled)
+        flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    w.window = SDL_CreateWindow("Orvalune", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    if (!w.window)
+        return fail(std::string("Cannot open a window: ") + SDL_GetError());
+    if (fullscreen && !offline().enabled) {
+        SDL_DisplayMode mode{SDL_PIXELFORMAT_RGB888, width, height, refreshRate, nullptr};
+        SDL_DisplayMode closest;
+        if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(w.window), &mode, &closest))
+            SDL_SetWindowDisplayMode(w.window, &closest);
+    }
+    w.context = SDL_GL_CreateContext(w.window);
+    if (!w.context)
+        return fail(std::string("Cannot create an OpenGL context: ") + SDL_GetError());
+    SDL_GL_MakeCurrent(w.window, w.context);
+    SDL_GL_SetSwapInterval(offline().enabled ? 0 : 1);
+    if (offline().enabled) {
+        w.width = width;
+        w.height = height;
+    } else {
+        SDL_GL_GetDrawableSize(w.window, &w.width, &w.height);
+    }
+    w.gammaSaved = SDL_GetWindowGammaRamp(w.window, w.gammaRamp[0], w.gammaRamp[1], w.gammaRamp[2]) == 0;
+    return true;
+}
+
+} // namespace
+} // namespace VELMORA_PELAGOR::detail
+
+namespace VELMORA_PELAGOR {
+
+using namespace detail;
+
+void dmsEnableOffline(const OfflineOptions& options)
+{
+    offline().enabled = true;
+    offline().options = options;
+    if (offline().options.fps <= 0)
+        offline().options.fps = 60;
+}
+
+bool dmsIsOffline() { return offline().enabled; }
+
+bool dmsInitEx(int width, int height, int, bool fullscreen, int, bool alwaysOnTop, bool, int, int aspectIndex,
+               const char* archive, int refreshRate)
+{
+    WindowState& w = window();
+    w.aspectIndex = std::clamp(aspectIndex, 0, 2);
+    if (width <= 0 || height <= 0)
+        return fail("Cannot open a window of " + std::to_string(width) + "x" + std::to_string(height));
+
+    const std::string path = archivePath(archive);
+    std::string error;
+    if (!openArchive(path, error))
+        return fail("Cannot open the data archive \"" + path + "\": " + error);
+    if (!openWindow(width, height, fullscreen, alwaysOnTop, refreshRate))
+        return false;
+    if (offline().enabled && !createOfflineFramebuffer(error))
+        return fail("Cannot render offline: " + error);
+
+    dmsResetViewport();
+    dmsPerspective3D();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    decodeAllImages();
+    openMusic();
+    return true;
+}
+
+void dmsSetWindowTitle(const char* title)
+{
+    if (window().window)
+        SDL_SetWindowTitle(window().window, title ? title : "");
+}
+
+HWND dmsGetHWND() { return reinterpret_cast<HWND>(window().window); }
+HDC dmsGetHDC() { return reinterpret_cast<HDC>(window().window); }
+
+int dmsGetWindowWidth() { return window().width; }
+int dmsGetWindowHeight() { return window().height; }
+
+bool dmsGetKey(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
+void dmsPerspective2D(int width, int height)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void dmsPerspective3D()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fieldOfViewDegrees, aspectRatio(window().aspectIndex), nearClip, farClip);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void dmsResetViewport()
+{
+    const Rect r = pictureRect();
+    glViewport(r.x, r.y, r.w, r.h);
+}
+
+void dmsSetGamma(int gamma)
+{
+    WindowState& w = window();
+    if (!w.window || !w.gammaSaved)
+        return;
+    if (gamma == 0)
+        SDL_SetWindowGammaRamp(w.window, w.gammaRamp[0], w.gammaRamp[1], w.gammaRamp[2]);
+    else
+        SDL_SetWindowBrightness(w.window, 1.0f + static_cast<float>(gamma) / 100.0f);
+}
+
+void dmsReadFrame(std::vector<uint8_t>& rgba)
+{
+    const WindowState& w = window();
+    rgba.assign(static_cast<size_t>(w.width) * w.height * 4, 0);
+    if (!w.context)
+        return;
+    if (w.offlineFramebuffer)
+        realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w.width, w.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    // GL reads bottom row first; pictures are written top row first.
+    const size_t stride = static_cast<size_t>(w.width) * 4;
+    std::vector<uint8_t> row(stride);
+    for (int y = 0; y < w.height / 2; ++y) {
+        uint8_t* top = rgba.data() + y * stride;
+        uint8_t* bottom = rgba.data() + (w.height - 1 - y) * stride;
+        std::memcpy(row.data(), top, stride);
+        std::memcpy(top, bottom, stride);
+        std::memcpy(bottom, row.data(), stride);
+    }
+}
+
+void dmsShutDown()
+{
+    WindowState& w = window();
+    closeMusic();
+    if (w.context) {
+        releaseTextures();
+        for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
+            setProcAddressOverride(name, nullptr);
+        SDL_GL_DeleteContext(w.context);
+    }
+    releaseResources();
+    if (w.window)
+        SDL_DestroyWindow(w.window);
+    if (w.videoStarted)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    closeArchive();
+    const int aspect = w.aspectIndex;
+    w = WindowState{};
+    w.aspectIndex = aspect;
+}
+
+} // namespace VELMORA_PELAGOR

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs (only those missing), then configures and builds
+# everything, data.pak included, into build/. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+ORV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+ORV_BUILD="${ORV_BUILD:-$ORV_ROOT/build}"
+
+orv_packages=(
+  build-essential cmake pkg-config
+  libsdl2-dev libphysfs-dev libstb-dev libvorbis-dev libkissfft-dev libfreetype-dev fonts-dejavu-core
+  libgtk-3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+orv_install() {
+  local missing=()
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+orv_build() {
+  cmake -S "$ORV_ROOT" -B "$ORV_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$ORV_BUILD" -j "$(nproc)"
+}

@@ -1,0 +1,159 @@
+#include "shell/driver.h"
+
+#include "runtime/dms.h"
+#include "shell/fog_color.h"
+#include "toolkit/random.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+constexpr int keyEscape = 27;
+constexpr int keyLeft = 37;
+constexpr int keyRight = 39;
+constexpr int keyF1 = 112;
+constexpr int windowIconResource = 113;
+
+void startFade(LoopState& state)
+{
+    // Only a fade that is not already running starts: a second Escape changes nothing.
+    if (state.fadeRemaining == 0.0f)
+        state.fadeRemaining = fadeSeconds;
+}
+
+void prepareSmokeTextures()
+{
+    static const char* const smoke[] = {"smoke1.jpg", "smoke2.jpg", "smoke3.jpg", "smoke4.jpg"};
+    for (const char* name : smoke)
+        dmsSetMipMaps(name, 1);
+    for (const char* name : smoke) {
+        dmsSetTextureParameter(name, GL_TEXTURE_MAG_FILTER, 9729.0f);
+        dmsSetTextureParameter(name, GL_TEXTURE_MIN_FILTER, 9987.0f);
+    }
+}
+
+void handleSeekKeys(LoopState& state)
+{
+    if (!dmsGetKey(keyF1))
+        return;
+    if (dmsGetKey(keyLeft)) {
+        dmsSetVolume(0.0f);
+        state.seekDirection = -1;
+        dmsAdjustTime(-1000.0f);
+    } else if (dmsGetKey(keyRight)) {
+        dmsSetVolume(0.0f);
+        state.seekDirection = +1;
+        dmsAdjustTime(+1000.0f);
+    } else if (state.seekDirection != 0) {
+        dmsSetVolume(100.0f);
+        state.seekDirection = 0;
+    }
+}
+
+} // namespace
+
+bool startShow(const ShowMode& mode, const char* archive)
+{
+    if (!dmsInitEx(mode.width, mode.height, 32, mode.fullscreen, 1, mode.alwaysOnTop, mode.alwaysOnTop, 0,
+                   mode.aspectIndex, archive, mode.refreshRate))
+        return false;
+    dmsSetWindowTitle("Velmora.Quillon :: Orvalune");
+    SendMessageA(dmsGetHWND(), WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(windowIconResource))));
+    prepareSmokeTextures();
+    registerEffects();
+    dmsInitEffects();
+    dmsInitTimer();
+    dmsPlaySong(1);
+    return true;
+}
+
+bool fadeOut(float& fadeRemaining)
+{
+    glLoadIdentity();
+    dmsPerspective2D(1, 1);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    const float e = rampEaseIn(fadeRemaining, 0.0f, fadeSeconds);
+    const float a = e * e;
+    glColor4f(fogColor.x, fogColor.y, fogColor.z, 1.0f - a);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(1.0f, 0.0f);
+    glVertex2f(1.0f, 1.0f);
+    glVertex2f(0.0f, 1.0f);
+    glEnd();
+
+    dmsPerspective3D();
+    glLoadIdentity();
+    dmsSetVolume(a);
+    fadeRemaining -= dmsGetDeltaTime();
+    glEnable(GL_TEXTURE_2D);
+    return fadeRemaining <= 0.0f;
+}
+
+void drawFrame(LoopState& state)
+{
+    dmsUpdateTimer();
+    if (dmsGetKey(keyEscape))
+        startFade(state);
+
+    glClearColor(fogColor.x, fogColor.y, fogColor.z, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    dmsRun();
+    handleSeekKeys(state);
+    if (state.fadeRemaining > 0.0f)
+        state.done = fadeOut(state.fadeRemaining);
+    if (dmsGetModulePosition() > showEndMs)
+        state.done = true;
+}
+
+void loopStep(LoopState& state)
+{
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        state.lastMessage = msg;
+        // Closing the window fades out like Escape; during a fade the message is swallowed.
+        if (msg.message == WM_QUIT) {
+            startFade(state);
+        } else {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        return;
+    }
+    drawFrame(state);
+    SwapBuffers(dmsGetHDC());
+}
+
+void shutDownShow()
+{
+    dmsSetGamma(0);
+    dmsShutDown();
+}
+
+int runDemo()
+{
+    LoopState state;
+    int exitCode = 0;
+    try {
+        setFogColor(Vector3(0.0f, 0.0f, 0.0f));
+        const SetupChoice choice = runSetupDialog();
+        if (!choice.play) {
+            state.done = true;
+        } else if (!startShow(choice.mode)) {
+            state.done = true;
+            exitCode = 1;
+        }
+        while (!state.done)
+            loopStep(state);
+    } catch (const char* error) {
+        dmsMsg("Exception: %s\n", error);
+    }
+    shutDownShow();
+    if (state.lastMessage.message == WM_QUIT)
+        return static_cast<int>(state.lastMessage.wParam);
+    return exitCode;
+}

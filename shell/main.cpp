@@ -1,0 +1,8 @@
+#include "platform/backend.h"
+#include "shell/driver.h"
+
+int main()
+{
+    registerBuiltInResources();
+    return runDemo();
+}

@@ -1,0 +1,13 @@
+// A small archive made for the runtime tests, and the offline window opened on it.
+#pragma once
+
+#include <string>
+
+// Song layout of the test archive's music: silence, then a 1 kHz sine.
+constexpr int testSilenceMs = 2000;
+constexpr int testSongMs = 4000;
+constexpr float testSineHz = 1000.0f;
+
+// Builds the archive once and opens the runtime on it; false if there is no display.
+bool openRuntimeOnTestArchive();
+std::string testArchivePath();

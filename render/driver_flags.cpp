@@ -1,0 +1,3 @@
+#include "render/driver_flags.h"
+
+bool oldNvidia = false;

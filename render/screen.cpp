@@ -1,0 +1,22 @@
+#include "render/screen.h"
+
+#include "runtime/dms.h"
+
+#include <GL/gl.h>
+
+void drawScreenQuad(float r, float g, float b, float a)
+{
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    dmsPerspective2D(1, 1);
+    glLoadIdentity();
+    glColor4f(r, g, b, a);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(1.0f, 0.0f);
+    glVertex2f(1.0f, 1.0f);
+    glVertex2f(0.0f, 1.0f);
+    glEnd();
+    dmsPerspective3D();
+    glLoadIdentity();
+}

@@ -9,6 +9,7 @@ namespace {
 
 PakFile jpeg(const std::string& name, const Image& image) { return {name, encodeJpeg(image)}; }
 PakFile png(const std::string& name, const Image& image) { return {name, encodePng(image, true)}; }
+PakFile mesh(const std::string& name, const T3D& object) { return {name, encodeT3D(object)}; }
 
 } // namespace
 
@@ -17,6 +18,9 @@ std::vector<PakFile> generateAssets()
     std::vector<PakFile> files;
     for (int i = 0; i < 4; ++i)
         files.push_back(jpeg("smoke" + std::to_string(i + 1) + ".jpg", makeSmoke(i)));
+    files.push_back(jpeg("water_normalmap.jpg", makeWaterNormalMap()));
+    files.push_back(jpeg("water_distort.jpg", makeWaterDistortion()));
+    files.push_back(jpeg("envmap.jpg", makeEnvironmentMask()));
     files.push_back(jpeg("circle.jpg", makeCircle()));
     files.push_back(jpeg("flare_white.jpg", makeFlare(FlareTint::White)));
     files.push_back(jpeg("flare_red.jpg", makeFlare(FlareTint::Red)));
@@ -36,5 +40,8 @@ std::vector<PakFile> generateAssets()
         std::snprintf(name, sizeof name, "cau_0%02d.jpg", i + 1);
         files.push_back(jpeg(name, makeCausticFrame(i)));
     }
+    files.push_back(mesh("fisu.t3d", makeFish()));
+    files.push_back(mesh("sp.t3d", makeShell()));
+    files.push_back(mesh("3djytky.t3d", makeCoral()));
     return files;
 }

@@ -161,3 +161,50 @@ Image makeCausticFrame(int frame)
     }
     return image;
 }
+
+Image makeWaterNormalMap()
+{
+    // Small wind waves: crossing ridged swells with a fine chop on top, tileable.
+    const int n = 256;
+    Field height(n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const float u = float(x) / float(n), v = float(y) / float(n);
+            const float swell = tileableRidged(u, v, 4, 3, 0.5f, 501);
+            const float cross = tileableRidged(u + 0.37f, v + 0.11f, 6, 2, 0.5f, 502);
+            const float chop = tileableFbm(u, v, 16, 2, 0.5f, 503);
+            height.at(x, y) = swell * 0.6f + cross * 0.3f + chop * 0.12f;
+        }
+    return normalMapFromHeight(height, 14.0f);
+}
+
+Image makeWaterDistortion()
+{
+    // Two independent smooth noises as offsets around the middle value.
+    const int n = 256;
+    Image image(n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const float u = float(x) / float(n), v = float(y) / float(n);
+            const float du = tileableFbm(u, v, 4, 3, 0.5f, 601);
+            const float dv = tileableFbm(u, v, 4, 3, 0.5f, 602);
+            image.at(x, y) = rgb(0.5f + du * 0.42f, 0.5f + dv * 0.42f, 0.0f);
+        }
+    return image;
+}
+
+Image makeEnvironmentMask()
+{
+    // Bright in the middle of the view, falling off softly towards the corners.
+    const int n = 256;
+    Image image(n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const float dx = (float(x) + 0.5f) / float(n) * 2.0f - 1.0f;
+            const float dy = (float(y) + 0.5f) / float(n) * 2.0f - 1.0f;
+            const float r = std::sqrt(dx * dx + dy * dy) / 1.41421356f;
+            const float mask = std::pow(std::cos(std::min(r, 1.0f) * pi * 0.5f), 1.8f);
+            image.at(x, y) = rgb(mask, 0.0f, 0.0f);
+        }
+    return image;
+}

@@ -1,0 +1,470 @@
+// The three meshes: the swimming fish, the push scene's enclosing shell and the spray scene's
+// knotted coral. Each is built from closed parts whose faces wind counter-clockwise seen from
+// outside, with outward face normals; the fish is turned inside out in winding only, because its
+// scene culls front faces.
+#include "tools/datagen/generators.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+Vector3 cross(const Vector3& a, const Vector3& b) { return a.crossProduct(b); }
+float dot(const Vector3& a, const Vector3& b) { return a.dotProduct(b); }
+Vector3 unit(Vector3 v)
+{
+    const float l = v.length();
+    return l > 0.0f ? v / l : Vector3(0, 0, 0);
+}
+
+class MeshBuilder {
+public:
+    T3D mesh;
+
+    uint32_t vertex(const Vector3& p, float u, float v)
+    {
+        T3DVertex out;
+        out.position = p;
+        out.u = u;
+        out.v = v;
+        mesh.vertices.push_back(out);
+        return uint32_t(mesh.vertices.size() - 1);
+    }
+
+    void triangle(uint32_t a, uint32_t b, uint32_t c)
+    {
+        // Slivers with no area would carry no usable normal.
+        const Vector3& pa = mesh.vertices[a].position;
+        const Vector3 n = cross(mesh.vertices[b].position - pa, mesh.vertices[c].position - pa);
+        if (n.length() < 1e-7f)
+            return;
+        T3DFace f;
+        f.a = a;
+        f.b = b;
+        f.c = c;
+        mesh.faces.push_back(f);
+    }
+
+    void quad(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
+    {
+        triangle(a, b, c);
+        triangle(a, c, d);
+    }
+
+    // Everything added after beginPart forms one closed part; endPart turns its faces so that
+    // the enclosed volume is positive (outward winding).
+    void beginPart() { partStart = mesh.faces.size(); }
+    void endPart()
+    {
+        double volume = 0.0;
+        for (size_t i = partStart; i < mesh.faces.size(); ++i) {
+            const T3DFace& f = mesh.faces[i];
+            const Vector3 &a = mesh.vertices[f.a].position, &b = mesh.vertices[f.b].position,
+                          &c = mesh.vertices[f.c].position;
+            volume += double(dot(a, cross(b, c)));
+        }
+        if (volume < 0.0)
+            for (size_t i = partStart; i < mesh.faces.size(); ++i)
+                std::swap(mesh.faces[i].b, mesh.faces[i].c);
+    }
+
+    // A grid of rows x columns points; columns wrap around when `closed`. Returns the index of
+    // point (row, column) through `at`. The seam column is duplicated so texture coordinates
+    // can run from 0 to 1.
+    struct Grid {
+        int rows, columns;
+        uint32_t first;
+        uint32_t at(int r, int c) const { return first + uint32_t(r * (columns + 1) + c); }
+    };
+    Grid grid(int rows, int columns, const std::function<Vector3(int, int)>& position,
+              const std::function<std::pair<float, float>(int, int)>& uv)
+    {
+        Grid g{rows, columns, uint32_t(mesh.vertices.size())};
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c <= columns; ++c) {
+                const auto [u, v] = uv(r, c);
+                vertex(position(r, c == columns ? 0 : c), u, v);
+            }
+        for (int r = 0; r + 1 < rows; ++r)
+            for (int c = 0; c < columns; ++c)
+                quad(g.at(r, c), g.at(r, c + 1), g.at(r + 1, c + 1), g.at(r + 1, c));
+        return g;
+    }
+
+    // Closes a ring of the grid (row r, an end row) with a fan around a point, turned to face
+    // away from the rest of the grid.
+    void cap(const Grid& g, int r, const Vector3& centre, float u, float v)
+    {
+        const uint32_t mid = vertex(centre, u, v);
+        const int inner = r == 0 ? 1 : r - 1;
+        Vector3 ringCentre, innerCentre;
+        for (int c = 0; c < g.columns; ++c) {
+            ringCentre += mesh.vertices[g.at(r, c)].position;
+            innerCentre += mesh.vertices[g.at(inner, c)].position;
+        }
+        const Vector3 away = (ringCentre - innerCentre) / float(g.columns);
+        const Vector3 p0 = mesh.vertices[g.at(r, 0)].position, p1 = mesh.vertices[g.at(r, 1)].position;
+        const bool forward = dot(cross(p1 - centre, p0 - centre), away) > 0.0f;
+        for (int c = 0; c < g.columns; ++c) {
+            if (forward)
+                triangle(mid, g.at(r, c + 1), g.at(r, c));
+            else
+                triangle(mid, g.at(r, c), g.at(r, c + 1));
+        }
+    }
+
+    // Finishes the mesh: unit face normals from the winding, vertex normals averaged.
+    T3D finish(bool reverseWinding)
+    {
+        std::vector<Vector3> sums(mesh.vertices.size());
+        for (T3DFace& f : mesh.faces) {
+            const Vector3 &a = mesh.vertices[f.a].position, &b = mesh.vertices[f.b].position,
+                          &c = mesh.vertices[f.c].position;
+            const Vector3 n = cross(b - a, c - a);
+            f.normal = unit(n);
+            sums[f.a] += n;
+            sums[f.b] += n;
+            sums[f.c] += n;
+            if (reverseWinding)
+                std::swap(f.b, f.c);
+        }
+        for (size_t i = 0; i < sums.size(); ++i)
+            mesh.vertices[i].normal = unit(sums[i]);
+        return mesh;
+    }
+
+private:
+    size_t partStart = 0;
+};
+
+// A thin closed plate: `position(i, j)` gives the mid-surface on an (rows x columns) grid and
+// `thickness(i, j)` the half thickness along `side`. Top, bottom and the four rims are all built,
+// so the plate is solid from every side.
+void addPlate(MeshBuilder& b, int rows, int columns, const std::function<Vector3(int, int)>& position,
+              const std::function<float(int, int)>& thickness, const Vector3& side, float uScale)
+{
+    b.beginPart();
+    const auto uv = [&](int i, int j) {
+        const Vector3 p = position(i, j);
+        return std::pair<float, float>(p.x * uScale, p.y * uScale);
+    };
+    std::vector<uint32_t> top, bottom;
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < columns; ++j) {
+            const Vector3 p = position(i, j);
+            const Vector3 off = side * thickness(i, j);
+            const auto [u, v] = uv(i, j);
+            top.push_back(b.vertex(p + off, u, v));
+            bottom.push_back(b.vertex(p - off, u, v));
+        }
+    const auto at = [&](const std::vector<uint32_t>& s, int i, int j) { return s[size_t(i * columns + j)]; };
+    for (int i = 0; i + 1 < rows; ++i)
+        for (int j = 0; j + 1 < columns; ++j) {
+            b.quad(at(top, i, j), at(top, i + 1, j), at(top, i + 1, j + 1), at(top, i, j + 1));
+            b.quad(at(bottom, i, j), at(bottom, i, j + 1), at(bottom, i + 1, j + 1), at(bottom, i + 1, j));
+        }
+    for (int i = 0; i + 1 < rows; ++i) {
+        b.quad(at(top, i, 0), at(bottom, i, 0), at(bottom, i + 1, 0), at(top, i + 1, 0));
+        b.quad(at(top, i, columns - 1), at(top, i + 1, columns - 1), at(bottom, i + 1, columns - 1),
+               at(bottom, i, columns - 1));
+    }
+    for (int j = 0; j + 1 < columns; ++j) {
+        b.quad(at(top, 0, j), at(top, 0, j + 1), at(bottom, 0, j + 1), at(bottom, 0, j));
+        b.quad(at(top, rows - 1, j), at(bottom, rows - 1, j), at(bottom, rows - 1, j + 1), at(top, rows - 1, j + 1));
+    }
+    b.endPart();
+}
+
+// ---- The fish -------------------------------------------------------------------------------
+
+constexpr float snoutX = -46.0f;
+constexpr float peduncleX = 262.0f;
+
+struct BodySection {
+    float centreY, halfHeight, halfWidth;
+};
+
+// The body's outline along its length: a rounded snout, deepest a third of the way back, then
+// tapering to a slim tail stalk.
+BodySection bodyAt(float x)
+{
+    const float s = std::clamp((x - snoutX) / (peduncleX - snoutX), 0.0f, 1.0f);
+    const float deepest = 0.3f, maxHalf = 30.0f, stalk = 5.5f / maxHalf;
+    float g;
+    if (s < deepest)
+        g = std::pow(std::sin(s / deepest * pi * 0.5f), 0.75f);
+    else
+        g = stalk + (1.0f - stalk) * std::pow(std::cos((s - deepest) / (1.0f - deepest) * pi * 0.5f), 1.35f);
+    const float half = maxHalf * g;
+    const float centre = 1.8f * std::sin(pi * s) - 2.0f * (1.0f - s) * (1.0f - s);
+    const float width = half * (0.5f - 0.18f * s);
+    return {centre, half, width};
+}
+
+float fishU(const Vector3& p) { return p.x / 110.0f; }
+float fishV(const Vector3& p) { return (p.z + 0.5f * p.y) / 110.0f; }
+
+void addFishBody(MeshBuilder& b)
+{
+    const int stations = 78, around = 30;
+    const float startX = snoutX + 0.6f;
+    b.beginPart();
+    const auto position = [&](int r, int c) {
+        // Stations crowd towards the snout, where the shape turns fastest.
+        const float t = float(r) / float(stations - 1);
+        const float x = startX + (peduncleX - startX) * (t * t * 0.35f + t * 0.65f);
+        const BodySection sec = bodyAt(x);
+        const float phi = float(c) / float(around) * twoPi;
+        const float sy = std::sin(phi), cz = std::cos(phi);
+        // Laterally flattened, with a keel along the back and a fuller belly.
+        const float y = sec.centreY + sec.halfHeight * sy * (sy > 0 ? 1.0f : 0.92f);
+        const float z = sec.halfWidth * cz * (1.0f - 0.22f * sy * sy);
+        Vector3 p(x, y, z);
+        // The eye: a shallow dome on each side of the head.
+        const float ex = x + 27.0f, ey = y - (sec.centreY + 5.0f);
+        const float eye = std::exp(-(ex * ex + ey * ey) / 18.0f);
+        // The gill cover's edge: a slight step behind the head.
+        const float gill = 0.9f * std::exp(-std::pow((x - 6.0f + 0.15f * y) / 2.2f, 2.0f)) * (1.0f - sy * sy);
+        p.z += (z >= 0 ? 1.0f : -1.0f) * (eye * 2.4f - gill);
+        return p;
+    };
+    const auto uv = [&](int r, int c) {
+        const Vector3 p = position(r, c);
+        return std::pair<float, float>(fishU(p), fishV(p));
+    };
+    const MeshBuilder::Grid g = b.grid(stations, around, position, uv);
+    const BodySection tip = bodyAt(startX);
+    b.cap(g, 0, Vector3(snoutX, tip.centreY, 0.0f), fishU(Vector3(snoutX, 0, 0)), 0.0f);
+    const BodySection end = bodyAt(peduncleX);
+    b.cap(g, stations - 1, Vector3(peduncleX + 1.0f, end.centreY, 0.0f), fishU(Vector3(peduncleX, 0, 0)), 0.0f);
+    b.endPart();
+}
+
+void addCaudalFin(MeshBuilder& b)
+{
+    // A forked tail fanning out from the tail stalk: polar rows from the root outwards.
+    const Vector3 root(peduncleX - 10.0f, bodyAt(peduncleX).centreY, 0.0f);
+    const int rows = 10, columns = 29;
+    const float spread = 1.08f;
+    const auto radius = [](float a) {
+        // a = 0 at the fork, 1 at the lobe edges; the lobes reach furthest near 0.85.
+        if (a < 0.85f)
+            return 30.0f + 50.0f * std::pow(std::sin(a / 0.85f * pi * 0.5f), 1.6f);
+        const float k = (a - 0.85f) / 0.15f;
+        return 80.0f - 48.0f * k * k;
+    };
+    const auto position = [&](int i, int j) {
+        const float t = 0.1f + 0.9f * float(i) / float(rows - 1);
+        const float theta = (float(j) / float(columns - 1) * 2.0f - 1.0f) * spread;
+        const float r = radius(std::fabs(theta) / spread) * t;
+        return root + Vector3(std::cos(theta) * r, std::sin(theta) * r, 0.0f);
+    };
+    const auto thickness = [&](int i, int) { return 2.6f * (1.0f - 0.85f * float(i) / float(rows - 1)); };
+    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), 1.0f / 110.0f);
+}
+
+// A fin standing on the body's outline between x0 and x1: `up` is +1 on the back, -1 on the belly.
+void addMedianFin(MeshBuilder& b, float x0, float x1, float height, float sweep, float up)
+{
+    const int rows = 7, columns = 12;
+    const auto position = [&](int i, int j) {
+        const float s = float(j) / float(columns - 1);
+        const float t = float(i) / float(rows - 1);
+        const float x = mix(x0, x1, s);
+        const BodySection sec = bodyAt(x);
+        const float baseY = sec.centreY + up * (sec.halfHeight - 1.5f);
+        // Tallest at the front, sloping back.
+        const float h = height * std::pow(std::sin(pi * std::min(1.0f, s * 1.25f + 0.02f)), 0.7f) * (1.0f - 0.45f * s);
+        return Vector3(x + sweep * t * h, baseY + up * t * h, 0.0f);
+    };
+    const auto thickness = [&](int i, int) { return 1.8f * (1.0f - 0.8f * float(i) / float(rows - 1)); };
+    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), 1.0f / 110.0f);
+}
+
+// A paired fin on one side (`side` = +1 or -1 in z), rooted at (x, y) on the flank, swept back
+// and out. `lift` tips it up or down.
+void addPairedFin(MeshBuilder& b, float x, float yOffset, float length, float width, float lift, float side)
+{
+    const BodySection sec = bodyAt(x);
+    const float y = sec.centreY + yOffset;
+    const float flank = sec.halfWidth * std::sqrt(std::max(0.0f, 1.0f - std::pow(yOffset / sec.halfHeight, 2.0f))) - 1.0f;
+    const Vector3 root(x, y, side * flank);
+    const Vector3 along = unit(Vector3(0.85f, lift, side * 0.45f));
+    const Vector3 across = unit(Vector3(1.0f, 0.0f, 0.0f) - along * dot(Vector3(1, 0, 0), along));
+    const Vector3 normal = unit(cross(along, across));
+    const int rows = 8, columns = 6;
+    const auto position = [&](int i, int j) {
+        const float t = float(i) / float(rows - 1);
+        const float s = float(j) / float(columns - 1) - 0.5f;
+        // A rounded paddle, widest two thirds out.
+        const float w = width * std::sin(pi * (0.15f + 0.85f * t)) * (0.6f + 0.4f * t);
+        return root + along * (length * t) + across * (w * s) + Vector3(length * 0.25f * t * t, 0, 0);
+    };
+    const auto thickness = [&](int i, int) { return 1.3f * (1.0f - 0.7f * float(i) / float(rows - 1)); };
+    addPlate(b, rows, columns, position, thickness, normal, 1.0f / 110.0f);
+}
+
+// ---- The enclosing shell --------------------------------------------------------------------
+
+// ---- The knotted coral ----------------------------------------------------------------------
+
+struct Frame {
+    Vector3 point, tangent, normal, binormal;
+};
+
+// Frames along a closed curve, carried by parallel transport and untwisted so they meet up.
+std::vector<Frame> closedFrames(const std::function<Vector3(float)>& curve, int samples)
+{
+    std::vector<Frame> frames(static_cast<size_t>(samples));
+    for (int i = 0; i < samples; ++i) {
+        const float t = float(i) / float(samples) * twoPi;
+        const float h = twoPi / float(samples) * 0.25f;
+        frames[size_t(i)].point = curve(t);
+        frames[size_t(i)].tangent = unit(curve(t + h) - curve(t - h));
+    }
+    Vector3 n = unit(cross(frames[0].tangent, Vector3(0.3f, 1.0f, 0.2f)));
+    for (int i = 0; i < samples; ++i) {
+        Frame& f = frames[size_t(i)];
+        n = unit(n - f.tangent * dot(n, f.tangent));
+        f.normal = n;
+        f.binormal = cross(f.tangent, n);
+    }
+    // The transported normal comes back turned by some angle; spread the correction along.
+    Vector3 back = unit(n - frames[0].tangent * dot(n, frames[0].tangent));
+    const float twist = std::atan2(dot(back, frames[0].binormal), dot(back, frames[0].normal));
+    for (int i = 0; i < samples; ++i) {
+        Frame& f = frames[size_t(i)];
+        const float a = -twist * float(i) / float(samples);
+        const Vector3 nn = f.normal * std::cos(a) + f.binormal * std::sin(a);
+        f.binormal = cross(f.tangent, nn);
+        f.normal = nn;
+    }
+    return frames;
+}
+
+} // namespace
+
+T3D makeFish()
+{
+    MeshBuilder b;
+    addFishBody(b);
+    addCaudalFin(b);
+    addMedianFin(b, 60.0f, 150.0f, 34.0f, 0.55f, 1.0f);   // dorsal
+    addMedianFin(b, 180.0f, 222.0f, 16.0f, 0.5f, 1.0f);   // second dorsal
+    addMedianFin(b, 150.0f, 210.0f, 20.0f, 0.6f, -1.0f);  // anal
+    for (float side : {1.0f, -1.0f}) {
+        addPairedFin(b, 14.0f, -9.0f, 34.0f, 14.0f, -0.35f, side); // pectoral
+        addPairedFin(b, 92.0f, -22.0f, 24.0f, 10.0f, -0.6f, side); // pelvic
+    }
+    return b.finish(true);
+}
+
+T3D makeShell()
+{
+    // A long rounded capsule along x (-2 .. 2, radius 1), its wall gently dented like a
+    // sea cave, mapped 0..1 around and along.
+    MeshBuilder b;
+    const int rings = 56, around = 64;
+    const float exponent = 2.6f; // > 2 squares the ends off a little
+    b.beginPart();
+    const auto meridian = [&](float alpha, float& x, float& r) {
+        const float c = std::cos(alpha), s = std::sin(alpha);
+        x = -2.0f * (c < 0 ? -1.0f : 1.0f) * std::pow(std::fabs(c), 2.0f / exponent);
+        r = std::pow(std::fabs(s), 2.0f / exponent);
+    };
+    const auto position = [&](int i, int j) {
+        const float alpha = pi * float(i + 1) / float(rings + 1);
+        float x, r;
+        meridian(alpha, x, r);
+        const float phi = twoPi * float(j) / float(around);
+        const float dent = 0.06f * periodicNoise(float(j) / float(around) * 6.0f, alpha * 2.0f, 6, 77) +
+                           0.03f * std::sin(alpha * 9.0f + std::sin(phi * 3.0f));
+        r *= 1.0f + dent;
+        return Vector3(x, r * std::cos(phi), r * std::sin(phi));
+    };
+    // Texture v follows the length of the wall, so the pattern is not squeezed at the ends.
+    std::vector<float> arc(size_t(rings + 2), 0.0f);
+    for (int i = 1; i < rings + 2; ++i) {
+        float x0, r0, x1, r1;
+        meridian(pi * float(i - 1) / float(rings + 1), x0, r0);
+        meridian(pi * float(i) / float(rings + 1), x1, r1);
+        arc[size_t(i)] = arc[size_t(i - 1)] + std::hypot(x1 - x0, r1 - r0);
+    }
+    const auto uv = [&](int i, int j) {
+        return std::pair<float, float>(float(j) / float(around), arc[size_t(i + 1)] / arc.back());
+    };
+    const MeshBuilder::Grid g = b.grid(rings, around, position, uv);
+    b.cap(g, 0, Vector3(-2.0f, 0, 0), 0.5f, 0.0f);
+    b.cap(g, rings - 1, Vector3(2.0f, 0, 0), 0.5f, 1.0f);
+    b.endPart();
+    return b.finish(false);
+}
+
+T3D makeCoral()
+{
+    // A trefoil knot of swollen, knobbly tube, sprouting anemone-like tentacles.
+    MeshBuilder b;
+    const float scale = 24.0f;
+    const auto curve = [&](float t) {
+        return Vector3(std::sin(t) + 2.0f * std::sin(2.0f * t), std::cos(t) - 2.0f * std::cos(2.0f * t), -std::sin(3.0f * t) * 1.3f) *
+               scale;
+    };
+    const int samples = 240, around = 18;
+    const std::vector<Frame> frames = closedFrames(curve, samples);
+    const auto tubeRadius = [&](int i, float phi) {
+        const float t = float(i) / float(samples) * twoPi;
+        return 10.0f + 4.5f * std::sin(5.0f * t) + 2.0f * std::sin(13.0f * t + 1.0f) +
+               1.2f * periodicNoise(float(i) / float(samples) * 24.0f, phi / twoPi * 4.0f, 24, 91);
+    };
+    b.beginPart();
+    {
+        const int rows = samples + 1; // the last row repeats the first, closing the loop
+        const auto position = [&](int r, int c) {
+            const Frame& f = frames[size_t(r % samples)];
+            const float phi = twoPi * float(c) / float(around);
+            const float rad = tubeRadius(r % samples, phi);
+            return f.point + (f.normal * std::cos(phi) + f.binormal * std::sin(phi)) * rad;
+        };
+        const auto uv = [&](int r, int c) {
+            return std::pair<float, float>(float(c) / float(around), float(r) / float(samples) * 8.0f);
+        };
+        b.grid(rows, around, position, uv);
+    }
+    b.endPart();
+
+    Rng rng(1500);
+    const int tentacles = 30;
+    for (int k = 0; k < tentacles; ++k) {
+        const int i = (k * samples) / tentacles + rng.below(samples / tentacles);
+        const Frame& f = frames[size_t(i % samples)];
+        const float phi = rng.range(0.0f, twoPi);
+        const Vector3 outward = f.normal * std::cos(phi) + f.binormal * std::sin(phi);
+        const float length = rng.range(22.0f, 42.0f);
+        const float baseRadius = rng.range(2.2f, 3.6f);
+        const Vector3 bend = unit(f.tangent * rng.range(-1.0f, 1.0f) + Vector3(rng.range(-1, 1), rng.range(-1, 1), rng.range(-1, 1)));
+        const Vector3 start = f.point + outward * (tubeRadius(i % samples, phi) * 0.6f);
+        const int segments = 8, sides = 7;
+        b.beginPart();
+        std::vector<Vector3> spine;
+        for (int s = 0; s <= segments; ++s) {
+            const float t = float(s) / float(segments);
+            spine.push_back(start + outward * (length * t) + bend * (length * 0.35f * t * t));
+        }
+        const auto position = [&](int r, int c) {
+            const float t = float(r) / float(segments);
+            const Vector3 dir = unit(spine[size_t(std::min(r + 1, segments))] - spine[size_t(std::max(r - 1, 0))]);
+            Vector3 side = unit(cross(dir, std::fabs(dir.y) < 0.9f ? Vector3(0, 1, 0) : Vector3(1, 0, 0)));
+            const Vector3 other = cross(dir, side);
+            const float a = twoPi * float(c) / float(sides);
+            const float rad = baseRadius * (1.0f - 0.85f * t) * (1.0f + 0.25f * std::sin(t * 9.0f));
+            return spine[size_t(r)] + (side * std::cos(a) + other * std::sin(a)) * rad;
+        };
+        const auto uv = [&](int r, int c) { return std::pair<float, float>(float(c) / float(sides), float(r) / float(segments)); };
+        const MeshBuilder::Grid g = b.grid(segments + 1, sides, position, uv);
+        b.cap(g, 0, spine.front(), 0.5f, 0.0f);
+        b.cap(g, segments, spine.back() + unit(spine.back() - spine[size_t(segments - 1)]) * 2.0f, 0.5f, 1.0f);
+        b.endPart();
+    }
+    return b.finish(false);
+}

@@ -1,9 +1,15 @@
 // orvalune-music: composes, renders and encodes the show's soundtrack.
 //
-//   orvalune-music OUT.ogg [--wav OUT.wav]
+//   orvalune-music OUT.ogg [--wav OUT.wav] [--report]
+//
+// --wav also writes the render as 16-bit PCM; --report prints the cue onsets and the loudness
+// the scenes will see.
 #include "tools/datagen/music/dsp.h"
 #include "tools/datagen/music/encode.h"
+#include "tools/datagen/music/report.h"
 #include "tools/datagen/music/score.h"
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -45,27 +51,43 @@ std::vector<uint8_t> wavBytes(const Song& song)
     return out;
 }
 
+// One line redrawn in place on a terminal; in a build log, a line per stage.
 struct ProgressBar {
     std::chrono::steady_clock::time_point begin = std::chrono::steady_clock::now();
-    std::string lastStage;
-    int lastPercent = -1;
-    void operator()(const char* stage, double fraction)
+    bool terminal = isatty(STDERR_FILENO) != 0;
+    std::string stage;
+    int shown = -1;
+    double seconds() const
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+    }
+    void operator()(const char* name, double fraction)
     {
         int percent = static_cast<int>(fraction * 100.0);
-        if (stage == lastStage && percent == lastPercent)
+        if (name != stage) {
+            endStage();
+            stage = name;
+            shown = -1;
+        }
+        if (!terminal || percent / 2 == shown / 2)
             return;
-        if (!lastStage.empty() && stage != lastStage)
-            std::fputc('\n', stderr);
-        lastStage = stage;
-        lastPercent = percent;
+        shown = percent;
         const int width = 30;
         int filled = percent * width / 100;
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-        std::fprintf(stderr, "\rorvalune-music: %-9s [%.*s%*s] %3d%%  %5.1f s", stage, filled,
-                     "##############################", width - filled, "", percent, seconds);
+        std::fprintf(stderr, "\rorvalune-music: %-9s [%.*s%*s] %3d%%  %5.1f s", name, filled,
+                     "##############################", width - filled, "", percent, seconds());
         std::fflush(stderr);
     }
-    void finish() { std::fputc('\n', stderr); }
+    void endStage()
+    {
+        if (stage.empty())
+            return;
+        if (terminal)
+            std::fputc('\n', stderr);
+        else
+            std::fprintf(stderr, "orvalune-music: %s done at %.1f s\n", stage.c_str(), seconds());
+        stage.clear();
+    }
 };
 
 } // namespace
@@ -73,14 +95,17 @@ struct ProgressBar {
 int main(int argc, char** argv)
 {
     if (argc < 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: orvalune-music OUT.ogg [--wav OUT.wav]\n");
+        std::fprintf(stderr, "usage: orvalune-music OUT.ogg [--wav OUT.wav] [--report]\n");
         return 2;
     }
     const std::string out = argv[1];
     std::string wav;
-    for (int i = 2; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--wav")) {
-            wav = argv[i + 1];
+    bool report = false;
+    for (int i = 2; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--wav") && i + 1 < argc) {
+            wav = argv[++i];
+        } else if (!std::strcmp(argv[i], "--report")) {
+            report = true;
         } else {
             std::fprintf(stderr, "orvalune-music: unknown option %s\n", argv[i]);
             return 2;
@@ -92,11 +117,11 @@ int main(int argc, char** argv)
     std::vector<uint8_t> bytes;
     std::string error;
     if (!encodeVorbis(song, 0.5f, bytes, error, progress)) {
-        bar.finish();
+        bar.endStage();
         std::fprintf(stderr, "orvalune-music: %s\n", error.c_str());
         return 1;
     }
-    bar.finish();
+    bar.endStage();
     if (!writeFileReplacing(out, bytes, error)) {
         std::fprintf(stderr, "orvalune-music: %s\n", error.c_str());
         return 1;
@@ -105,6 +130,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvalune-music: %s\n", error.c_str());
         return 1;
     }
+    if (report)
+        printReport(song, stdout);
     std::fprintf(stderr, "orvalune-music: wrote %s (%.1f s, %zu bytes)\n", out.c_str(),
                  static_cast<double>(song.frames()) / sampleRate, bytes.size());
     return 0;

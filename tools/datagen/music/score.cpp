@@ -1,6 +1,7 @@
 #include "tools/datagen/music/score.h"
 
 #include "tools/datagen/music/dsp.h"
+#include "tools/datagen/music/sections.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,20 +16,23 @@ struct Anchor {
 
 const Anchor tempoAnchors[] = {
     {0, 0},
-    // The frond forest's hits.
+    // The frond forest: its hits fall on the third beat of the half-time bar, mostly.
     {128, 66583}, {134, 69753}, {138, 71756}, {142, 73955}, {144, 75080}, {150, 78074}, {158, 82165},
     {162, 84369}, {166, 86412}, {170, 88623}, {174, 90601},
-    // The plankton shells.
-    {176, 91714}, {178, 92664}, {182, 94790}, {186, 96909},
-    // The jellyfish glow, a bar apart.
+    // The plankton shells, the jellyfish rising, then their glow a bar apart.
+    {176, 91714}, {178, 92664}, {182, 94790}, {186, 96909}, {192, 100000},
     {194, 101052}, {198, 103200}, {202, 105248}, {206, 107249}, {210, 109432}, {214, 111499}, {218, 113404},
     {222, 115684}, {226, 117688}, {230, 119739}, {234, 121778}, {238, 123994}, {242, 125911}, {246, 128002},
     {250, 130120},
-    // The ropes.
-    {441, 229457}, {447, 232549}, {455, 236652},
-    // The greetings.
-    {574, 298442}, {578, 300451}, {582, 302596},
-    {702, 302596 + 120 * 520.2},
+    // A breath before the jellyfish change colour; then the scene boundaries.
+    {256, 133500}, {288, 150000}, {320, 167000}, {352, 182950},
+    // The creatures' floor darkens, the sprouts grow.
+    {368, 191580}, {372, 193580}, {392, 204000}, {426, 221500},
+    // The ropes: three hits, the flares rise on a downbeat and fall.
+    {441, 229457}, {447, 232549}, {455, 236652}, {457, 237842}, {487, 253047}, {490, 254500},
+    // The return's change of colour, the greetings, and a slower close.
+    {522, 271200}, {570, 296000}, {575, 298442}, {579, 300451}, {583, 302596}, {587, 305000},
+    {682, 362000},
 };
 
 } // namespace
@@ -68,42 +72,18 @@ TempoMap showTempo()
 
 std::vector<Note> composeScore(const TempoMap& tempo)
 {
-    std::vector<Note> notes;
-    uint32_t seed = 1;
-    auto add = [&notes, &seed](Instrument instrument, double ms, double lengthMs, float pitch, float velocity) -> Note& {
-        Note n;
-        n.instrument = instrument;
-        n.startMs = ms;
-        n.lengthMs = lengthMs;
-        n.pitch = pitch;
-        n.velocity = velocity;
-        n.seed = seed++;
-        notes.push_back(n);
-        return notes.back();
-    };
-    // A first sketch: a chord pad every two bars and a hit on every accent.
-    const float chords[4][4] = {{50, 57, 60, 65}, {46, 53, 57, 62}, {53, 57, 60, 64}, {48, 55, 62, 64}};
-    for (int bar = 0; bar < 176; bar += 2) {
-        double start = tempo.ms(bar * 4.0), end = tempo.ms(bar * 4.0 + 8.0);
-        if (start > 356000)
-            break;
-        for (float p : chords[(bar / 2) % 4]) {
-            Note& n = add(Instrument::Pad, start, end - start, p, 0.12f);
-            n.reverb = 0.5f;
-            n.bright = 0.4f;
-            n.ducked = true;
-        }
-    }
-    for (const Cue& c : showCues()) {
-        if (!c.accent)
-            continue;
-        Note& k = add(Instrument::Kick, c.ms, 100, 30, 0.9f);
-        k.sidechain = true;
-        Note& s = add(Instrument::Clap, c.ms, 100, 60, 0.5f);
-        s.reverb = 0.3f;
-    }
-    std::sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.startMs < b.startMs; });
-    return notes;
+    Composer c(tempo);
+    writeOpening(c);
+    writeDescent(c);
+    writeForest(c);
+    writeJellyfish(c);
+    writeMiddle(c);
+    writeRopes(c);
+    writeReturn(c);
+    writeClosing(c);
+    std::stable_sort(c.notes.begin(), c.notes.end(),
+                     [](const Note& a, const Note& b) { return a.startMs < b.startMs; });
+    return c.notes;
 }
 
 MixSettings songSettings() { return MixSettings{}; }

@@ -1,0 +1,151 @@
+#include "tools/datagen/music/analysis.h"
+
+#include "tools/datagen/music/dsp.h"
+
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <numeric>
+
+namespace {
+
+// The mono mix over [first, first + count), zero outside the song.
+std::vector<float> monoWindow(const Song& song, long first, size_t count)
+{
+    std::vector<float> out(count, 0.0f);
+    for (size_t i = 0; i < count; ++i) {
+        long at = first + static_cast<long>(i);
+        if (at >= 0 && at < static_cast<long>(song.frames()))
+            out[i] = 0.5f * (song.left[static_cast<size_t>(at)] + song.right[static_cast<size_t>(at)]);
+    }
+    return out;
+}
+
+std::vector<float> hann(size_t n)
+{
+    std::vector<float> w(n);
+    for (size_t i = 0; i < n; ++i)
+        w[i] = 0.5f - 0.5f * std::cos(2.0f * pi * static_cast<float>(i) / static_cast<float>(n - 1));
+    return w;
+}
+
+} // namespace
+
+std::vector<float> fftMagnitudes(const std::vector<float>& input)
+{
+    const size_t n = input.size();
+    std::vector<std::complex<double>> x(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = input[i];
+    // Iterative radix-2: bit reversal, then butterflies.
+    for (size_t i = 1, j = 0; i < n; ++i) {
+        size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(x[i], x[j]);
+    }
+    for (size_t len = 2; len <= n; len <<= 1) {
+        const double angle = -2.0 * 3.14159265358979323846 / static_cast<double>(len);
+        const std::complex<double> step(std::cos(angle), std::sin(angle));
+        for (size_t i = 0; i < n; i += len) {
+            std::complex<double> w(1.0, 0.0);
+            for (size_t k = 0; k < len / 2; ++k) {
+                auto u = x[i + k], v = x[i + k + len / 2] * w;
+                x[i + k] = u + v;
+                x[i + k + len / 2] = u - v;
+                w *= step;
+            }
+        }
+    }
+    std::vector<float> mags(n / 2 + 1);
+    for (size_t k = 0; k < mags.size(); ++k)
+        mags[k] = static_cast<float>(std::abs(x[k]));
+    return mags;
+}
+
+std::vector<float> spectrumAt(const Song& song, double ms)
+{
+    static const std::vector<float> window = hann(1024);
+    const long centre = static_cast<long>(ms * sampleRate / 1000.0);
+    std::vector<float> frame = monoWindow(song, centre - 512, 1024);
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] *= window[i];
+    std::vector<float> mags = fftMagnitudes(frame);
+    mags.resize(spectrumBins);
+    for (float& m : mags)
+        m *= runtimeSpectrumScale;
+    return mags;
+}
+
+float spectrumSum(const Song& song, double ms)
+{
+    std::vector<float> s = spectrumAt(song, ms);
+    return std::accumulate(s.begin(), s.begin() + (spectrumBins - 1), 0.0f);
+}
+
+std::vector<float> smoothedLoudness(const Song& song, double fromMs, double toMs, double fps)
+{
+    std::vector<float> out;
+    float history[3] = {0, 0, 0};
+    const double frameMs = 1000.0 / fps;
+    for (double t = fromMs; t < toMs; t += frameMs) {
+        history[0] = history[1];
+        history[1] = history[2];
+        history[2] = spectrumSum(song, t);
+        const float w = 1.0f / 3.0f;
+        out.push_back(w * history[0] + w * history[1] + w * history[2]);
+    }
+    return out;
+}
+
+std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs)
+{
+    const size_t size = 512, hop = 64;
+    static const std::vector<float> window = hann(size);
+    const long first = static_cast<long>(fromMs * sampleRate / 1000.0) - static_cast<long>(size);
+    const long last = static_cast<long>(toMs * sampleRate / 1000.0);
+    std::vector<float> flux;
+    std::vector<double> times;
+    std::vector<float> previous;
+    for (long start = first; start < last; start += static_cast<long>(hop)) {
+        std::vector<float> frame = monoWindow(song, start, size);
+        for (size_t i = 0; i < size; ++i)
+            frame[i] *= window[i];
+        std::vector<float> mags = fftMagnitudes(frame);
+        for (float& m : mags)
+            m = std::log1p(100.0f * m);
+        float f = 0;
+        if (!previous.empty())
+            for (size_t k = 1; k < mags.size(); ++k)
+                f += std::max(0.0f, mags[k] - previous[k]);
+        previous = std::move(mags);
+        flux.push_back(f);
+        // The frame reacts most when the attack crosses its middle.
+        times.push_back((static_cast<double>(start) + size / 2.0) * 1000.0 / sampleRate);
+    }
+    // Peaks: the largest value within +-15 ms, and clearly above the mean of the last 100 ms.
+    std::vector<double> onsets;
+    const int near = static_cast<int>(0.015 * sampleRate / hop);
+    const int before = static_cast<int>(0.1 * sampleRate / hop);
+    for (int i = 1; i < static_cast<int>(flux.size()); ++i) {
+        if (times[static_cast<size_t>(i)] < fromMs || times[static_cast<size_t>(i)] > toMs)
+            continue;
+        float v = flux[static_cast<size_t>(i)];
+        bool peak = v > 0;
+        for (int j = std::max(0, i - near); j <= std::min(static_cast<int>(flux.size()) - 1, i + near) && peak; ++j)
+            if (flux[static_cast<size_t>(j)] > v || (flux[static_cast<size_t>(j)] == v && j < i))
+                peak = false;
+        if (!peak)
+            continue;
+        double mean = 0;
+        int count = 0;
+        for (int j = std::max(0, i - before); j < i; ++j, ++count)
+            mean += flux[static_cast<size_t>(j)];
+        mean = count ? mean / count : 0.0;
+        if (v > 1.5 * mean + 2.0)
+            onsets.push_back(times[static_cast<size_t>(i)]);
+    }
+    return onsets;
+}

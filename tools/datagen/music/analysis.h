@@ -1,0 +1,27 @@
+// Listening by numbers: the spectrum the show's scenes see, their smoothed loudness, and an
+// onset detector, all computed from a rendered song.
+#pragma once
+
+#include "tools/datagen/music/mixer.h"
+
+#include <vector>
+
+// The runtime's spectrum: 512 magnitudes of a Hann-windowed 1024-point FFT of the mono mix,
+// centred on the position, scaled by 1/400 (silence sums to 0, loud passages to a few units).
+constexpr int spectrumBins = 512;
+constexpr float runtimeSpectrumScale = 1.0f / 400.0f;
+
+std::vector<float> spectrumAt(const Song& song, double ms);
+// What a scene's loudness step sums: the first 511 magnitudes.
+float spectrumSum(const Song& song, double ms);
+
+// The value a three-frame spectrum average returns on each frame of a show running at `fps`
+// from fromMs to toMs (one entry per frame).
+std::vector<float> smoothedLoudness(const Song& song, double fromMs, double toMs, double fps = 60.0);
+
+// Onset times in ms between fromMs and toMs: peaks of the log-magnitude spectral flux
+// (512-point frames, 1.45 ms hop) that stand out from their neighbourhood.
+std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs);
+
+// Real-input FFT magnitudes |X_k| for k = 0 .. n/2 (n a power of two).
+std::vector<float> fftMagnitudes(const std::vector<float>& input);

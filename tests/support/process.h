@@ -1,0 +1,19 @@
+// Running the built programs from tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProgramResult {
+    int exitCode = -1;     // -1 when killed by a signal or timed out
+    bool timedOut = false;
+    std::string output;    // standard output and error together
+};
+
+// Runs the program with arguments in the working directory; `signalAfterSeconds` > 0 sends
+// SIGTERM after that long. Gives up (SIGKILL) after timeoutSeconds. Without a display the
+// program runs headless (its message boxes then only reach the output instead of waiting for a
+// click).
+ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                         double timeoutSeconds, double signalAfterSeconds = 0.0, bool withDisplay = true);
+std::string builtProgram(const std::string& name);

@@ -102,7 +102,7 @@ std::vector<float> smoothedLoudness(const Song& song, double fromMs, double toMs
 
 std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs)
 {
-    const size_t size = 512, hop = 64;
+    const size_t size = 256, hop = 32;
     static const std::vector<float> window = hann(size);
     const long first = static_cast<long>(fromMs * sampleRate / 1000.0) - static_cast<long>(size);
     const long last = static_cast<long>(toMs * sampleRate / 1000.0);
@@ -125,26 +125,26 @@ std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs)
         // The frame reacts most when the attack crosses its middle.
         times.push_back((static_cast<double>(start) + size / 2.0) * 1000.0 / sampleRate);
     }
-    // Peaks: the largest value within +-15 ms, and clearly above the mean of the last 100 ms.
+    // Peaks: the largest value within +-15 ms that stands clearly above the median of the
+    // surrounding 200 ms (a median, so a busy bar or a noise sweep does not hide a hit).
     std::vector<double> onsets;
     const int near = static_cast<int>(0.015 * sampleRate / hop);
-    const int before = static_cast<int>(0.1 * sampleRate / hop);
-    for (int i = 1; i < static_cast<int>(flux.size()); ++i) {
+    const int around = static_cast<int>(0.1 * sampleRate / hop);
+    const int count = static_cast<int>(flux.size());
+    std::vector<float> local;
+    for (int i = 1; i < count; ++i) {
         if (times[static_cast<size_t>(i)] < fromMs || times[static_cast<size_t>(i)] > toMs)
             continue;
         float v = flux[static_cast<size_t>(i)];
         bool peak = v > 0;
-        for (int j = std::max(0, i - near); j <= std::min(static_cast<int>(flux.size()) - 1, i + near) && peak; ++j)
+        for (int j = std::max(0, i - near); j <= std::min(count - 1, i + near) && peak; ++j)
             if (flux[static_cast<size_t>(j)] > v || (flux[static_cast<size_t>(j)] == v && j < i))
                 peak = false;
         if (!peak)
             continue;
-        double mean = 0;
-        int count = 0;
-        for (int j = std::max(0, i - before); j < i; ++j, ++count)
-            mean += flux[static_cast<size_t>(j)];
-        mean = count ? mean / count : 0.0;
-        if (v > 1.5 * mean + 2.0)
+        local.assign(flux.begin() + std::max(0, i - around), flux.begin() + std::min(count, i + around + 1));
+        std::nth_element(local.begin(), local.begin() + static_cast<long>(local.size() / 2), local.end());
+        if (v > 2.0f * local[local.size() / 2] + 2.0f)
             onsets.push_back(times[static_cast<size_t>(i)]);
     }
     return onsets;

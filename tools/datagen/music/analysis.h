@@ -7,9 +7,10 @@
 #include <vector>
 
 // The runtime's spectrum: 512 magnitudes of a Hann-windowed 1024-point FFT of the mono mix,
-// centred on the position, scaled by 1/400 (silence sums to 0, loud passages to a few units).
+// centred on the position, scaled by 1/160: silence sums to 0, this score's loud passages to
+// about 5 to 10.
 constexpr int spectrumBins = 512;
-constexpr float runtimeSpectrumScale = 1.0f / 400.0f;
+constexpr float runtimeSpectrumScale = 1.0f / 160.0f;
 
 std::vector<float> spectrumAt(const Song& song, double ms);
 // What a scene's loudness step sums: the first 511 magnitudes.
@@ -20,7 +21,7 @@ float spectrumSum(const Song& song, double ms);
 std::vector<float> smoothedLoudness(const Song& song, double fromMs, double toMs, double fps = 60.0);
 
 // Onset times in ms between fromMs and toMs: peaks of the log-magnitude spectral flux
-// (512-point frames, 1.45 ms hop) that stand out from their neighbourhood.
+// (256-point frames, 0.73 ms hop) that stand out from their neighbourhood.
 std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs);
 
 // Real-input FFT magnitudes |X_k| for k = 0 .. n/2 (n a power of two).

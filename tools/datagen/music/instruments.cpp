@@ -24,6 +24,8 @@ void kick(const Note& n, Buffer& out)
     Noise noise(n.seed);
     OnePole clickFilter;
     clickFilter.setLowPass(3000.0f);
+    Svf punchFilter;
+    punchFilter.set(2500.0f, 0.6f);
     float base = midiToHz(n.pitch); // about 45 Hz at pitch 30
     float phase = 0;
     for (size_t i = 0; i < out.size(); ++i) {
@@ -33,7 +35,13 @@ void kick(const Note& n, Buffer& out)
         float body = sineOf(phase) * std::exp(-t / (0.18f + 0.25f * n.bright));
         float attack = std::min(t / 0.0008f, 1.0f);
         float click = clickFilter.high(noise.white()) * std::exp(-t / 0.006f) * 0.5f;
-        out[i] = softClip((body * attack + click) * 1.6f) * 1.1f;
+        // Hard kicks carry a short burst of mid noise: a beat the whole spectrum feels.
+        float punch = 0;
+        if (n.bright > 0.5f) {
+            punchFilter.process(noise.white(), &punch);
+            punch *= std::exp(-t / 0.03f) * (n.bright - 0.5f) * 3.0f;
+        }
+        out[i] = softClip((body * attack + click + punch) * 1.6f) * 1.1f;
     }
 }
 
@@ -342,8 +350,9 @@ void riser(const Note& n, Buffer& out)
         filter.process(noise.white(), &band);
         phase += midiToHz(n.pitch + n.bend * u) / sampleRate;
         float tone = (sineOf(phase) + 0.3f * sineOf(phase * 2.01f)) * 0.25f * n.bright;
-        float env = u * u * (t <= held ? 1.0f : std::exp(-(t - held) / 0.03f));
-        out[i] = (band * 2.0f + tone) * env;
+        // Swells to its end but clears the last 40 ms, so the hit it leads to lands in a gap.
+        float env = u * u * std::clamp((held - t) / 0.04f, 0.0f, 1.0f);
+        out[i] = (band * 1.2f + tone) * env;
     }
 }
 

@@ -47,8 +47,12 @@ void printReport(const Song& song, std::FILE* out)
         bool ok = std::fabs(best) <= 10.0;
         if (cue.accent && !ok)
             ++missed;
-        std::fprintf(out, "  %-8s %9.0f ms %-27s onset %+7.1f ms %s\n", cue.accent ? "accent" : "landmark", cue.ms,
-                     cue.what, best > 1e8 ? 0.0 : best, cue.accent ? (ok ? "ok" : "MISSED") : "");
+        std::fprintf(out, "  %-8s %9.0f ms %-27s onset %+7.1f ms %s", cue.accent ? "accent" : "landmark", cue.ms,
+                     cue.what, best > 1e8 ? 0.0 : best, cue.accent ? (ok ? "ok" : "MISSED, found") : "");
+        if (cue.accent && !ok)
+            for (double t : onsets)
+                std::fprintf(out, " %+.1f", t - cue.ms);
+        std::fputc('\n', out);
     }
     std::fprintf(out, "accents missed: %d\n", missed);
     for (const Window& w : windows) {
@@ -57,8 +61,13 @@ void printReport(const Song& song, std::FILE* out)
             continue;
         std::vector<float> sorted = level;
         std::sort(sorted.begin(), sorted.end());
-        std::fprintf(out, "  %-10s %6.1f-%6.1f s  loudness min %5.2f  median %5.2f  p90 %5.2f  max %5.2f\n", w.name,
-                     w.from / 1000, w.to / 1000, sorted.front(), sorted[sorted.size() / 2],
-                     sorted[sorted.size() * 9 / 10], sorted.back());
+        double power = 0;
+        size_t from = static_cast<size_t>(msToSample(w.from)), to = std::min(song.frames(), static_cast<size_t>(msToSample(w.to)));
+        for (size_t i = from; i < to; ++i)
+            power += 0.5 * (song.left[i] * song.left[i] + song.right[i] * song.right[i]);
+        power /= static_cast<double>(std::max<size_t>(1, to - from));
+        std::fprintf(out, "  %-10s %6.1f-%6.1f s  rms %6.1f dB  loudness min %5.2f  median %5.2f  p90 %5.2f  max %5.2f\n",
+                     w.name, w.from / 1000, w.to / 1000, 10.0 * std::log10(power + 1e-12), sorted.front(),
+                     sorted[sorted.size() / 2], sorted[sorted.size() * 9 / 10], sorted.back());
     }
 }

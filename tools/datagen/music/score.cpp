@@ -70,6 +70,41 @@ TempoMap showTempo()
     return map;
 }
 
+namespace {
+
+// The conductor: a level for each stretch of the show, applied to every note by its onset. The
+// scenes read the music's loudness, so this table is also how bright they glow.
+struct Level {
+    double ms;
+    float gain;
+};
+
+const Level dynamics[] = {
+    {0, 0.5f},         {8000, 0.55f},     {39000, 0.75f},    {66000, 0.9f},     {66500, 1.0f},
+    {90400, 1.0f},     {90500, 0.9f},     {100900, 0.9f},    {101000, 1.05f},   {149900, 1.05f},
+    {150000, 0.8f},    {166900, 0.8f},    {167000, 1.1f},    {182900, 1.1f},    {182950, 0.95f},
+    {191500, 0.95f},   {191580, 0.8f},    {193500, 0.8f},    {193580, 0.95f},   {203900, 0.95f},
+    {204000, 1.25f},   {221400, 1.25f},   {221500, 0.9f},    {237800, 0.95f},   {237842, 1.35f},
+    {253000, 1.35f},   {253047, 1.0f},    {295900, 1.05f},   {296000, 1.1f},    {304900, 1.1f},
+    {305000, 0.95f},   {346000, 0.9f},    {362000, 0.8f},
+};
+
+float levelAt(double ms)
+{
+    const size_t n = sizeof dynamics / sizeof dynamics[0];
+    if (ms <= dynamics[0].ms)
+        return dynamics[0].gain;
+    for (size_t i = 1; i < n; ++i) {
+        if (ms <= dynamics[i].ms) {
+            double u = (ms - dynamics[i - 1].ms) / (dynamics[i].ms - dynamics[i - 1].ms);
+            return dynamics[i - 1].gain + static_cast<float>(u) * (dynamics[i].gain - dynamics[i - 1].gain);
+        }
+    }
+    return dynamics[n - 1].gain;
+}
+
+} // namespace
+
 std::vector<Note> composeScore(const TempoMap& tempo)
 {
     Composer c(tempo);
@@ -81,6 +116,8 @@ std::vector<Note> composeScore(const TempoMap& tempo)
     writeRopes(c);
     writeReturn(c);
     writeClosing(c);
+    for (Note& n : c.notes)
+        n.velocity *= levelAt(n.startMs);
     std::stable_sort(c.notes.begin(), c.notes.end(),
                      [](const Note& a, const Note& b) { return a.startMs < b.startMs; });
     return c.notes;

@@ -273,6 +273,9 @@ void writeJellyfish(Composer& c)
     // The shells: sparse stabs with the cues, a flam into the section.
     Note& grace = c.ms(I::Tom, 90481, 100, 50, 0.6f);
     grace.reverb = 0.3f;
+    Note& graceSnare = c.ms(I::Snare, 90481, 100, 54, 0.45f);
+    graceSnare.bright = 0.7f;
+    graceSnare.reverb = 0.3f;
     accent(c, 90601, 1.0f, true, true);
     static const double shellHits[] = {91714, 92664, 94790, 96909};
     for (double t : shellHits) {

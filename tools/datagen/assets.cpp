@@ -22,6 +22,12 @@ std::vector<PakFile> generateAssets()
     files.push_back(jpeg("water_distort.jpg", makeWaterDistortion()));
     files.push_back(jpeg("envmap.jpg", makeEnvironmentMask()));
     files.push_back(jpeg("circle.jpg", makeCircle()));
+    files.push_back(png("protozoa1.png", makeCiliate()));
+    files.push_back(png("protozoa2.png", makeStentor()));
+    files.push_back(png("plankton1.png", makeDiatom()));
+    files.push_back(png("plankton2.png", makeCopepod()));
+    files.push_back(png("jellyfish1.png", makeMedusa()));
+    files.push_back(png("seahorse1.png", makeSeahorse()));
     files.push_back(jpeg("flare_white.jpg", makeFlare(FlareTint::White)));
     files.push_back(jpeg("flare_red.jpg", makeFlare(FlareTint::Red)));
     files.push_back(jpeg("flare_blue.jpg", makeFlare(FlareTint::Blue)));
@@ -29,6 +35,8 @@ std::vector<PakFile> generateAssets()
     files.push_back(jpeg("flare_turq.jpg", makeFlare(FlareTint::Turquoise)));
     files.push_back(png("bubble1.png", makeBubble(0)));
     files.push_back(png("bubble2.png", makeBubble(1)));
+    files.push_back(jpeg("plank_shell.jpg", makeRadiolarian()));
+    files.push_back(jpeg("plank_shell2.jpg", makeCentricDiatom()));
     const FloorMaps silt = makeSiltFloor();
     files.push_back(jpeg("deeptxt2.jpg", silt.colour));
     files.push_back(jpeg("normal_map_deep2.jpg", silt.normals));

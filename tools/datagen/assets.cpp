@@ -48,6 +48,9 @@ std::vector<PakFile> generateAssets()
         std::snprintf(name, sizeof name, "cau_0%02d.jpg", i + 1);
         files.push_back(jpeg(name, makeCausticFrame(i)));
     }
+    files.push_back(png("credits.png", makeCredits()));
+    for (int i = 0; i < 3; ++i)
+        files.push_back(png("greet" + std::to_string(i + 1) + ".png", makeGreeting(i)));
     files.push_back(mesh("fisu.t3d", makeFish()));
     files.push_back(mesh("sp.t3d", makeShell()));
     files.push_back(mesh("3djytky.t3d", makeCoral()));

@@ -65,11 +65,11 @@ float layout(FT_Face face, const TextStyle& style, const std::string& text, Visi
         if (previous && glyph && FT_HAS_KERNING(face)) {
             FT_Vector kern;
             if (!FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNFITTED, &kern))
-                pen += float(kern.x) / 64.0f;
+                pen += float(kern.x) / 64.0f * style.squeeze;
         }
         visit(glyph, pen);
         if (!FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING))
-            pen += float(face->glyph->advance.x) / 64.0f + style.tracking;
+            pen += float(face->glyph->advance.x) / 64.0f * style.squeeze + style.tracking;
         previous = glyph;
     }
     return pen - (text.empty() ? 0.0f : style.tracking);
@@ -91,7 +91,8 @@ void drawText(Field& mask, const TextStyle& style, const std::string& text, floa
         const float gx = x + pen;
         const float whole = std::floor(gx), fraction = gx - whole;
         FT_Vector delta{FT_Pos(std::lround(fraction * 64.0f)), 0};
-        FT_Set_Transform(face, nullptr, &delta);
+        FT_Matrix squeeze{FT_Fixed(std::lround(style.squeeze * 65536.0f)), 0, 0, 0x10000};
+        FT_Set_Transform(face, &squeeze, &delta);
         if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_RENDER)) {
             FT_Set_Transform(face, nullptr, nullptr);
             return;

@@ -9,6 +9,7 @@ struct TextStyle {
     std::string font; // file name inside the DejaVu folder, e.g. "DejaVuSerif.ttf"
     float pixelSize = 32.0f;
     float tracking = 0.0f; // extra space after every letter, in pixels
+    float squeeze = 1.0f;  // horizontal scale of the letters, for pictures shown stretched wide
 };
 
 // Advance width of a line of text (UTF-8).

@@ -233,6 +233,8 @@ void PostProcess::zoomTrailPass()
     ShaderProgram::unbind();
     endWindowPass();
     glLoadIdentity();
+    // Like every pass, leave blending on (additive) for the scene's next frame.
+    glEnable(GL_BLEND);
 }
 
 void PostProcess::noiseOverlay(float alpha)

@@ -37,7 +37,7 @@ public:
         // Slivers with no area would carry no usable normal.
         const Vector3& pa = mesh.vertices[a].position;
         const Vector3 n = cross(mesh.vertices[b].position - pa, mesh.vertices[c].position - pa);
-        if (n.length() < 1e-7f)
+        if (!(n.length() >= 1e-7f))
             return;
         T3DFace f;
         f.a = a;
@@ -195,7 +195,7 @@ BodySection bodyAt(float x)
     if (s < deepest)
         g = std::pow(std::sin(s / deepest * pi * 0.5f), 0.75f);
     else
-        g = stalk + (1.0f - stalk) * std::pow(std::cos((s - deepest) / (1.0f - deepest) * pi * 0.5f), 1.35f);
+        g = stalk + (1.0f - stalk) * std::pow(std::max(0.0f, std::cos((s - deepest) / (1.0f - deepest) * pi * 0.5f)), 1.35f);
     const float half = maxHalf * g;
     const float centre = 1.8f * std::sin(pi * s) - 2.0f * (1.0f - s) * (1.0f - s);
     const float width = half * (0.5f - 0.18f * s);
@@ -275,7 +275,7 @@ void addMedianFin(MeshBuilder& b, float x0, float x1, float height, float sweep,
         const BodySection sec = bodyAt(x);
         const float baseY = sec.centreY + up * (sec.halfHeight - 1.5f);
         // Tallest at the front, sloping back.
-        const float h = height * std::pow(std::sin(pi * std::min(1.0f, s * 1.25f + 0.02f)), 0.7f) * (1.0f - 0.45f * s);
+        const float h = height * std::pow(std::max(0.0f, std::sin(pi * std::min(1.0f, s * 1.25f + 0.02f))), 0.7f) * (1.0f - 0.45f * s);
         return Vector3(x + sweep * t * h, baseY + up * t * h, 0.0f);
     };
     const auto thickness = [&](int i, int) { return 1.8f * (1.0f - 0.8f * float(i) / float(rows - 1)); };

@@ -1,0 +1,141 @@
+// The generated meshes as the runtime reads them: valid files, unit outward normals, winding
+// matched to how each scene culls, and the proportions the scenes place them by.
+#include "runtime/mesh.h"
+#include "tools/datagen/generators.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+T3D roundTrip(const T3D& mesh)
+{
+    const std::vector<uint8_t> bytes = encodeT3D(mesh);
+    T3D back;
+    std::string error;
+    EXPECT_TRUE(decodeT3D(bytes.data(), bytes.size(), back, error)) << error;
+    return back;
+}
+
+struct Box {
+    Vector3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+};
+
+Box bounds(const T3D& mesh)
+{
+    Box b;
+    for (const T3DVertex& v : mesh.vertices) {
+        b.lo = Vector3(std::min(b.lo.x, v.position.x), std::min(b.lo.y, v.position.y), std::min(b.lo.z, v.position.z));
+        b.hi = Vector3(std::max(b.hi.x, v.position.x), std::max(b.hi.y, v.position.y), std::max(b.hi.z, v.position.z));
+    }
+    return b;
+}
+
+// Checks what every mesh must satisfy. `windingSign` is +1 when the outside winds
+// counter-clockwise, -1 when it winds clockwise (a scene that culls front faces).
+void expectSoundMesh(const T3D& mesh, float windingSign, const char* name)
+{
+    ASSERT_GT(mesh.getFaceCount(), 0u) << name;
+    double volume = 0.0;
+    int agree = 0;
+    for (const T3DFace& f : mesh.faces) {
+        ASSERT_LT(f.a, mesh.getVertexCount()) << name;
+        ASSERT_LT(f.b, mesh.getVertexCount()) << name;
+        ASSERT_LT(f.c, mesh.getVertexCount()) << name;
+        EXPECT_NEAR(f.normal.length(), 1.0f, 1e-3f) << name;
+        const Vector3 &a = mesh.vertices[f.a].position, &b = mesh.vertices[f.b].position, &c = mesh.vertices[f.c].position;
+        const Vector3 geometric = (b - a).crossProduct(c - a);
+        const float area = geometric.length() * 0.5f;
+        EXPECT_GT(area, 0.0f) << name << " has a face with no area";
+        agree += geometric.dotProduct(f.normal) * windingSign > 0.0f;
+        // Divergence theorem with the stored normals: positive only when they point outwards.
+        const Vector3 centre = (a + b + c) / 3.0f;
+        volume += double(area) * double(f.normal.dotProduct(centre)) / 3.0;
+    }
+    EXPECT_EQ(agree, int(mesh.getFaceCount())) << name << ": winding does not match the normals";
+    EXPECT_GT(volume, 0.0) << name << ": normals point inwards";
+    for (const T3DVertex& v : mesh.vertices) {
+        EXPECT_TRUE(std::isfinite(v.u) && std::isfinite(v.v)) << name;
+        EXPECT_NEAR(v.normal.length(), 1.0f, 1e-3f) << name;
+    }
+}
+
+} // namespace
+
+TEST(DatagenMeshes, FishIsSoundAndWoundForFrontFaceCulling)
+{
+    const T3D fish = roundTrip(makeFish());
+    expectSoundMesh(fish, -1.0f, "fisu.t3d");
+    EXPECT_GE(fish.getFaceCount(), 2000u);
+    EXPECT_LE(fish.getFaceCount(), 12000u);
+}
+
+TEST(DatagenMeshes, FishLiesAlongXWithItsHeadBeforeTheBend)
+{
+    const T3D fish = makeFish();
+    const Box b = bounds(fish);
+    EXPECT_GT(b.lo.x, -90.0f);
+    EXPECT_LT(b.lo.x, -20.0f);
+    EXPECT_GT(b.hi.x, 300.0f);
+    EXPECT_LT(b.hi.x, 360.0f);
+    // The body itself is about 60 tall; fins may reach beyond it.
+    float bodyTop = -1e9f, bodyBottom = 1e9f;
+    for (const T3DVertex& v : fish.vertices)
+        if (v.position.x > 20.0f && v.position.x < 40.0f && std::fabs(v.position.z) > 3.0f) {
+            bodyTop = std::max(bodyTop, v.position.y);
+            bodyBottom = std::min(bodyBottom, v.position.y);
+        }
+    EXPECT_NEAR(bodyTop - bodyBottom, 60.0f, 12.0f);
+    // Thinner than it is tall, centred on its length axis.
+    EXPECT_LT(b.hi.z - b.lo.z, b.hi.y - b.lo.y);
+    EXPECT_NEAR(b.hi.z + b.lo.z, 0.0f, 1.0f);
+    // A real head ahead of x = -5, the part that barely bends.
+    const auto head = std::count_if(fish.vertices.begin(), fish.vertices.end(), [](const T3DVertex& v) { return v.position.x < -5.0f; });
+    EXPECT_GT(head, long(fish.vertices.size() / 20));
+}
+
+TEST(DatagenMeshes, ShellIsAClosedCapsuleMappedZeroToOne)
+{
+    const T3D shell = roundTrip(makeShell());
+    expectSoundMesh(shell, 1.0f, "sp.t3d");
+    const Box b = bounds(shell);
+    EXPECT_NEAR(b.lo.x, -2.0f, 0.05f);
+    EXPECT_NEAR(b.hi.x, 2.0f, 0.05f);
+    for (const T3DVertex& v : shell.vertices) {
+        EXPECT_LE(std::hypot(v.position.y, v.position.z), 1.15f);
+        EXPECT_GE(v.u, 0.0f);
+        EXPECT_LE(v.u, 1.0f);
+        EXPECT_GE(v.v, 0.0f);
+        EXPECT_LE(v.v, 1.0f);
+    }
+    // The camera flies inside: the middle of the tube is wide open.
+    float narrowest = 1e9f;
+    for (const T3DVertex& v : shell.vertices)
+        if (std::fabs(v.position.x) < 1.0f)
+            narrowest = std::min(narrowest, std::hypot(v.position.y, v.position.z));
+    EXPECT_GT(narrowest, 0.85f);
+    // Every face looks away from the axis: outward everywhere, not only on the whole.
+    for (const T3DFace& f : shell.faces) {
+        const Vector3 c = (shell.vertices[f.a].position + shell.vertices[f.b].position + shell.vertices[f.c].position) / 3.0f;
+        const Vector3 fromAxis = std::fabs(c.x) > 1.9f ? c : Vector3(0.0f, c.y, c.z);
+        EXPECT_GT(f.normal.dotProduct(fromAxis), 0.0f);
+    }
+}
+
+TEST(DatagenMeshes, CoralIsSoundAndAboutAHundredAndFiftyAcross)
+{
+    const T3D coral = roundTrip(makeCoral());
+    expectSoundMesh(coral, 1.0f, "3djytky.t3d");
+    const Box b = bounds(coral);
+    const float across = std::max({b.hi.x - b.lo.x, b.hi.y - b.lo.y, b.hi.z - b.lo.z});
+    EXPECT_GT(across, 120.0f);
+    EXPECT_LT(across, 200.0f);
+}
+
+TEST(DatagenMeshes, SameCodeGivesSameMeshBytes)
+{
+    EXPECT_EQ(encodeT3D(makeFish()), encodeT3D(makeFish()));
+    EXPECT_EQ(encodeT3D(makeCoral()), encodeT3D(makeCoral()));
+}

@@ -3,7 +3,7 @@
 // floor's brightness and its radial shade.
 varying vec2 uv;
 varying vec3 lightTangent;
-varying float eyeDistance;
+varying vec3 eyePosition;
 
 void main()
 {
@@ -14,6 +14,6 @@ void main()
     vec3 n = normalize(gl_NormalMatrix * vec3(0.0, 1.0, 0.0));
     vec3 l = normalize(gl_LightSource[0].position.xyz);
     lightTangent = vec3(dot(l, t), dot(l, b), dot(l, n));
-    eyeDistance = length((gl_ModelViewMatrix * gl_Vertex).xyz);
+    eyePosition = (gl_ModelViewMatrix * gl_Vertex).xyz;
     gl_Position = ftransform();
 }

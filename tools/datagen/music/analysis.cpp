@@ -126,7 +126,8 @@ std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs)
         times.push_back((static_cast<double>(start) + size / 2.0) * 1000.0 / sampleRate);
     }
     // Peaks: the largest value within +-15 ms that stands clearly above the median of the
-    // surrounding 200 ms (a median, so a busy bar or a noise sweep does not hide a hit).
+    // surrounding 200 ms (a median, so a busy bar or a noise sweep does not hide a hit), and by
+    // an absolute margin too, so the wobble of a held chord is not taken for one.
     std::vector<double> onsets;
     const int near = static_cast<int>(0.015 * sampleRate / hop);
     const int around = static_cast<int>(0.1 * sampleRate / hop);
@@ -144,7 +145,7 @@ std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs)
             continue;
         local.assign(flux.begin() + std::max(0, i - around), flux.begin() + std::min(count, i + around + 1));
         std::nth_element(local.begin(), local.begin() + static_cast<long>(local.size() / 2), local.end());
-        if (v > 2.0f * local[local.size() / 2] + 2.0f)
+        if (v > 1.5f * local[local.size() / 2] + 10.0f)
             onsets.push_back(times[static_cast<size_t>(i)]);
     }
     return onsets;

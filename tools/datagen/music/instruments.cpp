@@ -453,7 +453,7 @@ bool isStereo(Instrument i)
 float tailSeconds(const Note& n)
 {
     switch (n.instrument) {
-    case Instrument::Kick: return 0.6f + 0.6f * n.bright;
+    case Instrument::Kick: return 0.8f + 1.2f * n.bright;
     case Instrument::Snare: return 0.5f;
     case Instrument::Clap: return 0.6f;
     case Instrument::HatClosed: return 0.15f;
@@ -465,7 +465,8 @@ float tailSeconds(const Note& n)
     case Instrument::Bell: return 4.0f + 9.0f * n.bright;
     case Instrument::Riser: return 0.2f;
     case Instrument::Impact: return 3.0f + 3.0f * n.bright;
-    case Instrument::Bubble: return 0.3f;
+    case Instrument::Bubble: return std::max(0.3f, 0.005f * static_cast<float>(n.lengthMs));
+    case Instrument::Wind: return 2.6f;
     default: return envelopeFor(n).release + 0.01f;
     }
 }

@@ -296,8 +296,10 @@ void writeJellyfish(Composer& c)
     // The roll as the shells fade: toms climbing to the jellyfish.
     static const double roll[] = {98541, 98681, 98887, 99027, 99190, 99306};
     for (int i = 0; i < 6; ++i) {
-        Note& t = c.ms(I::Tom, roll[i], 100, 45.0f + 2.0f * i, 0.55f + 0.06f * i);
-        t.reverb = 0.25f;
+        // Short and dry, so each stroke stands clear of the last one's ring.
+        Note& t = c.ms(I::Tom, roll[i], 100, 45.0f + 2.0f * i, 0.7f + 0.06f * i);
+        t.bright = 0.05f;
+        t.reverb = 0.12f;
         t.pan = (i % 2) ? 0.3f : -0.3f;
     }
     riser(c, 187, 192, 0.25f, 50);

@@ -131,6 +131,11 @@ bool openWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int re
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return fail(std::string("Cannot open a window: no display (") + SDL_GetError() + ")");
     w.videoStarted = true;
+    // SDL falls back to an invisible driver when there is no display: fine for rendering
+    // offline, useless for a show someone wants to watch.
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (!offline().enabled && (driver == "offscreen" || driver == "dummy"))
+        return fail("Cannot open a window: no display (set DISPLAY or start a desktop session)");
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);

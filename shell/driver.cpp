@@ -1,5 +1,8 @@
 #include "shell/driver.h"
 
+#include "render/gl_capabilities.h"
+#include "render/render_targets.h"
+#include "render/shader_manager.h"
 #include "runtime/dms.h"
 #include "shell/fog_color.h"
 #include "toolkit/random.h"
@@ -61,6 +64,8 @@ bool startShow(const ShowMode& mode, const char* archive)
     SendMessageA(dmsGetHWND(), WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(windowIconResource))));
     prepareSmokeTextures();
+    initGl();
+    shaderManager = ShaderManager::create();
     registerEffects();
     dmsInitEffects();
     dmsInitTimer();
@@ -130,6 +135,8 @@ void loopStep(LoopState& state)
 
 void shutDownShow()
 {
+    releaseRenderTargets();
+    ShaderManager::release();
     dmsSetGamma(0);
     dmsShutDown();
 }

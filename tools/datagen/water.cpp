@@ -23,7 +23,7 @@ Image makeSmoke(int variant)
         {1.00f, 1.00f, 0.0f, 0.22f, 0.55f, 101},
         {1.25f, 0.80f, 0.5f, 0.30f, 0.75f, 202},
         {0.85f, 1.15f, -0.4f, 0.18f, 0.65f, 303},
-        {1.15f, 0.95f, 1.2f, 0.35f, 0.85f, 404},
+        {1.15f, 0.95f, 1.2f, 0.35f, 0.6f, 404},
     };
     const SmokeShape& shape = shapes[variant & 3];
     const int size = 256;
@@ -35,25 +35,28 @@ Image makeSmoke(int variant)
             const float py = (float(y) + 0.5f) / float(size) * 2.0f - 1.0f;
             const float rx = (px * cosR - py * sinR) / shape.stretchX;
             const float ry = (px * sinR + py * cosR) / shape.stretchY;
-            // Domain warp: the noise is sampled where a second noise pushes it, which curls it.
-            const float s = 2.2f;
-            const float wx = fbm2(px * s, py * s, 4, 0.5f, shape.seed);
-            const float wy = fbm2(px * s + 5.2f, py * s + 1.3f, 4, 0.5f, shape.seed + 7);
-            const float body = fbm2(px * s + 2.4f * wx, py * s + 2.4f * wy, 5, 0.55f, shape.seed + 13);
-            const float strands = 1.0f - std::fabs(fbm2(px * 3.1f + 3.0f * wx, py * 3.1f + 3.0f * wy, 5, 0.5f, shape.seed + 29));
+            // Domain warp: the noise is sampled where a second noise pushes it, which curls it
+            // into billows; thin strands follow the folds of the warped field.
+            const float s = 1.5f;
+            const float wx = fbm2(px * s, py * s, 3, 0.5f, shape.seed);
+            const float wy = fbm2(px * s + 5.2f, py * s + 1.3f, 3, 0.5f, shape.seed + 7);
+            const float qx = px * s + 1.8f * wx, qy = py * s + 1.8f * wy;
+            const float body = fbm2(qx, qy, 5, 0.5f, shape.seed + 13);
+            const float fold = fbm2(qx * 1.7f + 3.0f, qy * 1.7f, 4, 0.45f, shape.seed + 29);
+            const float strands = std::pow(1.0f - std::min(1.0f, std::fabs(fold) * 2.2f), 8.0f);
             // A ragged outline, kept well inside the square.
             const float angle = std::atan2(ry, rx);
-            const float outline = 0.62f + shape.lobes * fbm2(std::cos(angle) * 1.6f, std::sin(angle) * 1.6f, 3, 0.5f,
-                                                               shape.seed + 41);
+            const float outline = 0.66f + shape.lobes * fbm2(std::cos(angle) * 1.4f + wx * 0.5f, std::sin(angle) * 1.4f + wy * 0.5f,
+                                                             3, 0.5f, shape.seed + 41);
             const float r = std::sqrt(rx * rx + ry * ry) / std::max(outline, 0.2f);
-            const float mask = 1.0f - smoothstep(0.25f, 1.0f, r);
-            const float fog = clamp01(0.55f + body * 0.9f);
-            const float wisps = std::pow(clamp01(strands), 6.0f) * shape.wispiness;
+            const float core = std::exp(-r * r * 2.2f);
+            const float mask = 1.0f - smoothstep(0.2f, 1.0f, r);
+            const float billow = smoothstep(-0.35f, 0.55f, body);
             // Hard limit so nothing reaches the border even where the outline bulges.
             const float border = 1.0f - smoothstep(0.72f, 0.94f, std::sqrt(px * px + py * py));
-            density.at(x, y) = (fog * fog * 0.75f + wisps) * mask * border;
+            density.at(x, y) = (core * 0.35f + billow * mask * 0.55f + strands * shape.wispiness * mask * (0.4f + billow)) * border;
         }
-    blurClamped(density, 0.7f);
+    blurClamped(density, 1.1f);
     Image image(size, size);
     float peak = 0.0f;
     for (float v : density.values)

@@ -1,0 +1,57 @@
+#include "tests/support/capture.h"
+
+#include "tests/support/process.h"
+
+#include <stb/stb_image.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+CapturedFrame captureAt(int ms, int width, int height)
+{
+    CapturedFrame frame;
+    const fs::path out = fs::temp_directory_path() / ("orvalune-frame-" + std::to_string(getpid()) + "-" + std::to_string(ms));
+    fs::remove_all(out);
+    const ProgramResult run =
+        runProgram({builtProgram("orvalune-capture"), "--at", std::to_string(ms), "--size",
+                    std::to_string(width) + "x" + std::to_string(height), "--out", out.string()},
+                   ORV_BINARY_DIR, 300.0);
+    frame.log = run.output;
+    char name[64];
+    std::snprintf(name, sizeof name, "at_%06d.png", ms);
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load((out / name).c_str(), &w, &h, &channels, 4);
+    if (run.exitCode == 0 && pixels) {
+        frame.width = w;
+        frame.height = h;
+        frame.rgba.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
+        frame.ok = true;
+    }
+    stbi_image_free(pixels);
+    fs::remove_all(out);
+    return frame;
+}
+
+double CapturedFrame::meanChannel(int channel) const
+{
+    if (rgba.empty())
+        return 0.0;
+    double sum = 0.0;
+    for (size_t i = static_cast<size_t>(channel); i < rgba.size(); i += 4)
+        sum += rgba[i];
+    return sum / static_cast<double>(rgba.size() / 4);
+}
+
+double CapturedFrame::shareBrighterThan(int threshold) const
+{
+    if (rgba.empty())
+        return 0.0;
+    size_t count = 0;
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        if (std::max({rgba[i], rgba[i + 1], rgba[i + 2]}) > threshold)
+            ++count;
+    return static_cast<double>(count) / static_cast<double>(rgba.size() / 4);
+}

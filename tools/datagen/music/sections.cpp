@@ -132,6 +132,15 @@ void pads(Composer& c, double from, double to, const Chord& ch, float velocity, 
         c.notes[i].ducked = ducked;
 }
 
+// A bright wash of air over the loudest stretches: it fills the top of the spectrum, which is
+// where the scenes' summed loudness gets most of its range.
+void air(Composer& c, double fromMs, double toMs, float velocity)
+{
+    Note& n = c.ms(I::Wind, fromMs, toMs - fromMs, 98, velocity);
+    n.bright = 0.1f;
+    n.reverb = 0.2f;
+}
+
 void riser(Composer& c, double from, double to, float velocity, float pitch = 55.0f)
 {
     Note& n = c.beat(I::Riser, from, to - from, pitch, velocity);
@@ -327,14 +336,17 @@ void writeJellyfish(Composer& c)
         if (bar >= 224)
             pads(c, bar, bar + 4, ch, 0.05f, 0.6f, true, I::Choir, 12.0f);
     }
+    // The tune: a question, an answer, the question again; it must end before the colour turns.
     double at = 208;
-    for (int repeat = 0; repeat < 2; ++repeat) {
-        at = c.melody(I::Lead, at, {{69, 1.5}, {67, 0.5}, {65, 1}, {64, 1}, {62, 3}, {65, 1}, {72, 2}, {69, 1.5},
-                                    {67, 0.5}, {64, 3}, {-1, 1}},
-                      0.2f, 0.5f);
-        at = c.melody(I::Lead, at, {{74, 1}, {72, 0.5}, {69, 2.5}, {65, 1}, {67, 1}, {69, 2}, {72, 1.5}, {69, 0.5},
-                                    {67, 1}, {65, 1}, {64, 2}, {62, 2}},
-                      0.2f, 0.55f);
+    for (int phrase = 0; phrase < 3; ++phrase) {
+        if (phrase % 2 == 0)
+            at = c.melody(I::Lead, at, {{69, 1.5}, {67, 0.5}, {65, 1}, {64, 1}, {62, 3}, {65, 1}, {72, 2}, {69, 1.5},
+                                        {67, 0.5}, {64, 3}, {-1, 1}},
+                          0.2f, 0.5f);
+        else
+            at = c.melody(I::Lead, at, {{74, 1}, {72, 0.5}, {69, 2.5}, {65, 1}, {67, 1}, {69, 2}, {72, 1.5},
+                                        {69, 0.5}, {67, 1}, {65, 1}, {64, 2}, {62, 2}},
+                          0.2f, 0.55f);
     }
     // A breath, then 133.5 s: the jellyfish change colour, the harmony turns to D major.
     riser(c, 252, 256, 0.3f, 57);
@@ -356,7 +368,7 @@ void writeJellyfish(Composer& c)
         c.arpeggio(I::Bell, bar, bar + 4, ch, 2, {0, 4, 2, 3}, 0.07f, 0.5f, 24.0f);
     }
     c.melody(I::Lead, 264, {{78, 2}, {76, 1}, {74, 1}, {73, 3}, {69, 1}, {71, 2}, {73, 1}, {74, 1}, {76, 4},
-                            {78, 1.5}, {81, 0.5}, {78, 1}, {76, 1}, {74, 3}, {71, 1}, {73, 4}},
+                            {78, 1.5}, {81, 0.5}, {78, 1}, {76, 1}, {74, 3}, {73, 1}},
              0.19f, 0.55f);
     riser(c, 284, 288, 0.25f, 50);
 }
@@ -447,6 +459,7 @@ void writeMiddle(Composer& c)
     // 204 s, the spray: the loudest, brightest groove; every beat a pale flash.
     static const Chord* const spray[] = {&bbAdd9, &cAdd9High, &dmAdd9, &dmAdd9};
     accent(c, 204000, 1.1f, true, true);
+    air(c, 204000, 221000, 0.3f);
     kicks(c, 392, 426, "o...o...o...o...", 0.85f, 0.6f);
     claps(c, 392, 426, "....x.......x...", 0.55f, 0.3f);
     hats(c, I::HatOpen, 392, 426, "..x...x...x...x.", 0.12f, 0.6f, -0.2f, 0.15f);
@@ -503,6 +516,7 @@ void writeRopes(Composer& c)
     }
     riser(c, 455, 457, 0.35f, 57);
     accent(c, 237842, 1.1f, true, true);
+    air(c, 237842, 252500, 0.3f);
     static const Chord* const loud[] = {&dmAdd9, &bbAdd9, &fMaj7, &cAdd9High};
     kicks(c, 457, 487, "o...o...o...o...", 0.85f, 0.6f);
     claps(c, 457, 487, "....x.......x...", 0.55f, 0.3f);
@@ -517,7 +531,7 @@ void writeRopes(Composer& c)
         c.arpeggio(I::Pluck, bar, end, ch, 4, {0, 2, 4, 5, 4, 2, 1, 3}, 0.09f, 0.7f, 12.0f);
     }
     c.melody(I::Lead, 461, {{74, 2}, {77, 1}, {76, 1}, {74, 2}, {72, 2}, {69, 3}, {72, 1}, {74, 4}, {77, 2}, {79, 1},
-                            {81, 1}, {79, 2}, {77, 2}, {76, 3}, {72, 1}, {74, 6}},
+                            {81, 1}, {79, 2}, {77, 2}, {76, 3}, {72, 1}, {74, 2}},
              0.22f, 0.65f);
     // 253.05 s: the flares fall; the groove drops out into the return.
     accent(c, 253047, 0.9f, true, true);
@@ -607,7 +621,7 @@ void writeClosing(Composer& c)
     kicks(c, 591, 651, "x...x...x...x...", 0.45f, 0.2f);
     hats(c, I::Shaker, 595, 651, "..x...x...x...x.", 0.08f, 0.4f, -0.3f);
     kicks(c, 651, 667, "x.......x.......", 0.35f, 0.15f);
-    c.melody(I::Lead, 603, {{69, 4}, {65, 2}, {67, 2}, {69, 3}, {72, 1}, {70, 4}, {69, 4}, {67, 2}, {65, 2},
+    c.melody(I::Lead, 603, {{69, 4}, {65, 2}, {67, 2}, {69, 3}, {72, 1}, {67, 4}, {69, 4}, {67, 2}, {65, 2},
                             {64, 4}, {62, 8}},
              0.16f, 0.4f);
     // The credits: a last D major chord, ringing into the fade.

@@ -7,6 +7,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>

@@ -22,7 +22,7 @@ namespace {
 constexpr int spectrumSize = 512;
 constexpr int fftSize = 1024;
 // Magnitude scale: silence sums to about 0, loud passages of the soundtrack to a few units.
-constexpr float spectrumScale = 1.0f / 400.0f;
+constexpr float spectrumScale = 1.0f / 160.0f;
 
 // A vorbisfile reader over the archive's bytes, one cursor per decoder.
 struct MemorySource {

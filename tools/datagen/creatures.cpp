@@ -22,6 +22,21 @@ float segmentDistance(Point p, Point a, Point b)
     return length(px - bx * h, py - by * h);
 }
 
+// Distance to a capsule whose radius changes from r0 at a to r1 at b (negative inside).
+float taperedDistance(Point p, Point a, Point b, float r0, float r1)
+{
+    const float px = p.x - a.x, py = p.y - a.y, bx = b.x - a.x, by = b.y - a.y;
+    const float h = std::clamp((px * bx + py * by) / std::max(bx * bx + by * by, 1e-6f), 0.0f, 1.0f);
+    return length(px - bx * h, py - by * h) - mix(r0, r1, h);
+}
+
+// Union of two shapes with a rounded fillet of size k where they meet.
+float smoothUnion(float a, float b, float k)
+{
+    const float h = std::clamp(0.5f + 0.5f * (b - a) / k, 0.0f, 1.0f);
+    return mix(b, a, h) - k * h * (1.0f - h);
+}
+
 // Approximate signed distance to an ellipse (negative inside).
 float ellipseDistance(Point p, Point c, float rx, float ry, float angle = 0.0f)
 {
@@ -469,11 +484,15 @@ Image makeSeahorse()
             const float r = mix(spine[i].r, spine[i + 1].r, h);
             d = std::min(d, length(p.x - a.x - bx * h, p.y - a.y - by * h) - r);
         }
-        // The snout: a tube pointing forward and a little down from the head.
-        d = std::min(d, segmentDistance(p, {60, 36}, {22, 48}) - 4.5f);
-        d = std::min(d, length(p.x - 22, p.y - 48) - 5.5f);
+        // The head: a deep skull tipped forward, and the long snout tapering to a small flared
+        // mouth, all blended smoothly into each other.
+        d = smoothUnion(d, ellipseDistance(p, {61, 34}, 14, 10.5f, 0.45f), 5.0f);
+        d = smoothUnion(d, taperedDistance(p, {52, 39}, {19, 51}, 6.0f, 3.4f), 4.0f);
+        d = smoothUnion(d, length(p.x - 18.0f, p.y - 51.5f) - 4.2f, 2.0f);
+        // The belly's forward curve.
+        d = smoothUnion(d, ellipseDistance(p, {58, 112}, 16, 26, 0.1f), 6.0f);
         // The crown.
-        d = std::min(d, segmentDistance(p, {66, 24}, {70, 12}) - 3.5f);
+        d = smoothUnion(d, taperedDistance(p, {65, 28}, {71, 13}, 5.0f, 2.6f), 3.0f);
         return d;
     };
     c.fill(bodyDistance, 0.3f, 0.3f, lo, hi);

@@ -139,7 +139,7 @@ Image makeGreeting(int card)
     drawText(mask, light(40.0f, 8.0f), "and also", 48.0f, 92.0f);
     rule(mask, 48.0f, 300.0f, 112.0f, 0.7f);
     const char* left[] = {"Glasswort Guild", "Benthos Bakery", "Undertow Union"};
-    const char* right[] = {"Kelpwork", "Ribbonweed", "the deep ones"};
+    const char* right[] = {"Kelpwork", "Ribbonweed", "Abyssal Quilters"};
     for (int i = 0; i < 3; ++i) {
         const float y = 196.0f + float(i) * 92.0f;
         drawText(mask, serif(38.0f, 0.5f), left[i], 48.0f, y);

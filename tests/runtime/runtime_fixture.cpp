@@ -1,5 +1,6 @@
 #include "tests/runtime/runtime_fixture.h"
 
+#include "runtime/dms.h"
 #include "runtime/mesh.h"
 #include "tests/support/gl_context.h"
 #include "tools/datagen/music/encode.h"
@@ -66,9 +67,9 @@ std::string testArchivePath()
         .string();
 }
 
-bool openRuntimeOnTestArchive()
+bool openRuntimeOnTestArchive(bool offline)
 {
-    static const bool opened = [] {
+    static const bool opened = [offline] {
         T3D mesh;
         mesh.vertices.resize(3);
         mesh.vertices[1].position = Vector3(1, 0, 0);
@@ -92,7 +93,9 @@ bool openRuntimeOnTestArchive()
             return false;
         // PhysicsFS reopens the archive for every read: it stays until the tests end.
         std::atexit([] { std::filesystem::remove(testArchivePath()); });
-        return openTestWindow(64, 48, path.c_str());
+        if (offline)
+            return openTestWindow(64, 48, path.c_str());
+        return dmsInitEx(64, 48, 32, false, 1, false, false, 0, 0, path.c_str(), 0);
     }();
     return opened;
 }

@@ -8,6 +8,7 @@ constexpr int testSilenceMs = 2000;
 constexpr int testSongMs = 4000;
 constexpr float testSineHz = 1000.0f;
 
-// Builds the archive once and opens the runtime on it; false if there is no display.
-bool openRuntimeOnTestArchive();
+// Builds the archive once and opens the runtime on it (offline unless told otherwise); false if
+// there is no display.
+bool openRuntimeOnTestArchive(bool offline = true);
 std::string testArchivePath();

@@ -94,6 +94,14 @@ TEST(DatagenMeshes, FishLiesAlongXWithItsHeadBeforeTheBend)
     // A real head ahead of x = -5, the part that barely bends.
     const auto head = std::count_if(fish.vertices.begin(), fish.vertices.end(), [](const T3DVertex& v) { return v.position.x < -5.0f; });
     EXPECT_GT(head, long(fish.vertices.size() / 20));
+    // Texture coordinates run once along the fish, so the caustics laid on it keep their size.
+    float uLow = 1e9f, uHigh = -1e9f;
+    for (const T3DVertex& v : fish.vertices) {
+        uLow = std::min(uLow, v.u);
+        uHigh = std::max(uHigh, v.u);
+    }
+    EXPECT_NEAR(uLow, 0.0f, 0.05f);
+    EXPECT_NEAR(uHigh, 1.0f, 0.05f);
 }
 
 TEST(DatagenMeshes, ShellIsAClosedCapsuleMappedZeroToOne)

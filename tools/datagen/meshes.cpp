@@ -142,13 +142,11 @@ private:
 // `thickness(i, j)` the half thickness along `side`. Top, bottom and the four rims are all built,
 // so the plate is solid from every side.
 void addPlate(MeshBuilder& b, int rows, int columns, const std::function<Vector3(int, int)>& position,
-              const std::function<float(int, int)>& thickness, const Vector3& side, float uScale)
+              const std::function<float(int, int)>& thickness, const Vector3& side,
+              const std::function<std::pair<float, float>(const Vector3&)>& mapping)
 {
     b.beginPart();
-    const auto uv = [&](int i, int j) {
-        const Vector3 p = position(i, j);
-        return std::pair<float, float>(p.x * uScale, p.y * uScale);
-    };
+    const auto uv = [&](int i, int j) { return mapping(position(i, j)); };
     std::vector<uint32_t> top, bottom;
     for (int i = 0; i < rows; ++i)
         for (int j = 0; j < columns; ++j) {
@@ -202,8 +200,13 @@ BodySection bodyAt(float x)
     return {centre, half, width};
 }
 
-float fishU(const Vector3& p) { return p.x / 110.0f; }
-float fishV(const Vector3& p) { return (p.z + 0.5f * p.y) / 110.0f; }
+// Texture coordinates run 0..1 along the fish (snout to tail tip), projected from the side and a
+// little from above, so light patterns laid on it keep their proportions.
+constexpr float fishLength = 376.0f;
+float fishU(const Vector3& p) { return (p.x - snoutX) / fishLength; }
+float fishV(const Vector3& p) { return 0.5f + (p.z + 0.5f * p.y) / fishLength; }
+
+std::pair<float, float> fishMapping(const Vector3& p) { return {fishU(p), fishV(p)}; }
 
 void addFishBody(MeshBuilder& b)
 {
@@ -244,15 +247,15 @@ void addFishBody(MeshBuilder& b)
 void addCaudalFin(MeshBuilder& b)
 {
     // A forked tail fanning out from the tail stalk: polar rows from the root outwards.
-    const Vector3 root(peduncleX - 10.0f, bodyAt(peduncleX).centreY, 0.0f);
+    const Vector3 root(peduncleX - 4.0f, bodyAt(peduncleX).centreY, 0.0f);
     const int rows = 10, columns = 29;
-    const float spread = 1.08f;
+    const float spread = 0.8f;
     const auto radius = [](float a) {
         // a = 0 at the fork, 1 at the lobe edges; the lobes reach furthest near 0.85.
         if (a < 0.85f)
-            return 30.0f + 50.0f * std::pow(std::sin(a / 0.85f * pi * 0.5f), 1.6f);
+            return 34.0f + 52.0f * std::pow(std::sin(a / 0.85f * pi * 0.5f), 1.6f);
         const float k = (a - 0.85f) / 0.15f;
-        return 80.0f - 48.0f * k * k;
+        return 86.0f - 50.0f * k * k;
     };
     const auto position = [&](int i, int j) {
         const float t = 0.1f + 0.9f * float(i) / float(rows - 1);
@@ -261,7 +264,7 @@ void addCaudalFin(MeshBuilder& b)
         return root + Vector3(std::cos(theta) * r, std::sin(theta) * r, 0.0f);
     };
     const auto thickness = [&](int i, int) { return 2.6f * (1.0f - 0.85f * float(i) / float(rows - 1)); };
-    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), 1.0f / 110.0f);
+    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), fishMapping);
 }
 
 // A fin standing on the body's outline between x0 and x1: `up` is +1 on the back, -1 on the belly.
@@ -279,7 +282,7 @@ void addMedianFin(MeshBuilder& b, float x0, float x1, float height, float sweep,
         return Vector3(x + sweep * t * h, baseY + up * t * h, 0.0f);
     };
     const auto thickness = [&](int i, int) { return 1.8f * (1.0f - 0.8f * float(i) / float(rows - 1)); };
-    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), 1.0f / 110.0f);
+    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), fishMapping);
 }
 
 // A paired fin on one side (`side` = +1 or -1 in z), rooted at (x, y) on the flank, swept back
@@ -302,7 +305,7 @@ void addPairedFin(MeshBuilder& b, float x, float yOffset, float length, float wi
         return root + along * (length * t) + across * (w * s) + Vector3(length * 0.25f * t * t, 0, 0);
     };
     const auto thickness = [&](int i, int) { return 1.3f * (1.0f - 0.7f * float(i) / float(rows - 1)); };
-    addPlate(b, rows, columns, position, thickness, normal, 1.0f / 110.0f);
+    addPlate(b, rows, columns, position, thickness, normal, fishMapping);
 }
 
 // ---- The enclosing shell --------------------------------------------------------------------

@@ -1,9 +1,13 @@
 // The seam behind win32.h: every Win32-style call goes to the active backend.
 #pragma once
 
+#include "platform/dialog_resource.h"
 #include "platform/win32.h"
 
 #include <cstddef>
+
+struct DialogWindow;
+struct DialogControl;
 
 class PlatformBackend {
 public:
@@ -15,6 +19,20 @@ public:
     virtual bool keyDown(int virtualKey) = 0;
     virtual PROC getProcAddress(const char* name) = 0;
     virtual void setWindowIcon(HWND hwnd, HICON icon) = 0;
+
+    // Display modes and dialogs. A dialog's state lives in DialogWindow (platform/dialog_window.h);
+    // a backend shows it and reports what the user does through the dialogUser* calls. A backend
+    // without them lists no modes and shows no dialogs.
+    virtual bool displayMode(DWORD /*index*/, DEVMODEA& /*mode*/) { return false; } // false past the last
+    virtual RECT desktopRect() { return {}; }
+    virtual DialogUnits dialogUnits(const DialogTemplate& /*resource*/) { return {}; }
+    // Builds the dialog's view, hidden; false when it cannot be shown (no display).
+    virtual bool openDialog(DialogWindow& /*dialog*/) { return false; }
+    // Shows what changed: a control, or (null) the dialog itself, ended included.
+    virtual void refreshDialog(DialogWindow& /*dialog*/, DialogControl* /*control*/) {}
+    // The modal loop: returns once the dialog has ended.
+    virtual void runDialog(DialogWindow& /*dialog*/) {}
+    virtual void closeDialog(DialogWindow& /*dialog*/) {}
 };
 
 // The SDL backend, active unless a test installs another.

@@ -1,5 +1,6 @@
-// A backend for tests: messages and key states are scripted, message boxes and swaps recorded.
-// GL entry points still come from the real driver, so GL code runs for real.
+// A backend for tests: messages, key states, display modes and what the user does in a dialog
+// are scripted, message boxes and swaps recorded. GL entry points still come from the real
+// driver, so GL code runs for real.
 #pragma once
 
 #include "platform/backend.h"
@@ -37,4 +38,29 @@ public:
     bool keyDown(int virtualKey) override { return keysHeld.count(virtualKey) != 0; }
     PROC getProcAddress(const char* name) override;
     void setWindowIcon(HWND, HICON icon) override { lastIcon = icon; }
+
+    // Dialogs.
+    std::vector<DEVMODEA> displayModes; // what EnumDisplaySettingsA lists, in order
+    RECT desktop{0, 0, 1920, 1080};
+    bool noDisplay = false;   // dialogs cannot be shown
+    bool realDialogs = false; // shows them on screen with the real backend (modes stay scripted)
+    int dialogsShown = 0;
+    // The user, once a dialog shows: gets the dialog's handle. A dialog the script leaves open
+    // is closed with its close box, so a test never hangs.
+    std::function<void(HWND dialog)> onDialog;
+
+    void addDisplayMode(int width, int height, int bitsPerPixel, int refreshRate);
+    // What the user does in a showing dialog.
+    static void click(HWND dialog, int id);
+    static void select(HWND dialog, int id, int index);
+    static void key(HWND dialog, int virtualKey);
+    static void closeBox(HWND dialog);
+
+    bool displayMode(DWORD index, DEVMODEA& mode) override;
+    RECT desktopRect() override;
+    DialogUnits dialogUnits(const DialogTemplate& resource) override;
+    bool openDialog(DialogWindow& dialog) override;
+    void refreshDialog(DialogWindow& dialog, DialogControl* control) override;
+    void runDialog(DialogWindow& dialog) override;
+    void closeDialog(DialogWindow& dialog) override;
 };

@@ -1,11 +1,15 @@
-// The real backend: SDL2 events, keyboard, GL entry points and message boxes.
+// The real backend: SDL2 events, keyboard, GL entry points, message boxes and display modes;
+// dialogs are GTK's (dialog_gtk.cpp).
 #include "platform/backend.h"
+#include "platform/dialog_gtk.h"
 
 #include <SDL.h>
 #include <stb/stb_image.h>
 
 #include <cstdio>
+#include <string>
 #include <deque>
+#include <vector>
 
 namespace {
 
@@ -106,7 +110,55 @@ public:
         stbi_image_free(pixels);
     }
 
+    bool displayMode(DWORD index, DEVMODEA& mode) override
+    {
+        const std::vector<SDL_DisplayMode>& modes = displayModes();
+        if (index >= modes.size())
+            return false;
+        const SDL_DisplayMode& found = modes[index];
+        // SDL counts the padding byte of XRGB8888 out: four bytes a pixel are the 32-bit modes.
+        const int bytes = SDL_BYTESPERPIXEL(found.format);
+        mode.dmBitsPerPel = static_cast<DWORD>(bytes == 4 ? 32 : SDL_BITSPERPIXEL(found.format));
+        mode.dmPelsWidth = static_cast<DWORD>(found.w);
+        mode.dmPelsHeight = static_cast<DWORD>(found.h);
+        mode.dmDisplayFrequency = static_cast<DWORD>(found.refresh_rate);
+        return true;
+    }
+
+    RECT desktopRect() override { return gtkDesktopRect(); }
+    DialogUnits dialogUnits(const DialogTemplate& resource) override { return gtkDialogUnits(resource); }
+    bool openDialog(DialogWindow& dialog) override { return gtkOpenDialog(dialog); }
+    void refreshDialog(DialogWindow& dialog, DialogControl* control) override { gtkRefreshDialog(dialog, control); }
+    void runDialog(DialogWindow& dialog) override { gtkRunDialog(dialog); }
+    void closeDialog(DialogWindow& dialog) override { gtkCloseDialog(dialog); }
+
 private:
+    // The primary display's modes in the driver's order, read once. Video is started only for
+    // the reading and stopped again, so the dialog runs before SDL owns the signals and the
+    // window that the runtime opens later.
+    const std::vector<SDL_DisplayMode>& displayModes()
+    {
+        if (modesRead)
+            return modes;
+        modesRead = true;
+        const bool started = SDL_WasInit(SDL_INIT_VIDEO) == 0;
+        if (started && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            return modes;
+        // The invisible drivers SDL falls back to without a display have nothing to switch to.
+        const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+        if (driver != "offscreen" && driver != "dummy") {
+            const int count = SDL_GetNumDisplayModes(0);
+            for (int i = 0; i < count; ++i) {
+                SDL_DisplayMode mode;
+                if (SDL_GetDisplayMode(0, i, &mode) == 0)
+                    modes.push_back(mode);
+            }
+        }
+        if (started)
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return modes;
+    }
+
     void pollSdl()
     {
         if (!SDL_WasInit(SDL_INIT_VIDEO))
@@ -129,6 +181,8 @@ private:
     }
 
     std::deque<MSG> pending;
+    std::vector<SDL_DisplayMode> modes;
+    bool modesRead = false;
 };
 
 } // namespace

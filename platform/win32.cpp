@@ -1,4 +1,5 @@
 #include "platform/backend.h"
+#include "platform/dialog_window.h"
 
 #include <cstring>
 #include <string>
@@ -71,8 +72,11 @@ HICON LoadIconA(HINSTANCE, LPCSTR name)
     return reinterpret_cast<HICON>(const_cast<ModuleResource*>(resource));
 }
 
-LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
+LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT result = 0;
+    if (sendDialogMessage(hwnd, msg, wParam, lParam, result))
+        return result;
     if (msg == WM_SETICON)
         activeBackend().setWindowIcon(hwnd, reinterpret_cast<HICON>(lParam));
     return 0;

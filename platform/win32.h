@@ -8,11 +8,37 @@
 //   SwapBuffers       presents the frame of the device context's window.
 //   MessageBoxA       shows text with caption and icon kind; always also written to stderr.
 //   LoadIconA         an icon resource of the module (MAKEINTRESOURCEA id), or null.
-//   SendMessageA      WM_SETICON sets the window icon; other messages are ignored.
+//   SendMessageA      to the show's window: WM_SETICON sets its icon, other messages are
+//                     ignored (dialogs and their controls: below).
 //   GetModuleHandleA  the program's own module (null name).
 //   GetAsyncKeyState  high bit set while the virtual key is held.
 //   wglGetProcAddress a GL entry point by name, or null when the driver lacks it.
-// The calls go to the active backend: SDL by default, or a scripted one in tests.
+//
+// Display modes and dialogs (a dialog's controls are window handles too):
+//   EnumDisplaySettingsA mode number n of the display (null device) in the driver's order; TRUE
+//                     while n is a mode. Modes whose pixels are four bytes count as 32 bits.
+//   DialogBoxParamA   shows dialog resource (MAKEINTRESOURCEA id) modally; the procedure gets
+//                     WM_INITDIALOG with the init parameter, then WM_COMMAND for clicks, Enter
+//                     (IDOK) and Escape (IDCANCEL), WM_CLOSE for the close box (and SIGINT or
+//                     SIGTERM), WM_DESTROY once it has ended. Returns EndDialog's result, or -1
+//                     when the dialog cannot be shown (no display, unknown resource).
+//   EndDialog         ends the modal loop with that result once the procedure returns.
+//   GetDlgItem        the control of that id, or null.
+//   SendMessageA      to a control: CB_* on drop-down lists, BM_* on check boxes;
+//                     to a dialog: WM_SETICON sets its icon, any other message goes to its
+//                     procedure and its result comes back.
+//   SendDlgItemMessageA  SendMessageA to GetDlgItem(dialog, id).
+//   IsDlgButtonChecked, CheckDlgButton  a check box's state, BST_CHECKED or BST_UNCHECKED.
+//   EnableWindow      greys a control out (or back); returns nonzero when it was disabled.
+//   IsWindowEnabled, IsWindowVisible  what the user can use and see.
+//   GetDesktopWindow, GetWindowRect  the screen, a dialog or a control, in screen pixels.
+//   SetWindowPos      moves or sizes a dialog (SWP_NOMOVE, SWP_NOSIZE); HWND_TOPMOST keeps it
+//                     above other windows.
+//   ShowWindow        SW_SHOW or SW_HIDE a dialog or control; returns nonzero when it was visible.
+//   SetActiveWindow, SetForegroundWindow  raise the dialog and give it the keyboard.
+//   SetFocus          the control (or the dialog's first control) that gets the keys.
+//   InitCommonControls nothing to register here; kept for the dialog's shape.
+// The calls go to the active backend: SDL with GTK dialogs by default, or a scripted one in tests.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +53,7 @@ using SHORT = int16_t;
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
 using LRESULT = intptr_t;
+using INT_PTR = intptr_t;
 using LPCSTR = const char*;
 using PROC = void (*)();
 
@@ -50,6 +77,47 @@ using HMODULE = HINSTANCE;
 struct POINT {
     LONG x = 0, y = 0;
 };
+using POINTL = POINT;
+
+struct RECT {
+    LONG left = 0, top = 0, right = 0, bottom = 0;
+};
+using LPRECT = RECT*;
+
+// The display variant of the structure (its printer fields share the same bytes), 148 bytes.
+struct DEVMODEA {
+    BYTE dmDeviceName[32] = {};
+    WORD dmSpecVersion = 0;
+    WORD dmDriverVersion = 0;
+    WORD dmSize = 0;
+    WORD dmDriverExtra = 0;
+    DWORD dmFields = 0;
+    POINTL dmPosition;
+    DWORD dmDisplayOrientation = 0;
+    DWORD dmDisplayFixedOutput = 0;
+    SHORT dmColor = 0;
+    SHORT dmDuplex = 0;
+    SHORT dmYResolution = 0;
+    SHORT dmTTOption = 0;
+    SHORT dmCollate = 0;
+    BYTE dmFormName[32] = {};
+    WORD dmLogPixels = 0;
+    DWORD dmBitsPerPel = 0;
+    DWORD dmPelsWidth = 0;
+    DWORD dmPelsHeight = 0;
+    DWORD dmDisplayFlags = 0;
+    DWORD dmDisplayFrequency = 0;
+    DWORD dmICMMethod = 0;
+    DWORD dmICMIntent = 0;
+    DWORD dmMediaType = 0;
+    DWORD dmDitherType = 0;
+    DWORD dmReserved1 = 0;
+    DWORD dmReserved2 = 0;
+};
+static_assert(sizeof(DEVMODEA) == 148);
+using LPDEVMODEA = DEVMODEA*;
+
+using DLGPROC = INT_PTR (*)(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 struct MSG {
     HWND hwnd = nullptr;
@@ -85,6 +153,35 @@ constexpr UINT MB_TOPMOST = 0x00040000;
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 
+constexpr DWORD DM_BITSPERPEL = 0x00040000;
+constexpr DWORD DM_PELSWIDTH = 0x00080000;
+constexpr DWORD DM_PELSHEIGHT = 0x00100000;
+constexpr DWORD DM_DISPLAYFREQUENCY = 0x00400000;
+
+// Drop-down lists.
+constexpr UINT CB_GETCOUNT = 0x0146;
+constexpr UINT CB_GETCURSEL = 0x0147;
+constexpr UINT CB_GETLBTEXT = 0x0148;
+constexpr UINT CB_SETCURSEL = 0x014E;
+constexpr UINT CB_ADDSTRING = 0x0143;
+constexpr LRESULT CB_ERR = -1;
+constexpr WORD CBN_SELCHANGE = 1;
+
+// Buttons and check boxes.
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT BST_UNCHECKED = 0;
+constexpr UINT BST_CHECKED = 1;
+constexpr WORD BN_CLICKED = 0;
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOW = 5;
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(intptr_t{-1});
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(intptr_t{-2});
+
 constexpr int VK_LEFT = 0x25;
 constexpr int VK_UP = 0x26;
 constexpr int VK_RIGHT = 0x27;
@@ -96,6 +193,9 @@ constexpr int VK_F1 = 0x70;
 
 inline LPCSTR MAKEINTRESOURCEA(int id) { return reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(static_cast<WORD>(id))); }
 inline bool IS_INTRESOURCE(LPCSTR p) { return (reinterpret_cast<uintptr_t>(p) >> 16) == 0; }
+inline WORD LOWORD(uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
+inline WORD HIWORD(uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+inline WPARAM MAKEWPARAM(WORD low, WORD high) { return static_cast<WPARAM>(low) | (static_cast<WPARAM>(high) << 16); }
 
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 BOOL TranslateMessage(const MSG* msg);
@@ -108,3 +208,22 @@ HMODULE GetModuleHandleA(LPCSTR name);
 SHORT GetAsyncKeyState(int virtualKey);
 PROC wglGetProcAddress(LPCSTR name);
 void PostQuitMessage(int exitCode);
+
+BOOL EnumDisplaySettingsA(LPCSTR deviceName, DWORD modeNum, LPDEVMODEA devMode);
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC dialogProc, LPARAM initParam);
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wParam, LPARAM lParam);
+UINT IsDlgButtonChecked(HWND dialog, int id);
+BOOL CheckDlgButton(HWND dialog, int id, UINT check);
+BOOL EnableWindow(HWND hwnd, BOOL enable);
+BOOL IsWindowEnabled(HWND hwnd);
+BOOL IsWindowVisible(HWND hwnd);
+HWND GetDesktopWindow();
+BOOL GetWindowRect(HWND hwnd, LPRECT rect);
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+BOOL ShowWindow(HWND hwnd, int command);
+HWND SetActiveWindow(HWND hwnd);
+BOOL SetForegroundWindow(HWND hwnd);
+HWND SetFocus(HWND hwnd);
+void InitCommonControls();

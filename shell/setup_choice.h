@@ -13,7 +13,8 @@ struct ShowMode {
 struct SetupChoice {
     bool play = false;
     ShowMode mode;
+    int exitCode = 0; // 1 when the dialog could not be shown (no display)
 };
 
-// Runs the setup dialog; play is false when the user quits.
+// Runs the setup dialog; play is false when the user quits or the dialog cannot be shown.
 SetupChoice runSetupDialog();

@@ -4,7 +4,9 @@
 #include "render/render_targets.h"
 #include "render/shader_manager.h"
 #include "runtime/dms.h"
+#include "shell/camera_tracks.h"
 #include "shell/fog_color.h"
+#include "toolkit/camera_rig.h"
 #include "toolkit/random.h"
 
 #include <GL/gl.h>
@@ -66,6 +68,7 @@ bool startShow(const ShowMode& mode, const char* archive)
     prepareSmokeTextures();
     initGl();
     shaderManager = ShaderManager::create();
+    buildCameraTracks();
     registerEffects();
     dmsInitEffects();
     dmsInitTimer();
@@ -102,6 +105,7 @@ bool fadeOut(float& fadeRemaining)
 void drawFrame(LoopState& state)
 {
     dmsUpdateTimer();
+    cameraRig.updatePosition();
     if (dmsGetKey(keyEscape))
         startFade(state);
 

@@ -3,8 +3,11 @@
 #include "shell/driver.h"
 
 #include "runtime/dms.h"
+#include "scenes/alkuotukset.h"
 #include "scenes/fairyt_open.h"
+#include "scenes/meduusa.h"
 #include "scenes/metakappyra.h"
+#include "scenes/metsae.h"
 #include "scenes/uppo.h"
 
 void registerEffects()
@@ -13,4 +16,7 @@ void registerEffects()
     dmsAddEffect(    0, 10500,  0, "fairyt",      new FairytOpenEffect());
     dmsAddEffect( 8000, 66500, 10, "uppo",        new UppoEffect());
     dmsAddEffect(39000, 65500,  5, "metakappyra", new MetakappyraEffect());
+    dmsAddEffect(66500, 91000, 10, "metsae",      new MetsaeEffect());
+    dmsAddEffect(91000, 150000, 10, "meduusa",    new MeduusaEffect());
+    dmsAddEffect(72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
 }

@@ -1,0 +1,66 @@
+#include "scenes/alkuotukset.h"
+
+#include "toolkit/camera_rig.h"
+#include "toolkit/grey_swimmer.h"
+
+#include <GL/gl.h>
+
+namespace {
+constexpr int speckCount = 1000;
+} // namespace
+
+AlkuotuksetEffect::AlkuotuksetEffect(int32_t cameraTrack_) : cameraTrack(cameraTrack_), stepTimer(16, 5)
+{
+    swimmers.reserve(speckCount);
+    for (int i = 0; i < speckCount; ++i) {
+        Swimmer swimmer;
+        initGreySwimmer(swimmer);
+        swimmers.push_back(swimmer);
+    }
+}
+
+AlkuotuksetEffect::~AlkuotuksetEffect() = default;
+
+bool AlkuotuksetEffect::init(unsigned long start, unsigned long end) { return Base::init(start, end); }
+
+void AlkuotuksetEffect::run()
+{
+    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
+    draw(t, fadeAt(t));
+}
+
+void AlkuotuksetEffect::draw(float /*t*/, float alpha)
+{
+    stepTimer.update();
+    while (stepTimer.hasStep()) {
+        simulate();
+        stepTimer.consumeStep();
+    }
+
+    if (ownCameraFlag) {
+        glLoadIdentity();
+        cameraRig.placeCamera(cameraTrack, 1.0f);
+    }
+
+    // No capture: the points go straight into the current frame buffer.
+    beginSpeckPoints();
+    for (const Swimmer& swimmer : swimmers)
+        drawSwimmerPoint(swimmer, alpha);
+    endSpeckPoints(); // blending stays on, additive
+}
+
+float AlkuotuksetEffect::fadeAt(float t)
+{
+    float alpha = 1.0f;
+    if (t >= 0.0f && t <= 0.1f)
+        alpha = t * 10.0f;
+    if (t >= 0.975f && t <= 1.0f)
+        alpha *= 1.0f - (t - 0.975f) * 40.00004f;
+    return alpha;
+}
+
+void AlkuotuksetEffect::simulate()
+{
+    for (Swimmer& swimmer : swimmers)
+        updateSwimmer(swimmer);
+}

@@ -1,0 +1,542 @@
+#include "scenes/meduusa.h"
+
+#include "render/post_process.h"
+#include "render/shader_manager.h"
+#include "shell/fog_color.h"
+#include "toolkit/current_fields.h"
+#include "toolkit/grey_swimmer.h"
+#include "toolkit/random.h"
+#include "toolkit/swimmer.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+float jellyBeat = 0.0f;
+int swimmerStepCounter = 0;
+
+namespace {
+
+constexpr int jellyfishCount = 13;
+constexpr int emitterCount = 4;
+constexpr float invisible = 0.00001f; // a jellyfish below this visibility neither moves nor draws
+constexpr float fullTurn = 6.283184f;
+
+void bindTexture(const char* name) { glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture(name)->getID())); }
+
+void setColour(const Vector3& c, float alpha) { glColor4f(c.x, c.y, c.z, alpha); }
+
+void emit(const Vector3& v) { glVertex3f(v.x, v.y, v.z); }
+
+Vector3 mix(const Vector3& a, const Vector3& b, float k) { return a * (1.0f - k) + b * k; }
+
+// The jellyfish's own frame: at its position, at its size, turned by its orientation (in turns).
+void pushJellyFrame(const Jellyfish& j)
+{
+    glPushMatrix();
+    glTranslatef(j.position.x, j.position.y, j.position.z);
+    glScalef(j.size, j.size, j.size);
+    glRotatef(j.orientation.x * 360.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(j.orientation.y * 360.0f, 0.0f, 1.0f, 0.0f);
+    glRotatef(j.orientation.z * 360.0f, 0.0f, 0.0f, 1.0f);
+}
+
+// Body and line colours chosen by one draw: warm, cold, or cold with reddish lines.
+void chooseColours(Vector3& body, Vector3& lines)
+{
+    const Vector3 warm(0.9f, 0.7f, 0.4f), cold(0.4f, 0.7f, 0.9f), red(0.6f, 0.3f, 0.3f);
+    switch (nextRandom() % 4) {
+    case 2:
+        body = lines = cold;
+        break;
+    case 3:
+        body = cold;
+        lines = red;
+        break;
+    default:
+        body = lines = warm;
+        break;
+    }
+}
+
+// The shells' cues: (start, end) in ms, all falling linearly across their window.
+const int shellCueTimes[][2] = {{90481, 91031}, {91714, 92264}, {92664, 93214}, {94790, 95240},
+                                {96909, 97359}, {98887, 99037}, {98541, 98691}, {98681, 98831},
+                                {99027, 99177}, {99190, 99340}, {99306, 99456}};
+const int glowCueTimes[][2] = {{101052, 102102}, {103200, 104250}, {105248, 106298}, {107249, 108299},
+                               {109432, 110482}, {111499, 112549}, {113404, 114454}, {115684, 116734},
+                               {117688, 118738}, {119739, 120789}, {121778, 122828}, {123994, 125044},
+                               {125911, 126961}, {128002, 129052}, {130120, 131170}};
+
+} // namespace
+
+MeduusaEffect::MeduusaEffect() : stepTimer(16, 5), spectrum(3) {}
+
+MeduusaEffect::~MeduusaEffect() = default;
+
+bool MeduusaEffect::init(unsigned long start, unsigned long end)
+{
+    // The shared swimmers belong to the creatures scene, whose constructor builds them. Without
+    // that scene they are built here, before this scene's own seeds, so no layout changes.
+    if (sharedSwimmers.empty())
+        fillSharedSwimmers();
+
+    shells.assign(static_cast<size_t>(shellCount), Shell());
+
+    seedRandom(971457);
+    jellyfish.clear();
+    for (int i = 0; i < jellyfishCount; ++i) {
+        const float a = randomRange(0.0f, fullTurn);
+        const float r = randomUnit() * 6.0f;
+        const float y = randomRange(-2.7f, 2.7f);
+        // The main jellyfish draws the same values but stays in the middle.
+        const Vector3 p = i == 0 ? Vector3() : Vector3(std::cos(a) * r, y, r * std::sin(a)) * 1.3f;
+        Jellyfish jelly;
+        initJellyfish(jelly, i == 0, p + Vector3(0.0f, -1.0f, 0.0f));
+        jellyfish.push_back(std::move(jelly));
+    }
+
+    emitters.clear();
+    for (int i = 0; i < emitterCount; ++i) {
+        BubbleEmitter emitter;
+        emitter.relocate();
+        emitter.textureName = i % 2 == 0 ? "bubble1.png" : "bubble2.png";
+        emitters.push_back(emitter);
+    }
+
+    seedRandom(13);
+    for (Shell& shell : shells) {
+        shell.start = Vector3(randomCenteredVector()) * 9.0f;
+        const float r = randomUnit();
+        shell.end = shell.start + Vector3(randomDirection()) * r * 7.5f;
+    }
+
+    glowCues = PulseList();
+    for (const auto& cue : glowCueTimes)
+        glowCues.add(cue[0], cue[1], 1);
+    shellCues = PulseList();
+    for (const auto& cue : shellCueTimes)
+        shellCues.add(cue[0], cue[1], 1);
+
+    // The camera's route: six keys, the first ones pulled in closer, all kept low over the swarm.
+    seedRandom(899);
+    cameraPath = SplinePath();
+    for (int k = 0; k < 6; ++k) {
+        Vector3 p = Vector3(randomDirection()) * (16.0f - static_cast<float>(k + 2) * 0.8333333f);
+        if (k <= 1)
+            p *= 0.5f;
+        else if (k == 2)
+            p *= 0.45f;
+        else if (k == 3)
+            p *= 0.75f;
+        while (p.y < 3.5f)
+            p.y += 3.5f;
+        while (p.y > 3.5f)
+            p.y -= 3.5f;
+        cameraPath.addPoint(p);
+    }
+    cameraPath.bake();
+
+    seedRandom(50);
+    targetPath = SplinePath();
+    targetPath.addPoint(Vector3());
+    targetPath.addPoint(Vector3());
+    for (int k = 0; k < 5; ++k)
+        targetPath.addPoint(Vector3(randomDirection()) * 0.7f);
+    targetPath.bake();
+
+    spectrum = SpectrumAverage(3);
+    return Base::init(start, end);
+}
+
+void MeduusaEffect::run()
+{
+    setFogColor(Vector3(-1.0f, 0.0f, 0.0f)); // the default deep blue
+    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
+    const float alpha = fadeAt(t);
+    ownCameraFlag = false; // from now on the early creatures draw in this scene's camera
+    draw(t, alpha);
+}
+
+void MeduusaEffect::draw(float t, float alpha)
+{
+    stepTimer.update();
+    const int m0 = dmsGetModulePosition();
+    while (stepTimer.hasStep()) {
+        simulate(m0);
+        stepTimer.consumeStep();
+    }
+
+    jellyBeat = jellyBeat * 0.8f + spectrum.update() * 0.2f * 0.2f;
+
+    glLoadIdentity();
+    const Vector3 eye = cameraPath.evaluate(t);
+    const Vector3 target = targetPath.evaluate(t);
+    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, 0.0, 1.0, 0.0);
+
+    const int m1 = dmsGetModulePosition();
+    if (m1 < 100000) {
+        const float a = swimmerFade(static_cast<float>(m1), alpha);
+        beginSpeckPoints();
+        for (const Swimmer& swimmer : sharedSwimmers)
+            drawSwimmer(swimmer, a, 1.0f);
+        endSpeckPoints();
+        glDisable(GL_LINE_SMOOTH);
+    }
+
+    const float glowLevel = glowCues.evaluate(dmsGetModulePosition());
+
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glDisable(GL_DEPTH_TEST);
+
+    const float colourMix = colourMixAt(static_cast<float>(dmsGetModulePosition()));
+    // Bodies and bubbles go straight to the window; only the outlines are captured and glowed.
+    for (const Jellyfish& jelly : jellyfish)
+        drawJellyBody(jelly, alpha, t, colourMix);
+    for (const BubbleEmitter& emitter : emitters)
+        emitter.draw((jellyBeat + 1.0f) * 0.5f * alpha, false);
+
+    PostProcess::beginCapture(true);
+    for (const Jellyfish& jelly : jellyfish)
+        drawJellyLines(jelly, alpha, colourMix);
+    glDisable(GL_LINE_SMOOTH);
+    PostProcess::glowPass(6, 0.007f, 0.007f, 0.91f - 0.005f * std::sin(glowLevel * 3.14f), -1.0f, 1.0f, 0);
+
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    if (shellsVisible(m0))
+        drawShells(t, m0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_TRUE);
+
+    PostProcess::noiseOverlay(alpha * 0.03f);
+}
+
+float MeduusaEffect::fadeAt(float t)
+{
+    float alpha = 1.0f;
+    if (t >= 0.0f && t <= 0.07f)
+        alpha = t * 14.285714f;
+    if (t >= 0.99f && t <= 1.0f)
+        alpha *= 1.0f - (t - 0.99f) * 100.0001f;
+    return alpha;
+}
+
+float MeduusaEffect::shellBrightness(float t, float musicMs)
+{
+    const float in = rampLinear(t, 0.0f, 0.005f);
+    return in * in * in * (1.0f - rampLinear(musicMs, 99750.0f, 101500.0f));
+}
+
+float MeduusaEffect::swimmerFade(float musicMs, float alpha)
+{
+    return (1.0f - rampLinear(musicMs, 98500.0f, 100000.0f)) * alpha * 0.5f;
+}
+
+float MeduusaEffect::colourMixAt(float musicMs) { return rampLinear(musicMs, 133500.0f, 134000.0f); }
+
+void MeduusaEffect::simulate(int musicMs)
+{
+    if (swimmerStepCounter == 0)
+        for (Swimmer& swimmer : sharedSwimmers)
+            updateSwimmer(swimmer);
+    if (++swimmerStepCounter > 3)
+        swimmerStepCounter = 0;
+    for (Jellyfish& jelly : jellyfish)
+        stepJellyfish(jelly, musicMs);
+    for (BubbleEmitter& emitter : emitters) {
+        emitter.step(0.01f);
+        emitter.relocate();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Set-up
+
+void MeduusaEffect::initJellyfish(Jellyfish& j, bool main, const Vector3& position)
+{
+    j.position = position;
+    j.appearStart = main ? 100000.0f : 100000.0f + static_cast<float>(nextRandom() % 16000);
+    j.appearEnd = j.appearStart + 4000.0f;
+    j.hasCaustics = randomUnit() > 0.75f;
+    chooseColours(j.bodyColourA, j.lineColourA);
+    chooseColours(j.bodyColourB, j.lineColourB);
+    j.size = randomRange(0.4f, 0.8f);
+    if (randomUnit() < 0.25f)
+        j.size *= 0.5f;
+
+    const size_t meshSize = static_cast<size_t>(Jellyfish::meridianCount * Jellyfish::pointsPerMeridian);
+    j.meshPoints.assign(meshSize, Vector3());
+    j.meshTexCoords.assign(meshSize, Vector3());
+    for (int i = 0; i < Jellyfish::meridianCount; ++i)
+        randomDirection(); // drawn, never used: keeps the layout of everything after it
+
+    j.shadePhase = randomUnit();
+    j.phaseSpeed = randomRange(0.03f, 0.1f);
+    j.phase = 0.0f;
+    j.tiltA = randomRange(-0.075f, 0.075f);
+    j.tiltB = randomRange(-0.075f, 0.075f) * 0.5f;
+    j.drift = Vector3(randomDirection());
+
+    const int tentacles = nextRandom() % 10 + 15;
+    j.tentacles.clear();
+    for (int k = 0; k < tentacles; ++k) {
+        const Vector3 start = Vector3(0.0f, 0.5f, 0.0f) + Vector3(randomDirection()) * 0.1f;
+        Tentacle tentacle;
+        buildTentacle(tentacle, start);
+        j.tentacles.push_back(std::move(tentacle));
+    }
+}
+
+void MeduusaEffect::buildTentacle(Tentacle& tentacle, const Vector3& start)
+{
+    const int h = nextRandom();
+    tentacle.path.clear();
+    tentacle.kind = nextRandom() % 4;
+    const float r = randomUnit();
+    Vector3 p = start + Vector3(randomDirection()) * r * 1.3f;
+    Vector3 step(0.0f, -0.2f, 0.0f);
+    // Hangs downwards in 11 to 16 kinked segments.
+    for (int i = 0; i < h % 6 + 11; ++i) {
+        tentacle.path.addPoint(p);
+        p = p + step;
+        step = step + Vector3(randomDirection()) * 0.1f;
+        step.y = std::min(step.y, -0.1f);
+    }
+    tentacle.phaseOffset = randomUnit();
+    tentacle.path.bake();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Simulation step
+
+void MeduusaEffect::stepJellyfish(Jellyfish& j, int musicMs)
+{
+    j.visibility = rampLinear(static_cast<float>(musicMs), j.appearStart, j.appearEnd);
+    if (j.visibility < invisible)
+        return;
+    j.phase += j.phaseSpeed;
+    j.orientation = Vector3(sphericalToVector(1.0f, j.tiltB, j.tiltA));
+    j.position += j.drift * 0.001f;
+
+    // The bell: sixteen meridians of thirty points, breathing with the phase, the rim dropping
+    // by a wave that runs round it.
+    const float pulse = std::sin(0.3f * j.phase) * 0.2f + 1.0f;
+    const float k = (std::sin(j.phase) + 1.0f) * 0.5f * 0.1f;
+    for (int i = 0; i < Jellyfish::meridianCount; ++i) {
+        const float fi = static_cast<float>(i) / static_cast<float>(Jellyfish::meridianCount);
+        const Matrix turn = Matrix::makeRotation(0.0f, fi * fullTurn, 0.0f);
+        const float drop = (std::sin(0.7f * j.phase + 11.0f * fi) * 0.25f + 0.75f) * 0.12f;
+        for (int p = 0; p < Jellyfish::pointsPerMeridian; ++p) {
+            const float m = static_cast<float>(p) / static_cast<float>(Jellyfish::pointsPerMeridian);
+            const float w = (std::sin(7.0f * m + j.phase) + 1.0f) * 0.5f;
+            const float r = std::pow(m, 0.5f - k) + w * m * 0.1f - m * m * m * m * 0.3f;
+            Vector3 point = Vector3(r, (1.0f - m) * pulse, 0.0f) * turn;
+            if (p == Jellyfish::pointsPerMeridian - 1)
+                point.y -= drop;
+            const size_t index = static_cast<size_t>(i * Jellyfish::pointsPerMeridian + p);
+            j.meshPoints[index] = point;
+            j.meshTexCoords[index] = Vector3(fi, m, 0.0f);
+        }
+    }
+
+    for (Tentacle& tentacle : j.tentacles)
+        stepTentacle(tentacle, j.phase);
+}
+
+void MeduusaEffect::stepTentacle(Tentacle& tentacle, float phase)
+{
+    std::vector<Vector3>& p = tentacle.path.points;
+    const size_t n = p.size();
+    if (n < 2)
+        return;
+
+    // The current pushes harder towards the free end.
+    Vector3 before;
+    for (size_t i = 1; i < n; ++i) {
+        before += p[i];
+        const float f = 0.2f * static_cast<float>(i);
+        p[i] += currentField(tentacle.kind, p[i], phase) * (std::min(f, 1.0f) * 0.006f) * f;
+    }
+
+    // Soft links: segments longer than 0.325 are pulled in, shorter than 0.1 pushed out.
+    constexpr float longest = 0.105625f, shortest = 0.010000001f; // squared lengths
+    for (size_t i = 1; i < n; ++i) {
+        const Vector3 d = p[i] - p[i - 1];
+        const float q = d.dotProduct(d);
+        if (q > longest)
+            p[i] += (p[i - 1] - p[i]) * (q - longest) * 0.1f;
+        else if (q < shortest)
+            p[i] += (p[i] - p[i - 1]) * (shortest - q) * 0.1f;
+    }
+
+    // Keep the centre where the current did not move it: the root is counted after but not before.
+    Vector3 after;
+    for (const Vector3& point : p)
+        after += point;
+    const float count = static_cast<float>(n);
+    const Vector3 shift = after / count - before / count;
+    for (Vector3& point : p)
+        point -= shift;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+void MeduusaEffect::drawJellyBody(const Jellyfish& j, float alpha, float t, float colourMix)
+{
+    if (j.visibility < invisible)
+        return;
+    pushJellyFrame(j);
+    const float a = alpha * j.visibility;
+    glEnable(GL_TEXTURE_2D);
+    float glow = 0.5f;
+    if (j.hasCaustics) {
+        char name[32];
+        std::snprintf(name, sizeof name, "cau_0%02d.jpg", static_cast<int>(t * 960.0f) % 32 + 1);
+        bindTexture(name);
+        glow = 1.4f;
+    } else {
+        bindTexture("deeptxt2.jpg");
+    }
+    const float c = glow * (std::sin(j.shadePhase * fullTurn + j.phase) * 0.3f + 0.7f);
+    setColour(mix(j.bodyColourA, j.bodyColourB, colourMix), c * a * 0.2f);
+
+    // Five nested bells, each a little smaller.
+    for (int s = 0; s < 5; ++s) {
+        glPushMatrix();
+        const float scale = 1.0f - 0.06f * static_cast<float>(s);
+        glScalef(scale, scale, scale);
+        for (int i = 0; i < Jellyfish::meridianCount; ++i) {
+            const int next = (i + 1) % Jellyfish::meridianCount;
+            glBegin(GL_TRIANGLE_STRIP);
+            for (int p = 0; p < Jellyfish::pointsPerMeridian; ++p) {
+                const size_t here = static_cast<size_t>(i * Jellyfish::pointsPerMeridian + p);
+                const size_t there = static_cast<size_t>(next * Jellyfish::pointsPerMeridian + p);
+                glTexCoord2f(j.meshTexCoords[here].x, j.meshTexCoords[here].y);
+                emit(j.meshPoints[here]);
+                glTexCoord2f(j.meshTexCoords[there].x, j.meshTexCoords[there].y);
+                emit(j.meshPoints[there]);
+            }
+            glEnd();
+        }
+        glPopMatrix();
+    }
+    glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+}
+
+void MeduusaEffect::drawJellyLines(const Jellyfish& j, float alpha, float colourMix)
+{
+    if (j.visibility < invisible)
+        return;
+    pushJellyFrame(j);
+    const float a = alpha * j.visibility;
+    const Vector3 c = mix(j.lineColourA, j.lineColourB, colourMix);
+    glLineWidth(2.0f);
+    // Meridians fade towards the rim, the rim itself is one loop.
+    for (int i = 0; i < Jellyfish::meridianCount; ++i) {
+        glBegin(GL_LINE_STRIP);
+        for (int p = 0; p < Jellyfish::pointsPerMeridian; ++p) {
+            setColour(c, (1.0f - static_cast<float>(p) / static_cast<float>(Jellyfish::pointsPerMeridian)) * a * 0.4f);
+            emit(j.meshPoint(i, p));
+        }
+        glEnd();
+    }
+    setColour(c, a * 0.4f);
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < Jellyfish::meridianCount; ++i)
+        emit(j.meshPoint(i, Jellyfish::pointsPerMeridian - 1));
+    glEnd();
+    glLineWidth(2.0f);
+    for (const Tentacle& tentacle : j.tentacles)
+        drawTentacle(tentacle, j.phase, c, a);
+    glPopMatrix();
+}
+
+void MeduusaEffect::drawTentacle(const Tentacle& tentacle, float phase, const Vector3& colour, float alpha)
+{
+    // Light runs down the tentacle in waves; its root fades in over the first eighth.
+    glPushMatrix();
+    glTranslatef(0.0f, 0.5f, 0.0f);
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i < 30; ++i) {
+        const float x = static_cast<float>(i) * 0.033333335f;
+        const float angle = 3.0f * x - 0.4f * phase + tentacle.phaseOffset * fullTurn;
+        setColour(colour, alpha * (std::sin(angle) + 1.0f) * 0.5f * std::min(8.0f * x, 1.0f));
+        emit(tentacle.path.evaluate(x));
+    }
+    glEnd();
+    glPopMatrix();
+}
+
+void MeduusaEffect::drawShells(float t, int m0)
+{
+    Vector3 right, up, back;
+    getCameraAxes(right, up, back);
+    const float level = shellCues.evaluate(m0);
+    const float q = level * level;
+    float size = level * 0.06f + 0.065f;
+
+    glEnable(GL_TEXTURE_2D);
+    bindTexture("plank_shell.jpg");
+    const float b = shellBrightness(t, static_cast<float>(m0));
+    glColor4f(0.3f * b, 0.6f * b, 0.7f * b, 1.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+
+    const bool distorted = shellsDistorted(m0);
+    ShaderProgram* program = shaderManager ? shaderManager->getShader(distorted ? "sindistort" : "blur2y") : nullptr;
+    if (!program)
+        return;
+    program->bind();
+    if (distorted) {
+        size += std::sin(level * 3.1415925f) * 0.079f;
+        program->setUniform1f("xphase", 0.0f);
+        program->setUniform1f("yphase", 0.0f);
+        program->setUniform1f("xamp", 0.1f);
+        program->setUniform1f("yamp", 0.1f);
+        program->setUniform1i("tex", 0);
+        program->setUniform1f("alpha", b);
+    } else {
+        program->setUniform1i("tex", 0);
+        program->setUniform1f("alpha", b);
+        program->setUniform1f("yoff", level * 0.075f);
+    }
+
+    // Each shell's picture is turned a quarter more than the previous one's.
+    static const float ring[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    glBegin(GL_QUADS);
+    for (int i = 0; i < static_cast<int>(shells.size()); ++i) {
+        if (distorted) {
+            glEnd();
+            program->setUniform1f("xfreq", static_cast<float>(i % 5) * q * 3.0f);
+            program->setUniform1f("yfreq", static_cast<float>(i % 3) * q * 4.0f);
+            glBegin(GL_QUADS);
+        }
+        if (i == 50) {
+            glEnd();
+            bindTexture("plank_shell2.jpg");
+            glBegin(GL_QUADS);
+        }
+        const Shell& shell = shells[static_cast<size_t>(i)];
+        const Vector3 p = shell.start + (shell.end - shell.start) * t;
+        const Vector3 r = right * size;
+        const Vector3 u = up * size;
+        const Vector3 corners[4] = {p - r - u, p + r - u, p + r + u, p - r + u};
+        for (int k = 0; k < 4; ++k) {
+            const float* tc = ring[(i + k) % 4];
+            glTexCoord2f(tc[0], tc[1]);
+            emit(corners[k]);
+        }
+    }
+    glEnd();
+    ShaderProgram::unbind();
+}

@@ -1,0 +1,271 @@
+#include "scenes/metsae.h"
+
+#include "render/post_process.h"
+#include "shell/fog_color.h"
+#include "toolkit/current_fields.h"
+#include "toolkit/grey_swimmer.h"
+#include "toolkit/random.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int speckCount = 500;
+constexpr int alwaysVisibleSpecks = 250; // the rest fade in with speckLevelAt
+constexpr float grownEnough = 0.0001f;   // below this a frond or its sprites count as not grown
+
+void bindTexture(const char* name) { glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture(name)->getID())); }
+
+// Growth shaped to rise fast and ease into its end: sqrt(sin(ramp * pi/2)).
+float growthAt(float t, float start, float end) { return std::sqrt(std::sin(rampLinear(t, start, end) * 1.570796f)); }
+
+} // namespace
+
+MetsaeEffect::MetsaeEffect() : ground(50, 50, 15.0f, 4.0f, 0.0f), stepTimer(16, 5)
+{
+    ground.computeShade(1.0f, 1.0f);
+    seedRandom(5110);
+    fronds.resize(static_cast<size_t>(frondCount));
+    for (Frond& frond : fronds)
+        initFrond(frond);
+    specks.reserve(speckCount);
+    for (int i = 0; i < speckCount; ++i) {
+        Swimmer speck;
+        initGreySwimmer(speck);
+        if (i % 6 == 0)
+            speck.wanderer.setSpeed(randomRange(0.03f, 0.1f)); // a few darting ones
+        specks.push_back(speck);
+    }
+}
+
+MetsaeEffect::~MetsaeEffect() = default;
+
+bool MetsaeEffect::init(unsigned long start, unsigned long end)
+{
+    static const int cues[][2] = {{66583, 67733}, {69753, 70703}, {71756, 72806}, {73955, 75355},
+                                  {75080, 76730}, {78074, 78994}, {82165, 83815}, {84369, 85319},
+                                  {86412, 87462}, {88623, 89973}, {90601, 91999}};
+    pulses = PulseList();
+    for (const auto& cue : cues)
+        pulses.add(cue[0], cue[1], 1);
+    return Base::init(start, end);
+}
+
+void MetsaeEffect::run()
+{
+    setFogColor(Vector3(0.002f, 0.002f, 0.004f));
+    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
+    draw(t, fadeAt(t));
+}
+
+void MetsaeEffect::draw(float t, float alpha)
+{
+    const float m = static_cast<float>(dmsGetModulePosition());
+    const float speckLevel = speckLevelAt(m);
+    const float tipLevel = tipLevelAt(m);
+
+    stepTimer.update();
+    while (stepTimer.hasStep()) {
+        simulate(t);
+        stepTimer.consumeStep();
+    }
+
+    // The camera drifts sideways along x, looking straight ahead.
+    glLoadIdentity();
+    const Vector3 eye(-3.0f + 5.0f * t, 3.0f, 10.0f);
+    gluLookAt(eye.x, eye.y, eye.z, eye.x, eye.y, eye.z - 5.0f, 0.0, 1.0, 0.0);
+
+    // The floor goes straight to the window, under the captured picture.
+    ground.draw(dmsGetTexture("deeptxt2.jpg"), dmsGetTexture("normal_map_deep2.jpg"), Vector3(1, 1, 1), 0.3f * alpha);
+
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_LINE_SMOOTH);
+    glDisable(GL_DEPTH_TEST);
+    PostProcess::beginCapture(true);
+
+    for (Frond& frond : fronds)
+        drawFrondLine(frond, alpha);
+
+    glEnable(GL_TEXTURE_2D);
+    bindTexture("flare_blue.jpg");
+    Vector3 right, up, back;
+    getCameraAxes(right, up, back);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDepthMask(GL_FALSE);
+    glBegin(GL_QUADS);
+    for (const Frond& frond : fronds)
+        drawFrondSprites(frond, right, up, alpha);
+    glEnd();
+
+    bindTexture("flare_pink.jpg");
+    glBegin(GL_QUADS);
+    for (const Frond& frond : fronds)
+        drawFrondTip(frond, right, up, alpha, tipLevel);
+    glEnd();
+    glDepthMask(GL_TRUE);
+    glEnable(GL_DEPTH_TEST);
+
+    const float level = pulses.evaluate(dmsGetModulePosition());
+
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_BLEND);
+    beginSpeckPoints();
+    for (int i = 0; i < static_cast<int>(specks.size()); ++i)
+        drawSwimmer(specks[static_cast<size_t>(i)], alpha * speckWeight(i, speckLevel), 1.0f);
+    endSpeckPoints();
+
+    PostProcess::glowPass(6, 0.0075f, 0.0075f, 0.93f + 0.015f * std::sin(level * 3.14f), -1.0f, 1.0f, 0);
+}
+
+float MetsaeEffect::fadeAt(float t)
+{
+    float alpha = 1.0f;
+    if (t >= 0.0f && t <= 0.1f)
+        alpha = 10.0f * t;
+    if (t >= 0.99f && t <= 1.0f)
+        alpha *= 1.0f - (t - 0.99f) * 100.0001f;
+    return alpha;
+}
+
+float MetsaeEffect::speckLevelAt(float musicMs) { return rampLinear(musicMs, 75300.0f, 75900.0f); }
+
+float MetsaeEffect::tipLevelAt(float musicMs) { return rampLinear(musicMs, 83500.0f, 84600.0f); }
+
+float MetsaeEffect::speckWeight(int index, float speckLevel) { return index < alwaysVisibleSpecks ? 1.0f : speckLevel; }
+
+void MetsaeEffect::simulate(float t)
+{
+    for (Frond& frond : fronds)
+        stepFrond(frond, t);
+    for (Swimmer& speck : specks)
+        updateSwimmer(speck);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Set-up
+
+void MetsaeEffect::initFrond(Frond& f)
+{
+    // Roots spread evenly over a disc of radius 7.
+    const float r = std::sqrt(randomUnit()) * 7.0f;
+    const float a = randomUnit() * 6.283184f;
+    f.base = Vector3(r * std::cos(a), 0.0f, r * std::sin(a));
+
+    f.growStart = randomRange(0.0f, 0.1f);
+    f.growEnd = f.growStart + randomRange(0.01f, 0.02f);
+    f.spriteStart = randomRange(0.0f, 0.1f);
+    f.spriteEnd = f.spriteStart + randomRange(0.02f, 0.04f);
+    f.brightness = randomRange(0.2f, 0.3f);
+    f.small = randomUnit() > 0.25f;
+    f.pinkTip = randomUnit() < 0.7f;
+
+    f.bentPath.clear();
+    f.restPath.clear();
+    const int points = f.small ? 5 : 8;
+    const float reach = f.small ? 0.1f : 0.2f;
+    const float rise = f.small ? 2.0f : 5.0f;
+    Vector3 p = f.base;
+    for (int i = 0; i < points; ++i) {
+        f.bentPath.addPoint(p);
+        f.restPath.addPoint(p);
+        Vector3 d = Vector3(randomDirection()) * reach;
+        d.y = std::fabs(d.y) * rise; // always upwards
+        p = p + d;
+    }
+    f.bentPath.bake();
+    f.restPath.bake();
+
+    f.colour = nextRandom() % 3 == 2 ? Vector3(0.8f, 0.3f, 0.8f) : Vector3(0.3f, 0.6f, 0.7f);
+    f.phase = 0.0f;
+    f.phaseSpeed = randomRange(0.002f, 0.01f);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Simulation step
+
+void MetsaeEffect::stepFrond(Frond& f, float t)
+{
+    f.growth = growthAt(t, f.growStart, f.growEnd);
+    f.spriteGrowth = growthAt(t, f.spriteStart, f.spriteEnd);
+    if (f.growth > grownEnough)
+        f.phase += f.phaseSpeed;
+
+    // The lower half stands still; above it the sway grows along the stem.
+    const int n = f.restPath.pointCount();
+    const int half = n / 2;
+    const float strength = f.small ? 0.3f : 0.6f;
+    for (int i = 0; i < n; ++i) {
+        const float w = i > half ? static_cast<float>(i - half) * 0.2f : 0.0f;
+        const Vector3& q = f.restPath.points[static_cast<size_t>(i)];
+        f.bentPath.points[static_cast<size_t>(i)] = q + swayOffset(q, t) * w * strength;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+void MetsaeEffect::drawFrondLine(Frond& f, float alpha)
+{
+    if (f.growth <= grownEnough)
+        return;
+    // The stem grows from a dark root; fronds with a pink tip are drawn coarser.
+    const float segments = f.pinkTip ? 15.0f : 50.0f;
+    glBegin(GL_LINE_STRIP);
+    for (float u = 0.0f; u < f.growth; u += 1.0f / segments) {
+        glColor4f(f.colour.x, f.colour.y, f.colour.z, u * alpha * f.brightness);
+        const Vector3 v = f.bentPath.evaluate(u);
+        glVertex3f(v.x, v.y, v.z);
+        f.tip = v;
+    }
+    glEnd();
+}
+
+void MetsaeEffect::drawFrondSprites(const Frond& f, const Vector3& right, const Vector3& up, float alpha)
+{
+    if (f.pinkTip)
+        return;
+    if (f.growth > grownEnough) {
+        const float size = (std::sin(2.0f * f.phase) + 1.0f) * 0.5f * f.growth * 0.02f;
+        const float a = (std::sin(f.phase) * 0.3f + 0.7f) * f.growth * alpha * 0.8f;
+        drawBillboardQuad(f.tip, right, up, size, a);
+    }
+    if (f.spriteGrowth > grownEnough) {
+        const int count = f.small ? 5 : 30;
+        const float scale = f.small ? 0.02f : 0.05f;
+        for (int i = 0; i < count; ++i) {
+            const float u = static_cast<float>(i) / static_cast<float>(count);
+            const Vector3 p = f.bentPath.evaluate(u);
+            const float size = (0.4f * std::sin(2.0f * f.phase + 4.0f * u) + 0.6f) * f.spriteGrowth * scale;
+            const float a = (1.0f - 0.5f * u) * (std::sin(f.phase + 6.0f * u) * 0.3f + 0.7f) * f.spriteGrowth * alpha * 0.8f;
+            drawBillboardQuad(p, right, up, size, a);
+        }
+    }
+}
+
+void MetsaeEffect::drawFrondTip(const Frond& f, const Vector3& right, const Vector3& up, float alpha, float tipLevel)
+{
+    if (!f.pinkTip || tipLevel <= 0.0f)
+        return;
+    const float size = (0.4f * std::sin(2.0f * f.phase) + 0.6f) * f.spriteGrowth * (f.small ? 0.02f : 0.05f);
+    const float a = (std::sin(f.phase) * 0.3f + 0.7f) * f.spriteGrowth * alpha * tipLevel * 0.5f;
+    drawBillboardQuad(f.bentPath.evaluate(1.0f), right, up, size, a);
+}
+
+void MetsaeEffect::drawBillboardQuad(const Vector3& c, const Vector3& right, const Vector3& up, float s, float a)
+{
+    glColor4f(1.0f, 1.0f, 1.0f, a);
+    const Vector3 r = right * s;
+    const Vector3 v = up * s;
+    const Vector3 corners[4] = {c - r - v, c + r - v, c + r + v, c - r + v};
+    static const float texCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (int k = 0; k < 4; ++k) {
+        glTexCoord2f(texCoords[k][0], texCoords[k][1]);
+        glVertex3f(corners[k].x, corners[k].y, corners[k].z);
+    }
+}

@@ -1,0 +1,88 @@
+#include "toolkit/bubble_emitter.h"
+
+#include "toolkit/current_fields.h"
+#include "toolkit/random.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+Vector3 cameraPosition;
+
+float bubbleLifeFade(const Bubble& bubble)
+{
+    const float e = bubble.life / bubble.fullLife;
+    return (1.0f - std::pow(e, 15.0f)) * e;
+}
+
+float bubbleNearFade(float q)
+{
+    if (q > 9.5f)
+        return 1.0f;
+    if (q < 7.5f)
+        return 0.0f;
+    return (q - 7.5f) * 0.5f;
+}
+
+void BubbleEmitter::relocate()
+{
+    const float a = randomRange(0.0f, 6.283184f);
+    const float r = randomUnit() * 15.0f;
+    const float d = randomRange(5.0f, 10.0f);
+    position = Vector3(std::cos(a) * r, -d, std::sin(a) * r);
+}
+
+void BubbleEmitter::step(float rise)
+{
+    for (auto it = bubbles.begin(); it != bubbles.end();) {
+        Bubble& b = *it;
+        b.life -= 0.001f;
+        b.phase += b.phaseSpeed;
+        b.position += currentField(b.kind, b.position, b.phase) * 0.01f;
+        b.position.y += rise;
+        it = b.life < 0.0f ? bubbles.erase(it) : std::next(it);
+    }
+    if (randomUnit() > 0.5f) {
+        Bubble b;
+        b.life = b.fullLife = randomRange(0.7f, 1.3f);
+        b.halfSize = randomRange(0.03f, 0.06f);
+        b.phase = 0.0f;
+        b.kind = nextRandom() % 4;
+        b.phaseSpeed = randomRange(0.01f, 0.02f);
+        b.position = position;
+        bubbles.push_back(b);
+    }
+}
+
+void BubbleEmitter::draw(float alpha, bool nearFade) const
+{
+    Vector3 right, up, back;
+    getCameraAxes(right, up, back);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    if (textureName)
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture(textureName)->getID()));
+    glBegin(GL_QUADS);
+    for (const Bubble& b : bubbles) {
+        float near = 1.0f;
+        if (nearFade) {
+            const Vector3 d = cameraPosition - b.position;
+            near = bubbleNearFade(d.dotProduct(d));
+        }
+        glColor4f(1.0f, 1.0f, 1.0f, near * bubbleLifeFade(b) * alpha);
+        const Vector3 r = right * b.halfSize;
+        const Vector3 u = up * b.halfSize;
+        const Vector3 corners[4] = {b.position - r - u, b.position + r - u, b.position + r + u, b.position - r + u};
+        static const float texCoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+        for (int k = 0; k < 4; ++k) {
+            glTexCoord2f(texCoords[k][0], texCoords[k][1]);
+            glVertex3f(corners[k].x, corners[k].y, corners[k].z);
+        }
+    }
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    glDepthMask(GL_TRUE);
+}

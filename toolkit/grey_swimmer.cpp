@@ -1,0 +1,24 @@
+#include "toolkit/grey_swimmer.h"
+
+#include "toolkit/random.h"
+
+#include <GL/gl.h>
+
+bool ownCameraFlag = false;
+
+void initGreySwimmer(Swimmer& swimmer)
+{
+    ownCameraFlag = true;
+    placeSwimmer(swimmer, 8.0f, 0.0045f, 0.007f);
+    const float g = randomRange(0.3f, 0.5f);
+    swimmer.colour = Vector3(g, g, g);
+    startSwimmerPulse(swimmer);
+}
+
+void drawSwimmerPoint(const Swimmer& swimmer, float alpha)
+{
+    const Vector3& c = swimmer.colour;
+    glColor4f(c.x, c.y, c.z, swimmerAlpha(swimmer, alpha));
+    const Vector3 p = swimmer.wanderer.getPosition();
+    glVertex3f(p.x, p.y, p.z);
+}

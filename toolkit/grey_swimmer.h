@@ -1,0 +1,15 @@
+// The second set-up of a Swimmer: a grey speck in a taller box (y up to 8) that swims a little
+// faster than the shared swimmers. It also raises ownCameraFlag, which lets the early creatures
+// fly their own camera until the jellyfish scene takes the camera over.
+#pragma once
+
+#include "toolkit/swimmer.h"
+
+// True from start-up (every grey swimmer is set up then) until the jellyfish scene clears it,
+// every frame from its first on.
+extern bool ownCameraFlag;
+
+// Nine random draws: z, y, x of the start, the two angles, speed, grey, phase, phase speed.
+void initGreySwimmer(Swimmer& swimmer);
+// One vertex at the swimmer's position with its pulsing alpha, inside the caller's GL_POINTS.
+void drawSwimmerPoint(const Swimmer& swimmer, float alpha);

@@ -84,12 +84,13 @@ std::vector<SurfaceWave> causticWaves()
     Rng rng(0xCA05);
     std::vector<SurfaceWave> waves;
     while (waves.size() < 34) {
-        const int kx = rng.below(15) - 7, ky = rng.below(15) - 7;
+        const int kx = rng.below(19) - 9, ky = rng.below(19) - 9;
         const float k = std::sqrt(float(kx * kx + ky * ky));
-        if (k < 2.0f || k > 7.2f)
+        if (k < 2.5f || k > 8.5f)
             continue;
-        // Deep-water dispersion: shorter waves run through more periods.
-        int cycles = std::max(1, int(std::lround(std::sqrt(k) * 0.75f)));
+        // Most waves run one period per loop, as slow as a loop allows, so neighbouring frames
+        // blend smoothly; the longest run two.
+        int cycles = k < 3.2f ? 2 : 1;
         if (rng.unit() < 0.5f)
             cycles = -cycles;
         waves.push_back({kx, ky, cycles, std::pow(k, -1.6f) * rng.range(0.6f, 1.0f), rng.range(0.0f, twoPi)});
@@ -132,7 +133,7 @@ Image makeCausticFrame(int frame)
     // the depth; where rays crowd together the floor is bright.
     const int raysPerSide = 4;
     const int rays = n * raysPerSide;
-    const float depth = 1.9f * float(n);
+    const float depth = 1.45f * float(n);
     Field light(n, n);
     for (int j = 0; j < rays; ++j)
         for (int i = 0; i < rays; ++i) {

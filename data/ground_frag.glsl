@@ -11,7 +11,7 @@ void main()
 {
     vec3 n = normalize(texture2D(normal0, uv).xyz * 2.0 - 1.0);
     float diffuse = max(dot(n, normalize(lightTangent)), 0.0);
-    vec3 lit = texture2D(texture0, uv).rgb * gl_Color.rgb * (0.45 + 0.9 * diffuse);
+    vec3 lit = texture2D(texture0, uv).rgb * gl_Color.rgb * (0.5 + 1.6 * diffuse);
     float fog = clamp((length(eyePosition) - 3.0) / 12.0, 0.0, 1.0);
     gl_FragColor = vec4(mix(lit, minColor.rgb * minColor.a, fog), 1.0);
 }

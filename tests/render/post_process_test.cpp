@@ -155,17 +155,6 @@ TEST_F(PassTest, ZeroIterationsAddCaptureAndTheReducedCopy)
     expectGrey(centre(), level(0.375f), 2);
 }
 
-// The glow adds to what the window holds.
-TEST_F(PassTest, GlowAddsToTheWindow)
-{
-    clearWindow(0.3f, 0.0f, 0.0f, 1.0f);
-    captureColour(0.1f, 0.1f, 0.1f, 1.0f);
-    PostProcess::glowPass(0, 0.005f, 0.005f, 1.0f, -1.0f, 1.0f, 0);
-    const Pixel p = centre();
-    EXPECT_NEAR(p.r, level(0.5f), 2);
-    EXPECT_NEAR(p.g, level(0.2f), 2);
-}
-
 TEST_F(PassTest, DarkenStoresSquareTimesAlphaBeforeTheBlur)
 {
     captureColour(0.5f, 0.5f, 0.5f, 1.0f);

@@ -61,15 +61,6 @@ TEST(ShaderRegistry, CursorFollowsHitsAndStaysOnMisses)
     EXPECT_EQ(manager.cursor, 0);
 }
 
-// Duplicate names: the head wins over a later entry, whatever the cursor says.
-TEST(ShaderRegistry, FirstRegisteredWinsForADuplicateName)
-{
-    ShaderManager manager;
-    registerNamed(manager, {"same", "other", "same", "last"});
-    manager.getShader("last");
-    EXPECT_EQ(manager.getShader("same"), manager.registry[0].program.get());
-}
-
 // A missing archive file: logged with the program's name, registered under an empty name, and
 // its catalogue name finds nothing.
 TEST(ShaderRegistry, MissingSourceRegistersAnUninitialisedProgram)
@@ -99,15 +90,6 @@ TEST(ShaderRegistry, LongNameInTheMissingSourceMessageIsCut)
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].size(), 99u);
     EXPECT_EQ(log.lines[0].rfind("ERROR: couldn't init shader!", 0), 0u);
-}
-
-// Keys hold 79 characters at most.
-TEST(ShaderRegistry, KeyIsCutToItsBuffer)
-{
-    ShaderManager manager;
-    const std::string name(120, 'k');
-    registerNamed(manager, {name.c_str()});
-    EXPECT_EQ(std::string(manager.registry[0].key), name.substr(0, 79));
 }
 
 TEST(ShaderCatalogue, ThirtyOneProgramsInBuildOrder)

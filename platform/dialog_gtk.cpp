@@ -376,12 +376,19 @@ void gtkRunDialog(DialogWindow& dialog)
 {
     View& view = viewOf(dialog);
     view.loop = g_main_loop_new(nullptr, FALSE);
+    // GLib leaves the default action behind when its watch goes: whoever handled the signals
+    // before the dialog (SDL, once the show runs) gets them back.
+    struct sigaction interruptBefore {}, terminateBefore {};
+    sigaction(SIGINT, nullptr, &interruptBefore);
+    sigaction(SIGTERM, nullptr, &terminateBefore);
     const guint interrupt = g_unix_signal_add(SIGINT, onSignal, &dialog);
     const guint terminate = g_unix_signal_add(SIGTERM, onSignal, &dialog);
     if (!dialog.ended)
         g_main_loop_run(view.loop);
     g_source_remove(interrupt);
     g_source_remove(terminate);
+    sigaction(SIGINT, &interruptBefore, nullptr);
+    sigaction(SIGTERM, &terminateBefore, nullptr);
     g_main_loop_unref(view.loop);
     view.loop = nullptr;
 }

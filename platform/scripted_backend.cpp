@@ -80,6 +80,12 @@ void ScriptedBackend::closeBox(HWND dialog)
         dialogUserClose(*window);
 }
 
+bool ScriptedBackend::topmost(HWND dialog)
+{
+    const DialogWindow* window = findDialog(dialog);
+    return window && window->topmost;
+}
+
 bool ScriptedBackend::displayMode(DWORD index, DEVMODEA& mode)
 {
     if (index >= displayModes.size())

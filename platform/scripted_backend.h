@@ -55,6 +55,8 @@ public:
     static void select(HWND dialog, int id, int index);
     static void key(HWND dialog, int virtualKey);
     static void closeBox(HWND dialog);
+    // Whether a showing dialog is kept above other windows.
+    static bool topmost(HWND dialog);
 
     bool displayMode(DWORD index, DEVMODEA& mode) override;
     RECT desktopRect() override;

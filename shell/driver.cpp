@@ -154,6 +154,7 @@ int runDemo()
         const SetupChoice choice = runSetupDialog();
         if (!choice.play) {
             state.done = true;
+            exitCode = choice.exitCode; // 1 when the dialog could not be shown
         } else if (!startShow(choice.mode)) {
             state.done = true;
             exitCode = 1;

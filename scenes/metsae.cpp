@@ -120,7 +120,7 @@ void MetsaeEffect::draw(float t, float alpha)
         drawSwimmer(specks[static_cast<size_t>(i)], alpha * speckWeight(i, speckLevel), 1.0f);
     endSpeckPoints();
 
-    PostProcess::glowPass(6, 0.0075f, 0.0075f, 0.93f + 0.015f * std::sin(level * 3.14f), -1.0f, 1.0f, 0);
+    PostProcess::glowPass(6, 0.0075f, 0.0075f, glowBlurAlpha(level), -1.0f, 1.0f, 0);
 }
 
 float MetsaeEffect::fadeAt(float t)
@@ -138,6 +138,8 @@ float MetsaeEffect::speckLevelAt(float musicMs) { return rampLinear(musicMs, 753
 float MetsaeEffect::tipLevelAt(float musicMs) { return rampLinear(musicMs, 83500.0f, 84600.0f); }
 
 float MetsaeEffect::speckWeight(int index, float speckLevel) { return index < alwaysVisibleSpecks ? 1.0f : speckLevel; }
+
+float MetsaeEffect::glowBlurAlpha(float level) { return 0.93f + 0.015f * std::sin(level * 3.14f); }
 
 void MetsaeEffect::simulate(float t)
 {

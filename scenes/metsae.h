@@ -59,6 +59,8 @@ public:
     static float tipLevelAt(float musicMs);
     // Alpha factor of speck i: the first 250 always, the others by speckLevel.
     static float speckWeight(int index, float speckLevel);
+    // The glow's blur alpha for the cue level: 0.93, barely more on a cue.
+    static float glowBlurAlpha(float level);
 
     // One simulation step of every frond and speck.
     void simulate(float t);

@@ -19,5 +19,6 @@ constexpr int cameraTrackStartMs = 0;
 constexpr int cameraTrackEndMs = 300000;
 
 // Fills cameraRig's tracks 0, 1 and 2. Each key draws its distance, then the eye's direction,
-// then the target's; eyes stay 2.5 to 2.7 above the floor.
+// then the target's. Eyes are keyed at 2.5 above the floor plus a fifth of their height on the
+// direction drawn, so never below the floor.
 void buildCameraTracks();

@@ -19,25 +19,6 @@ constexpr float puffHalfSize = 2.5f;
 constexpr float dustHalfSize = 0.075f;
 constexpr int waterUnits = 6;
 
-// One textured billboard of half-size h around p, facing the camera (right r, up u).
-void billboard(const Vector3& p, const Vector3& r, const Vector3& u, float h)
-{
-    glTexCoord2f(0.0f, 0.0f);
-    const Vector3 a = p - r * h - u * h;
-    glVertex3f(a.x, a.y, a.z);
-    glTexCoord2f(1.0f, 0.0f);
-    const Vector3 b = p + r * h - u * h;
-    glVertex3f(b.x, b.y, b.z);
-    glTexCoord2f(1.0f, 1.0f);
-    const Vector3 c = p + r * h + u * h;
-    glVertex3f(c.x, c.y, c.z);
-    glTexCoord2f(0.0f, 1.0f);
-    const Vector3 d = p - r * h + u * h;
-    glVertex3f(d.x, d.y, d.z);
-}
-
-void bindArchiveTexture(const char* name) { glBindTexture(GL_TEXTURE_2D, dmsGetTexture(name)->getID()); }
-
 } // namespace
 
 // -------------------------------------------------------------------------------------------------
@@ -133,6 +114,29 @@ void FairytOpenEffect::movePuffs(float dt)
 
 // -------------------------------------------------------------------------------------------------
 // Drawing
+
+namespace {
+
+// One textured billboard of half-size h around p, facing the camera (right r, up u).
+void billboard(const Vector3& p, const Vector3& r, const Vector3& u, float h)
+{
+    glTexCoord2f(0.0f, 0.0f);
+    const Vector3 a = p - r * h - u * h;
+    glVertex3f(a.x, a.y, a.z);
+    glTexCoord2f(1.0f, 0.0f);
+    const Vector3 b = p + r * h - u * h;
+    glVertex3f(b.x, b.y, b.z);
+    glTexCoord2f(1.0f, 1.0f);
+    const Vector3 c = p + r * h + u * h;
+    glVertex3f(c.x, c.y, c.z);
+    glTexCoord2f(0.0f, 1.0f);
+    const Vector3 d = p - r * h + u * h;
+    glVertex3f(d.x, d.y, d.z);
+}
+
+void bindArchiveTexture(const char* name) { glBindTexture(GL_TEXTURE_2D, dmsGetTexture(name)->getID()); }
+
+} // namespace
 
 bool FairytOpenEffect::setupCamera(float t)
 {

@@ -276,6 +276,9 @@ void dmsReadFrame(std::vector<uint8_t>& rgba)
         realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, w.width, w.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    // A window shows no alpha: what a viewer sees is opaque, whatever the last pass wrote there.
+    for (size_t i = 3; i < rgba.size(); i += 4)
+        rgba[i] = 255;
     // GL reads bottom row first; pictures are written top row first.
     const size_t stride = static_cast<size_t>(w.width) * 4;
     std::vector<uint8_t> row(stride);

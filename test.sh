@@ -2,7 +2,7 @@
 # Sets everything up and runs every test; the last line reads "N passed, N failed".
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
-orv_install "${orv_packages[@]}" xvfb xauth
+orv_install "${orv_packages[@]}" xvfb xauth xdotool
 orv_build
 
 xvfb_pid=""

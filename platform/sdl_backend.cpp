@@ -133,29 +133,27 @@ public:
     void closeDialog(DialogWindow& dialog) override { gtkCloseDialog(dialog); }
 
 private:
-    // The primary display's modes in the driver's order, read once. Video is started only for
-    // the reading and stopped again, so the dialog runs before SDL owns the signals and the
-    // window that the runtime opens later.
+    // The primary display's modes in the driver's order, read once. Video stays started: on a
+    // bare X server, closing the only connection resets the server, and the dialog's connection
+    // opened at that moment would be turned away. (The dialog hands SIGINT and SIGTERM back to
+    // SDL when it closes.)
     const std::vector<SDL_DisplayMode>& displayModes()
     {
         if (modesRead)
             return modes;
         modesRead = true;
-        const bool started = SDL_WasInit(SDL_INIT_VIDEO) == 0;
-        if (started && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return modes;
         // The invisible drivers SDL falls back to without a display have nothing to switch to.
         const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
-        if (driver != "offscreen" && driver != "dummy") {
-            const int count = SDL_GetNumDisplayModes(0);
-            for (int i = 0; i < count; ++i) {
-                SDL_DisplayMode mode;
-                if (SDL_GetDisplayMode(0, i, &mode) == 0)
-                    modes.push_back(mode);
-            }
+        if (driver == "offscreen" || driver == "dummy")
+            return modes;
+        const int count = SDL_GetNumDisplayModes(0);
+        for (int i = 0; i < count; ++i) {
+            SDL_DisplayMode mode;
+            if (SDL_GetDisplayMode(0, i, &mode) == 0)
+                modes.push_back(mode);
         }
-        if (started)
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return modes;
     }
 

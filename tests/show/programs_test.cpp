@@ -1,12 +1,18 @@
 // The shipped programs, run as a user runs them: the show under Xvfb and the capture tool.
 #include "tests/support/process.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -26,30 +32,111 @@ std::vector<char> fileBytes(const fs::path& path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-TEST(Show, ClosingTheWindowFadesOutAndExitsWithZero)
+// A bare X server resets whenever its last client leaves, and a program connecting at that
+// moment is turned away; the window helpers below come and go. One connection held for the whole
+// suite keeps the server up.
+class HoldTheDisplay : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (std::getenv("DISPLAY"))
+            SDL_InitSubSystem(SDL_INIT_VIDEO);
+    }
+    void TearDown() override
+    {
+        if (SDL_WasInit(SDL_INIT_VIDEO))
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+::testing::Environment* const holdTheDisplay = ::testing::AddGlobalTestEnvironment(new HoldTheDisplay);
+
+const std::string setupDialogTitle = "Velmora::Quillon - Orvalune";
+const std::string messageBoxTitle = "Orvalune";
+const std::string showStarted = "Your graphics cards vendor is";
+
+// Runs `action` on the visible window of exactly that title once it shows (looking `tries`
+// times, 0.2 s apart). Titles are compared by reading each window's name: xdotool's own name
+// search misses the UTF-8 names of SDL's message boxes.
+bool onWindowTitled(const std::string& title, const std::string& action, int tries = 150)
 {
-    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 60.0, 4.0);
+    const std::string script =
+        "for i in $(seq " + std::to_string(tries) + "); do "
+        "for w in $(xdotool search --onlyvisible --maxdepth 1 --classname '.*' 2>/dev/null); do "
+        "if [ \"$(xdotool getwindowname $w 2>/dev/null)\" = '" + title + "' ]; then " + action + "; exit; fi; "
+        "done; sleep 0.2; done; exit 1";
+    return std::system(("{ " + script + "; } >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A user at the keyboard: for each (window title, keys) in turn, waits for that window, gives it
+// the keyboard and types the keys through the X server, as a keyboard would. Runs beside the
+// program.
+std::thread keyboardUser(std::vector<std::pair<std::string, std::string>> steps)
+{
+    return std::thread([steps = std::move(steps)] {
+        for (const auto& [title, keys] : steps)
+            if (!onWindowTitled(title, "xdotool windowfocus --sync $w && xdotool key --delay 100 " + keys))
+                return;
+    });
+}
+
+// A message box outlives a killed program (SDL shows it from a child process): a failed run must
+// not leave one for the next test to find.
+void closeLeftoverWindows(const ProgramResult& run)
+{
+    if (!run.timedOut)
+        return;
+    for (const std::string& title : {setupDialogTitle, messageBoxTitle})
+        while (onWindowTitled(title, "xdotool windowkill $w", 1)) {
+        }
+}
+
+TEST(Show, PlayInTheDialogThenClosingTheWindowFadesOutAndExitsWithZero)
+{
+    ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
+    std::thread user = keyboardUser({{setupDialogTitle, "Return"}});
+    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 60.0, 8.0);
+    user.join();
+    closeLeftoverWindows(run);
     EXPECT_FALSE(run.timedOut) << run.output;
     EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find(showStarted), std::string::npos) << "the show started\n" << run.output;
+}
+
+TEST(Show, QuitInTheDialogOpensNoWindowAndExitsWithZero)
+{
+    ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
+    std::thread user = keyboardUser({{setupDialogTitle, "Escape"}});
+    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 30.0);
+    user.join();
+    closeLeftoverWindows(run);
+    EXPECT_FALSE(run.timedOut) << run.output;
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find(showStarted), std::string::npos) << run.output;
 }
 
 TEST(Show, AMissingArchiveIsNamedAndExitsWithOne)
 {
+    ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
     const fs::path folder = freshFolder("no-archive");
     const fs::path copy = folder / "orvalune";
     fs::copy_file(builtProgram("orvalune"), copy);
-    // Headless, so the message box does not wait for a click.
-    const ProgramResult run = runProgram({copy.string()}, folder.string(), 30.0, 0.0, false);
+    // Play, then the message box that names the archive is acknowledged with Enter.
+    std::thread user = keyboardUser({{setupDialogTitle, "Return"}, {messageBoxTitle, "Return"}});
+    const ProgramResult run = runProgram({copy.string()}, folder.string(), 45.0);
+    user.join();
+    closeLeftoverWindows(run);
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("data.pak"), std::string::npos) << run.output;
     fs::remove_all(folder);
 }
 
+// The dialog cannot show: it says so and the program ends before anything else starts.
 TEST(Show, WithoutADisplayItSaysSoAndExitsWithOne)
 {
     const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 30.0, 0.0, false);
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    EXPECT_NE(run.output.find("display"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("setup dialog: no display"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(showStarted), std::string::npos) << run.output;
 }
 
 TEST(Capture, OneFrameIsOnePictureOfTheChosenSizeAndTheSameEveryTime)

@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <set>
 #include <string>
 
 namespace {
 
 constexpr const char* controlKey = "orvalune-control";
-constexpr const char* styleClass = "orvalune-dialog";
 
 // What the view last showed, so that only real changes reach GTK (moving a window the user
 // has dragged, or grabbing the focus again, would fight the user).
@@ -64,14 +64,16 @@ std::string fontOf(const DialogTemplate& resource)
     return std::string(resource.fontFace) + ", Sans " + std::to_string(resource.fontPoints);
 }
 
+// Each dialog resource styles its own windows.
+std::string styleClassOf(const DialogTemplate& resource) { return "orvalune-dialog-" + std::to_string(resource.id); }
+
 void installStyle(const DialogTemplate& resource)
 {
-    static bool installed = false;
-    if (installed)
+    static std::set<int> installed;
+    if (!installed.insert(resource.id).second)
         return;
-    installed = true;
     // The dialog's font (as measured for its units), and controls as compact as Windows' are.
-    const std::string scope = std::string(".") + styleClass;
+    const std::string scope = "." + styleClassOf(resource);
     const std::string css = scope + " { font-family: \"" + resource.fontFace + "\", Sans; font-size: " +
                             std::to_string(resource.fontPoints) + "pt; }\n" + scope +
                             " button { min-height: 0; min-width: 0; padding: 0 6px; }\n" + scope +
@@ -224,15 +226,13 @@ void showControl(DialogControl& control)
     gtk_widget_set_sensitive(widget, control.enabled);
     gtk_widget_set_visible(widget, control.visible);
     if (control.item.kind == ControlKind::DropDownList) {
-        GtkComboBoxText* combo = GTK_COMBO_BOX_TEXT(widget);
-        const int shown = gtk_tree_model_iter_n_children(gtk_combo_box_get_model(GTK_COMBO_BOX(combo)), nullptr);
-        if (shown > static_cast<int>(control.entries.size()))
-            gtk_combo_box_text_remove_all(combo);
-        for (size_t i = static_cast<size_t>(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(GTK_COMBO_BOX(combo)), nullptr));
-             i < control.entries.size(); ++i)
-            gtk_combo_box_text_append_text(combo, control.entries[i].c_str());
-        if (gtk_combo_box_get_active(GTK_COMBO_BOX(combo)) != control.selection)
-            gtk_combo_box_set_active(GTK_COMBO_BOX(combo), control.selection);
+        // Lists only grow: the entries added since the last time are appended.
+        GtkComboBox* combo = GTK_COMBO_BOX(widget);
+        const int shown = gtk_tree_model_iter_n_children(gtk_combo_box_get_model(combo), nullptr);
+        for (size_t i = static_cast<size_t>(shown); i < control.entries.size(); ++i)
+            gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), control.entries[i].c_str());
+        if (gtk_combo_box_get_active(combo) != control.selection)
+            gtk_combo_box_set_active(combo, control.selection);
     } else if (control.item.kind == ControlKind::CheckBox) {
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget), control.check == BST_CHECKED);
     }
@@ -343,7 +343,7 @@ bool gtkOpenDialog(DialogWindow& dialog)
     gtk_window_set_title(window, resource.caption);
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
-    gtk_style_context_add_class(gtk_widget_get_style_context(view->window), styleClass);
+    gtk_style_context_add_class(gtk_widget_get_style_context(view->window), styleClassOf(resource).c_str());
     view->fixed = gtk_fixed_new();
     gtk_widget_set_size_request(view->fixed, dialog.rect.right - dialog.rect.left, dialog.rect.bottom - dialog.rect.top);
     gtk_container_add(GTK_CONTAINER(view->window), view->fixed);

@@ -8,7 +8,7 @@ orv_build
 xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
   display=":$((90 + RANDOM % 500))"
-  Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY="$display"
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done

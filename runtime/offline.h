@@ -20,8 +20,8 @@ struct OfflineOptions {
 
 void dmsEnableOffline(const OfflineOptions& options);
 bool dmsIsOffline();
-// The finished picture of the current frame as a viewer sees it: RGBA with alpha 255, top row
-// first, width x height of the window.
+// The finished picture of the current frame, RGBA as the frame buffer holds it (alpha included),
+// top row first, width x height of the window.
 void dmsReadFrame(std::vector<uint8_t>& rgba);
 
 // Test seams.

@@ -125,6 +125,23 @@ bool fail(const std::string& text)
     return false;
 }
 
+// Full screen in the chosen mode where the window system can switch modes; elsewhere (Wayland,
+// or a mode switch that fails) full screen at the desktop's own mode, with the picture
+// letterboxed to the chosen aspect ratio, rather than no show at all.
+void enterFullScreen(SDL_Window* window, const std::string& driver, int width, int height, int refreshRate)
+{
+    if (driver != "wayland") {
+        SDL_DisplayMode wanted{SDL_PIXELFORMAT_RGB888, width, height, refreshRate, nullptr};
+        SDL_DisplayMode closest;
+        if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(window), &wanted, &closest) &&
+            SDL_SetWindowDisplayMode(window, &closest) == 0 && SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0)
+            return;
+    }
+    dmsMsg("dmsInitEx: the window system cannot switch to %dx%d; full screen at the desktop's own mode\n", width,
+           height);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 bool openWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate)
 {
     WindowState& w = window();
@@ -147,19 +164,13 @@ bool openWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int re
     Uint32 flags = SDL_WINDOW_OPENGL;
     if (offline().enabled)
         flags |= SDL_WINDOW_HIDDEN;
-    else if (fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN;
     if (alwaysOnTop && !offline().enabled)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     w.window = SDL_CreateWindow("Orvalune", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (!w.window)
         return fail(std::string("Cannot open a window: ") + SDL_GetError());
-    if (fullscreen && !offline().enabled) {
-        SDL_DisplayMode mode{SDL_PIXELFORMAT_RGB888, width, height, refreshRate, nullptr};
-        SDL_DisplayMode closest;
-        if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(w.window), &mode, &closest))
-            SDL_SetWindowDisplayMode(w.window, &closest);
-    }
+    if (fullscreen && !offline().enabled)
+        enterFullScreen(w.window, driver, width, height, refreshRate);
     w.context = SDL_GL_CreateContext(w.window);
     if (!w.context)
         return fail(std::string("Cannot create an OpenGL context: ") + SDL_GetError());
@@ -276,9 +287,6 @@ void dmsReadFrame(std::vector<uint8_t>& rgba)
         realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, w.width, w.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    // A window shows no alpha: what a viewer sees is opaque, whatever the last pass wrote there.
-    for (size_t i = 3; i < rgba.size(); i += 4)
-        rgba[i] = 255;
     // GL reads bottom row first; pictures are written top row first.
     const size_t stride = static_cast<size_t>(w.width) * 4;
     std::vector<uint8_t> row(stride);

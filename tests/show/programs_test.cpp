@@ -156,6 +156,14 @@ TEST(Capture, OneFrameIsOnePictureOfTheChosenSizeAndTheSameEveryTime)
     ASSERT_TRUE(stbi_info(pictures[0].c_str(), &w, &h, &channels));
     EXPECT_EQ(w, 320);
     EXPECT_EQ(h, 240);
+    int loadedChannels = 0;
+    unsigned char* pixels = stbi_load(pictures[0].c_str(), &w, &h, &loadedChannels, 4);
+    ASSERT_NE(pixels, nullptr);
+    bool opaque = true;
+    for (int i = 3; i < w * h * 4; i += 4)
+        opaque = opaque && pixels[i] == 255;
+    stbi_image_free(pixels);
+    EXPECT_TRUE(opaque) << "a captured picture is what a viewer sees: no alpha";
     EXPECT_EQ(fileBytes(pictures[0]), fileBytes(second / pictures[0].filename())) << "the same time, the same picture";
     fs::remove_all(first);
     fs::remove_all(second);

@@ -239,6 +239,9 @@ int main(int argc, char** argv)
                     std::fprintf(stderr, "\norvalune-capture: GL error 0x%04x in the frame at %d ms\n", error,
                                  dmsGetModulePosition());
                 dmsReadFrame(rgba);
+                // A window shows no alpha: the picture is opaque, whatever the last pass left there.
+                for (size_t a = 3; a < rgba.size(); a += 4)
+                    rgba[a] = 255;
                 char name[64];
                 if (single)
                     std::snprintf(name, sizeof name, "at_%06d.png", o.atMs);

@@ -91,29 +91,6 @@ TEST(CameraTracks, ThreeTracksOverTheFirstFiveMinutesTheSameOnEveryRun)
         EXPECT_EQ(cameraRig.tracks[static_cast<size_t>(i)].eyeCurve->points, first[i]);
 }
 
-TEST(CameraTracks, EachKeyDrawsItsDistanceThenTheEyeThenTheTarget)
-{
-    // Track 0 rebuilt by hand from seed 401: range, eye direction, target direction.
-    SplinePath eyes, targets;
-    seedRandom(401);
-    for (int k = 0; k < 10; ++k) {
-        const float s = randomRange(8.0f, 12.0f);
-        Vector3 eye = Vector3(randomDirection()) * s;
-        eye.y = std::fabs(eye.y) * 0.2f + 2.5f;
-        Vector3 target = Vector3(randomDirection()) * s * 0.6f;
-        target.y += 1.5f;
-        eyes.addPoint(eye);
-        targets.addPoint(target);
-    }
-    eyes.bake();
-    targets.bake();
-    eyes.resample(0, 1000);
-    targets.resample(0, 1000);
-    buildCameraTracks();
-    EXPECT_EQ(cameraRig.tracks[0].eyeCurve->points, eyes.points);
-    EXPECT_EQ(cameraRig.tracks[0].targetCurve->points, targets.points);
-}
-
 TEST(EarlyCreaturesCamera, FliesTrackZeroUntilTheFlagIsCleared)
 {
     ASSERT_TRUE(openTestWindow());

@@ -55,24 +55,6 @@ TEST(CameraRig, EyeAndTargetComeFromTheResampledPaths)
     EXPECT_EQ(rig.eyePosition(0, 1.0f), track.eyeCurve->evaluate(1.0f));
 }
 
-TEST(CameraRig, ResamplingSpacesTheKeysEvenly)
-{
-    CameraRig rig(1);
-    rig.setTrackWindow(0, 0, 1000);
-    // Keys crowded at the start: after resampling the camera moves at an even pace.
-    const float xs[] = {0, 0.1f, 0.2f, 0.3f, 4, 8, 12, 16};
-    for (float x : xs) {
-        rig.addEyeKey(0, Vector3(x, 0, 0));
-        rig.addTargetKey(0, Vector3(x, 0, 1));
-    }
-    rig.finishCurves(0);
-    rig.resampleEye(0);
-    const std::vector<Vector3>& p = rig.tracks[0].eyeCurve->points;
-    ASSERT_EQ(p.size(), 8u);
-    for (size_t i = 2; i < p.size(); ++i)
-        EXPECT_NEAR(p[i].x - p[i - 1].x, p[2].x - p[1].x, 0.05f) << i;
-}
-
 TEST(CameraRig, MissingTracksAndEmptyWindowsAreHarmless)
 {
     CameraRig rig(2);

@@ -23,19 +23,6 @@ TEST(GroundGrid, TwoByTwoIsTheFourCornersWithRepeatedTexture)
     EXPECT_TRUE(g.getShade().empty());
 }
 
-TEST(GroundGrid, VerticesAreRowByRowWithEvenSpacing)
-{
-    const GroundGrid g(5, 3, 1.0f, 1.0f, 0.0f);
-    EXPECT_EQ(g.getColumns(), 5);
-    EXPECT_EQ(g.getRows(), 3);
-    // Row 1 (the middle one), column 3: x = -1 + 2 * 3/4, z = 0.
-    const Vector3& v = g.getVertices()[1 * 5 + 3];
-    EXPECT_NEAR(v.x, 0.5f, 1e-6f);
-    EXPECT_NEAR(v.z, 0.0f, 1e-6f);
-    EXPECT_NEAR(g.getTexCoords()[1 * 5 + 3].s, 0.75f, 1e-6f);
-    EXPECT_NEAR(g.getTexCoords()[1 * 5 + 3].t, 0.5f, 1e-6f);
-}
-
 TEST(GroundGrid, ShadeFallsFromTheCentreToTheRadius)
 {
     GroundGrid linear(51, 51, 15.0f, 4.0f, 0.0f);

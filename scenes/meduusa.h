@@ -53,7 +53,10 @@ struct Jellyfish {
     float appearStart = 0.0f, appearEnd = 0.0f; // music ms of the fade-in
     float visibility = 0.0f;
 
-    const Vector3& meshPoint(int meridian, int j) const { return meshPoints[static_cast<std::size_t>(meridian * pointsPerMeridian + j)]; }
+    const Vector3& meshPoint(int meridian, int j) const
+    {
+        return meshPoints[static_cast<std::size_t>(meridian * pointsPerMeridian + j)];
+    }
 };
 
 // ---------------------------------------------------------------------------------------------

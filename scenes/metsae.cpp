@@ -244,7 +244,8 @@ void MetsaeEffect::drawFrondSprites(const Frond& f, const Vector3& right, const 
             const float u = static_cast<float>(i) / static_cast<float>(count);
             const Vector3 p = f.bentPath.evaluate(u);
             const float size = (0.4f * std::sin(2.0f * f.phase + 4.0f * u) + 0.6f) * f.spriteGrowth * scale;
-            const float a = (1.0f - 0.5f * u) * (std::sin(f.phase + 6.0f * u) * 0.3f + 0.7f) * f.spriteGrowth * alpha * 0.8f;
+            const float pulse = std::sin(f.phase + 6.0f * u) * 0.3f + 0.7f;
+            const float a = (1.0f - 0.5f * u) * pulse * f.spriteGrowth * alpha * 0.8f;
             drawBillboardQuad(p, right, up, size, a);
         }
     }

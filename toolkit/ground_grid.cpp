@@ -12,7 +12,10 @@
 namespace {
 
 // Fraction k / (count - 1), or 0 along an axis of a single vertex (no division by zero).
-float gridFraction(int k, int count) { return count > 1 ? static_cast<float>(k) / static_cast<float>(count - 1) : 0.0f; }
+float gridFraction(int k, int count)
+{
+    return count > 1 ? static_cast<float>(k) / static_cast<float>(count - 1) : 0.0f;
+}
 
 unsigned int textureId(const Texture* texture) { return texture ? static_cast<unsigned int>(texture->getID()) : 0u; }
 

@@ -7,6 +7,7 @@
 #include "scenes/fairyt_open.h"
 #include "scenes/metakappyra.h"
 #include "scenes/uppo.h"
+#include "bench/show_frames.h"
 #include "shell/driver.h"
 #include "toolkit/random.h"
 
@@ -69,53 +70,6 @@ BENCHMARK(BM_FlareStep);
 // -------------------------------------------------------------------------------------------------
 // Whole frames
 
-// 16 frames a second loses no simulation step (the step timers cap at four 16 ms steps).
-constexpr int offlineFps = 16;
-
-bool startOfflineShow()
-{
-    static const bool started = [] {
-        dmsEnableOffline({offlineFps, 0});
-        ShowMode mode;
-        mode.width = 1280;
-        mode.height = 720;
-        mode.aspectIndex = 2;
-        return startShow(mode, "data.pak");
-    }();
-    return started;
-}
-
-// Plays the show from runUpMs to measureMs (so the scene's sprites are there), then five
-// frames to warm up, then times every frame to the end of its GL work. Reports the median.
-void BM_ShowFrame(benchmark::State& state)
-{
-    if (!startOfflineShow()) {
-        state.SkipWithError("the show could not start offline (display? data.pak in the working directory?)");
-        return;
-    }
-    const int runUpMs = static_cast<int>(state.range(0));
-    const int measureMs = static_cast<int>(state.range(1));
-    dmsAdjustTime(static_cast<float>(runUpMs - dmsGetModulePosition()));
-    LoopState loop;
-    while (dmsGetModulePosition() < measureMs)
-        drawFrame(loop);
-    for (int i = 0; i < 5; ++i)
-        drawFrame(loop);
-    glFinish();
-
-    std::vector<double> frameMs;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        drawFrame(loop);
-        glFinish();
-        const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
-        frameMs.push_back(spent.count());
-        state.SetIterationTime(spent.count() / 1000.0);
-    }
-    std::sort(frameMs.begin(), frameMs.end());
-    state.counters["median_ms"] = frameMs[frameMs.size() / 2];
-    state.counters["glErrors"] = glGetError() != GL_NO_ERROR;
-}
 // Opening alone; descent alone; descent with the flares over it.
 BENCHMARK(BM_ShowFrame)
     ->Args({2000, 3000})

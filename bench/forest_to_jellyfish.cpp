@@ -7,6 +7,7 @@
 #include "scenes/alkuotukset.h"
 #include "scenes/meduusa.h"
 #include "scenes/metsae.h"
+#include "bench/show_frames.h"
 #include "shell/driver.h"
 #include "toolkit/random.h"
 #include "toolkit/swimmer.h"
@@ -68,55 +69,9 @@ BENCHMARK(BM_JellyfishStep);
 // -------------------------------------------------------------------------------------------------
 // Whole frames
 
-// At 16 frames a second no simulation step is lost to the step timers' cap of four 16 ms steps.
-constexpr int framesPerSecond = 16;
-constexpr int warmUpFrames = 5;
-
-bool showStarted()
-{
-    static const bool started = [] {
-        dmsEnableOffline({framesPerSecond, 0});
-        ShowMode mode;
-        mode.width = 1280;
-        mode.height = 720;
-        mode.aspectIndex = 2;
-        return startShow(mode, "data.pak");
-    }();
-    return started;
-}
-
-// Plays from fromMs up to atMs so that the scenes are in the state a viewer sees there, warms up,
-// then times each frame to the end of its GL work; the median goes into the counters.
-void BM_FrameOfTheShow(benchmark::State& state)
-{
-    if (!showStarted()) {
-        state.SkipWithError("the show did not start offline (is there a display, and data.pak here?)");
-        return;
-    }
-    const int fromMs = static_cast<int>(state.range(0));
-    const int atMs = static_cast<int>(state.range(1));
-    dmsAdjustTime(static_cast<float>(fromMs - dmsGetModulePosition())); // a seek, as F1 + arrow does
-    LoopState loop;
-    for (int frames = 0; dmsGetModulePosition() < atMs || frames < warmUpFrames; ++frames)
-        drawFrame(loop);
-    glFinish();
-
-    std::vector<double> times;
-    for (auto _ : state) {
-        const auto begin = std::chrono::steady_clock::now();
-        drawFrame(loop);
-        glFinish();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
-        times.push_back(took.count() * 1000.0);
-        state.SetIterationTime(took.count());
-    }
-    std::nth_element(times.begin(), times.begin() + static_cast<long>(times.size() / 2), times.end());
-    state.counters["median_ms"] = times[times.size() / 2];
-    state.counters["glErrors"] = glGetError() != GL_NO_ERROR;
-}
 // The forest alone; the forest under the early creatures' specks; the shells (with the shared
 // swimmers and the specks); all the jellyfish with their bubbles.
-BENCHMARK(BM_FrameOfTheShow)
+BENCHMARK(BM_ShowFrame)
     ->Args({66500, 70000})
     ->Args({72000, 80000})
     ->Args({91000, 95000})

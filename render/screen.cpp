@@ -11,12 +11,17 @@ void drawScreenQuad(float r, float g, float b, float a)
     dmsPerspective2D(1, 1);
     glLoadIdentity();
     glColor4f(r, g, b, a);
+    drawUnitSquare();
+    dmsPerspective3D();
+    glLoadIdentity();
+}
+
+void drawUnitSquare()
+{
     glBegin(GL_QUADS);
     glVertex2f(0.0f, 0.0f);
     glVertex2f(1.0f, 0.0f);
     glVertex2f(1.0f, 1.0f);
     glVertex2f(0.0f, 1.0f);
     glEnd();
-    dmsPerspective3D();
-    glLoadIdentity();
 }

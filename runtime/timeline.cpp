@@ -30,7 +30,9 @@ void dmsRun()
     const int position = dmsGetModulePosition();
     // Higher layers first, ties in registration order: the flares and the credits then land
     // over the scene beneath them.
-    std::vector<const TimelineEntry*> active;
+    // Kept between frames: a frame allocates nothing here.
+    static std::vector<const TimelineEntry*> active;
+    active.clear();
     for (const TimelineEntry& entry : entries()) {
         const bool inside = position >= 0 && static_cast<unsigned long>(position) >= entry.start &&
                             static_cast<unsigned long>(position) <= entry.end;
@@ -38,8 +40,10 @@ void dmsRun()
         if (inside)
             active.push_back(&entry);
     }
-    std::stable_sort(active.begin(), active.end(),
-                     [](const TimelineEntry* a, const TimelineEntry* b) { return a->layer > b->layer; });
+    // Entries sit in registration order in one array, so their addresses break layer ties.
+    std::sort(active.begin(), active.end(), [](const TimelineEntry* a, const TimelineEntry* b) {
+        return a->layer != b->layer ? a->layer > b->layer : a < b;
+    });
     for (const TimelineEntry* entry : active) {
         entry->effect->currentTime = static_cast<float>(position);
         entry->effect->run();

@@ -3,6 +3,8 @@
 #include "toolkit/camera_rig.h"
 #include "toolkit/grey_swimmer.h"
 
+#include "toolkit/random.h"
+
 #include <GL/gl.h>
 
 namespace {
@@ -51,12 +53,7 @@ void AlkuotuksetEffect::draw(float /*t*/, float alpha)
 
 float AlkuotuksetEffect::fadeAt(float t)
 {
-    float alpha = 1.0f;
-    if (t >= 0.0f && t <= 0.1f)
-        alpha = t * 10.0f;
-    if (t >= 0.975f && t <= 1.0f)
-        alpha *= 1.0f - (t - 0.975f) * 40.00004f;
-    return alpha;
+    return sceneFade(t, 0.1f, 10.0f, 0.975f, 40.00004f);
 }
 
 void AlkuotuksetEffect::simulate()

@@ -221,12 +221,7 @@ void MeduusaEffect::draw(float t, float alpha)
 
 float MeduusaEffect::fadeAt(float t)
 {
-    float alpha = 1.0f;
-    if (t >= 0.0f && t <= 0.07f)
-        alpha = t * 14.285714f;
-    if (t >= 0.99f && t <= 1.0f)
-        alpha *= 1.0f - (t - 0.99f) * 100.0001f;
-    return alpha;
+    return sceneFade(t, 0.07f, 14.285714f, 0.99f, 100.0001f);
 }
 
 float MeduusaEffect::shellBrightness(float t, float musicMs)

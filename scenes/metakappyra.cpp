@@ -67,12 +67,7 @@ void MetakappyraEffect::draw(float t, float alpha)
 
 float flareAlpha(float t)
 {
-    float alpha = 1.0f;
-    if (t >= 0.0f && t <= 0.1f)
-        alpha = 10.0f * t;
-    if (t >= 0.9f && t <= 1.0f)
-        alpha *= 1.0f - (t - 0.9f) * 9.999998f;
-    return alpha;
+    return sceneFade(t, 0.1f, 10.0f, 0.9f, 9.999998f);
 }
 
 float flareHalfSize(int i) { return 1.0f + static_cast<float>(i % 32) * 0.03125f; }

@@ -125,12 +125,7 @@ void MetsaeEffect::draw(float t, float alpha)
 
 float MetsaeEffect::fadeAt(float t)
 {
-    float alpha = 1.0f;
-    if (t >= 0.0f && t <= 0.1f)
-        alpha = 10.0f * t;
-    if (t >= 0.99f && t <= 1.0f)
-        alpha *= 1.0f - (t - 0.99f) * 100.0001f;
-    return alpha;
+    return sceneFade(t, 0.1f, 10.0f, 0.99f, 100.0001f);
 }
 
 float MetsaeEffect::speckLevelAt(float musicMs) { return rampLinear(musicMs, 75300.0f, 75900.0f); }

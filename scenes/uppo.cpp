@@ -127,12 +127,7 @@ void UppoEffect::draw(float t, float alpha)
 
 float descentAlpha(float t)
 {
-    float alpha = 1.0f;
-    if (t >= 0.0f && t <= 0.1f)
-        alpha = 10.0f * t;
-    if (t >= 0.99f && t <= 1.0f)
-        alpha *= 1.0f - (t - 0.99f) * 100.0001f;
-    return alpha;
+    return sceneFade(t, 0.1f, 10.0f, 0.99f, 100.0001f);
 }
 
 Sprite spawnSprite(const DescentCamera& camera, float t, SpriteKind kind, TextureLookup lookup)

@@ -2,6 +2,7 @@
 
 #include "render/gl_capabilities.h"
 #include "render/render_targets.h"
+#include "render/screen.h"
 #include "render/shader_manager.h"
 #include "runtime/dms.h"
 #include "shell/camera_tracks.h"
@@ -87,12 +88,7 @@ bool fadeOut(float& fadeRemaining)
     const float e = rampEaseIn(fadeRemaining, 0.0f, fadeSeconds);
     const float a = e * e;
     glColor4f(fogColor.x, fogColor.y, fogColor.z, 1.0f - a);
-    glBegin(GL_QUADS);
-    glVertex2f(0.0f, 0.0f);
-    glVertex2f(1.0f, 0.0f);
-    glVertex2f(1.0f, 1.0f);
-    glVertex2f(0.0f, 1.0f);
-    glEnd();
+    drawUnitSquare();
 
     dmsPerspective3D();
     glLoadIdentity();

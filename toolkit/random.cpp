@@ -99,3 +99,13 @@ float sinePulse(float t, float start, float end, float amplitude)
         return 1.0f;
     return v;
 }
+
+float sceneFade(float t, float riseEnd, float riseSlope, float fallStart, float fallSlope)
+{
+    float alpha = 1.0f;
+    if (t >= 0.0f && t <= riseEnd)
+        alpha = t * riseSlope;
+    if (t >= fallStart && t <= 1.0f)
+        alpha *= 1.0f - (t - fallStart) * fallSlope;
+    return alpha;
+}

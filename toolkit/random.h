@@ -42,3 +42,6 @@ float rampLinear(float t, float start, float end);
 float rampEaseIn(float t, float start, float end);
 // Half a sine across the open window (start, end), times amplitude, clamped to [0, 1].
 float sinePulse(float t, float start, float end, float amplitude);
+// A scene's fade by its relative time t: t * riseSlope up to riseEnd, 1 in the middle, and from
+// fallStart to 1 times (1 - (t - fallStart) * fallSlope). Each scene gives its own four numbers.
+float sceneFade(float t, float riseEnd, float riseSlope, float fallStart, float fallSlope);

@@ -72,3 +72,18 @@ TEST(Random, ClampAndRampsAtTheirEdges)
 }
 
 } // namespace
+
+TEST(SceneFade, RisesAndFallsInsideItsWindowsOnly)
+{
+    // The forest's numbers: in over the first tenth, out over the last hundredth.
+    EXPECT_FLOAT_EQ(sceneFade(0.05f, 0.1f, 10.0f, 0.99f, 100.0001f), 0.5f);
+    EXPECT_FLOAT_EQ(sceneFade(0.1f, 0.1f, 10.0f, 0.99f, 100.0001f), 1.0f) << "the rise's end is inside it";
+    EXPECT_FLOAT_EQ(sceneFade(0.5f, 0.1f, 10.0f, 0.99f, 100.0001f), 1.0f);
+    EXPECT_NEAR(sceneFade(0.995f, 0.1f, 10.0f, 0.99f, 100.0001f), 0.5f, 1e-3f);
+    EXPECT_NEAR(sceneFade(1.0f, 0.1f, 10.0f, 0.99f, 100.0001f), 0.0f, 1e-4f);
+    // Outside [0, 1] nothing applies: before the start or past the end the value is 1.
+    EXPECT_FLOAT_EQ(sceneFade(-0.01f, 0.1f, 10.0f, 0.99f, 100.0001f), 1.0f);
+    EXPECT_FLOAT_EQ(sceneFade(1.01f, 0.1f, 10.0f, 0.99f, 100.0001f), 1.0f);
+    // Windows that overlap multiply: a scene both rising and falling at once.
+    EXPECT_FLOAT_EQ(sceneFade(0.5f, 1.0f, 1.0f, 0.0f, 1.0f), 0.25f);
+}

@@ -9,7 +9,7 @@
 #include "scenes/uppo.h"
 #include "bench/show_frames.h"
 #include "shell/driver.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

@@ -9,7 +9,7 @@
 #include "scenes/metsae.h"
 #include "bench/show_frames.h"
 #include "shell/driver.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 #include "toolkit/swimmer.h"
 
 #include <GL/gl.h>

@@ -2,7 +2,7 @@
 // lists) or at start-up (arc-length resampling of the camera tracks).
 #include "toolkit/current_fields.h"
 #include "toolkit/pulse_list.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 #include "toolkit/spline_path.h"
 
 #include <benchmark/benchmark.h>

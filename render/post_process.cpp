@@ -4,7 +4,7 @@
 #include "render/render_targets.h"
 #include "render/shader_manager.h"
 #include "runtime/dms.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <cmath>
 

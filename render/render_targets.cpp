@@ -2,7 +2,7 @@
 
 #include "render/gl_entry.h"
 #include "runtime/dms.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <cstdio>
 #include <cstdlib>

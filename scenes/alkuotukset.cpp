@@ -1,9 +1,11 @@
+#include "toolkit/show_state.h"
 #include "scenes/alkuotukset.h"
 
 #include "toolkit/camera_rig.h"
 #include "toolkit/grey_swimmer.h"
 
-#include "toolkit/random.h"
+#include "maths/ramps.h"
+#include "maths/random.h"
 
 #include <GL/gl.h>
 

@@ -3,7 +3,9 @@
 #include "render/gl_entry.h"
 #include "render/render_targets.h"
 #include "render/shader_manager.h"
-#include "toolkit/random.h"
+#include "maths/ramps.h"
+#include "maths/random.h"
+#include "toolkit/scene_kit.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -115,29 +117,6 @@ void FairytOpenEffect::movePuffs(float dt)
 // -------------------------------------------------------------------------------------------------
 // Drawing
 
-namespace {
-
-// One textured billboard of half-size h around p, facing the camera (right r, up u).
-void billboard(const Vector3& p, const Vector3& r, const Vector3& u, float h)
-{
-    glTexCoord2f(0.0f, 0.0f);
-    const Vector3 a = p - r * h - u * h;
-    glVertex3f(a.x, a.y, a.z);
-    glTexCoord2f(1.0f, 0.0f);
-    const Vector3 b = p + r * h - u * h;
-    glVertex3f(b.x, b.y, b.z);
-    glTexCoord2f(1.0f, 1.0f);
-    const Vector3 c = p + r * h + u * h;
-    glVertex3f(c.x, c.y, c.z);
-    glTexCoord2f(0.0f, 1.0f);
-    const Vector3 d = p - r * h + u * h;
-    glVertex3f(d.x, d.y, d.z);
-}
-
-void bindArchiveTexture(const char* name) { glBindTexture(GL_TEXTURE_2D, dmsGetTexture(name)->getID()); }
-
-} // namespace
-
 bool FairytOpenEffect::setupCamera(float t)
 {
     const Vector3 eye = openingEye(t);
@@ -167,7 +146,7 @@ void FairytOpenEffect::drawSmoke(float /*t*/, float alpha)
             bindArchiveTexture(smoke[i / quarter]);
         glColor3f(0.09713f * alpha, 0.09713f * alpha, (0.09239713f + 0.0173f * static_cast<float>(i % 4)) * alpha);
         glBegin(GL_QUADS);
-        billboard(puffPositions[static_cast<size_t>(i)], right, up, puffHalfSize);
+        billboardQuad(puffPositions[static_cast<size_t>(i)], right, up, puffHalfSize);
         glEnd();
     }
 
@@ -175,7 +154,7 @@ void FairytOpenEffect::drawSmoke(float /*t*/, float alpha)
     bindArchiveTexture("smoke3.jpg");
     glBegin(GL_QUADS);
     for (const Vector& p : dustPositions)
-        billboard(p, right, up, dustHalfSize);
+        billboardQuad(p, right, up, dustHalfSize);
     glEnd();
     glDisable(GL_BLEND);
 }

@@ -2,10 +2,12 @@
 
 #include "render/post_process.h"
 #include "render/shader_manager.h"
-#include "shell/fog_color.h"
+#include "toolkit/show_state.h"
 #include "toolkit/current_fields.h"
 #include "toolkit/grey_swimmer.h"
-#include "toolkit/random.h"
+#include "maths/ramps.h"
+#include "maths/random.h"
+#include "toolkit/scene_kit.h"
 #include "toolkit/swimmer.h"
 
 #include <GL/gl.h>
@@ -15,8 +17,6 @@
 #include <cmath>
 #include <cstdio>
 
-float jellyBeat = 0.0f;
-int swimmerStepCounter = 0;
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "runtime/dms.h"
 #include "toolkit/bubble_emitter.h"
 #include "toolkit/pulse_list.h"
-#include "toolkit/loudness_average.h"
+#include "toolkit/spectrum_average.h"
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
 
@@ -61,11 +61,6 @@ struct Jellyfish {
 
 // ---------------------------------------------------------------------------------------------
 // Process-wide state
-
-// The smoothed music level that brightens the bubbles; kept from frame to frame.
-extern float jellyBeat;
-// The shared swimmers move on every fourth simulation step of this scene; kept from frame to frame.
-extern int swimmerStepCounter;
 
 // ---------------------------------------------------------------------------------------------
 // The scene

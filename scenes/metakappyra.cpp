@@ -1,8 +1,10 @@
 #include "scenes/metakappyra.h"
 
 #include "render/post_process.h"
-#include "shell/fog_color.h"
-#include "toolkit/random.h"
+#include "toolkit/show_state.h"
+#include "maths/ramps.h"
+#include "maths/random.h"
+#include "toolkit/scene_kit.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

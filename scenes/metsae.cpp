@@ -1,10 +1,12 @@
 #include "scenes/metsae.h"
 
 #include "render/post_process.h"
-#include "shell/fog_color.h"
+#include "toolkit/show_state.h"
 #include "toolkit/current_fields.h"
 #include "toolkit/grey_swimmer.h"
-#include "toolkit/random.h"
+#include "maths/ramps.h"
+#include "maths/random.h"
+#include "toolkit/scene_kit.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -2,8 +2,10 @@
 
 #include "render/post_process.h"
 #include "render/screen.h"
-#include "shell/fog_color.h"
-#include "toolkit/random.h"
+#include "toolkit/show_state.h"
+#include "maths/ramps.h"
+#include "maths/random.h"
+#include "toolkit/scene_kit.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -1,7 +1,8 @@
+#include "toolkit/show_state.h"
 #include "shell/camera_tracks.h"
 
 #include "toolkit/camera_rig.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <cmath>
 

@@ -6,9 +6,10 @@
 #include "render/shader_manager.h"
 #include "runtime/dms.h"
 #include "shell/camera_tracks.h"
-#include "shell/fog_color.h"
+#include "toolkit/show_state.h"
 #include "toolkit/camera_rig.h"
-#include "toolkit/random.h"
+#include "maths/ramps.h"
+#include "maths/random.h"
 
 #include <GL/gl.h>
 

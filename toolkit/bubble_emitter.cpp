@@ -1,13 +1,14 @@
+#include "toolkit/show_state.h"
 #include "toolkit/bubble_emitter.h"
 
 #include "toolkit/current_fields.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
+#include "toolkit/scene_kit.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 
-Vector3 cameraPosition;
 
 float bubbleLifeFade(const Bubble& bubble)
 {

@@ -17,9 +17,6 @@ struct Bubble {
     float phaseSpeed = 0.0f;
 };
 
-// The eye position an owner writes before drawing with the near fade.
-extern Vector3 cameraPosition;
-
 // Opacity over a bubble's life: a quick fade-in after birth and a slow fade-out towards death.
 float bubbleLifeFade(const Bubble& bubble);
 // Opacity by squared distance q from the eye: 0 nearer than 7.5, 1 beyond 9.5, linear between.

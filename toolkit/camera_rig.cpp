@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-CameraRig cameraRig(3);
 
 namespace {
 // Probes per unit of t when the paths are measured for even spacing.

@@ -51,5 +51,3 @@ private:
     CameraTrack* find(int track);
 };
 
-// The show's rig: three tracks, built by the driver at start-up.
-extern CameraRig cameraRig;

@@ -1,10 +1,10 @@
+#include "toolkit/show_state.h"
 #include "toolkit/grey_swimmer.h"
 
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <GL/gl.h>
 
-bool ownCameraFlag = false;
 
 void initGreySwimmer(Swimmer& swimmer)
 {

@@ -5,10 +5,6 @@
 
 #include "toolkit/swimmer.h"
 
-// True from start-up (every grey swimmer is set up then) until the jellyfish scene clears it,
-// every frame from its first on.
-extern bool ownCameraFlag;
-
 // Nine random draws: z, y, x of the start, the two angles, speed, grey, phase, phase speed.
 void initGreySwimmer(Swimmer& swimmer);
 // One vertex at the swimmer's position with its pulsing alpha, inside the caller's GL_POINTS.

@@ -2,7 +2,7 @@
 
 #include "render/gl_entry.h"
 #include "render/shader_manager.h"
-#include "shell/fog_color.h"
+#include "toolkit/show_state.h"
 
 #include <GL/gl.h>
 

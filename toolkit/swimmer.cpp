@@ -1,12 +1,12 @@
+#include "toolkit/show_state.h"
 #include "toolkit/swimmer.h"
 
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 
-std::vector<Swimmer> sharedSwimmers;
 
 namespace {
 constexpr float fullTurn = 6.283184f;

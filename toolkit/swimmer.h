@@ -50,7 +50,6 @@ void beginSpeckPoints();
 void endSpeckPoints();
 
 constexpr int sharedSwimmerCount = 400;
-extern std::vector<Swimmer> sharedSwimmers;
 // Builds sharedSwimmers: 400 swimmers set up with initSwimmer after seeding the generator with
 // 51. The creatures scene calls it from its constructor.
 void fillSharedSwimmers();

@@ -1,6 +1,6 @@
 #include "toolkit/wanderer.h"
 
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <algorithm>
 #include <cmath>

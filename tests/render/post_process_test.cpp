@@ -8,7 +8,7 @@
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "tests/render/render_setup.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "render/shader_manager.h"
 #include "runtime/dms.h"
 #include "tests/support/gl_context.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <cstdio>
 #include <cstdlib>

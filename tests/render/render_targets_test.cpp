@@ -4,7 +4,7 @@
 #include "render/render_targets.h"
 #include "tests/render/render_setup.h"
 #include "tests/support/gl_context.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 

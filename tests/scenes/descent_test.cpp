@@ -3,7 +3,7 @@
 #include "runtime/offline.h"
 #include "scenes/uppo.h"
 #include "tests/support/process.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>

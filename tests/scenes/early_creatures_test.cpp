@@ -1,5 +1,6 @@
 // The early creatures and the camera tracks they fly along: the specks' set-up, the fade, the
 // three tracks the driver builds, the camera hand-over to the jellyfish scene, and the frames.
+#include "toolkit/show_state.h"
 #include "runtime/offline.h"
 #include "scenes/alkuotukset.h"
 #include "shell/camera_tracks.h"
@@ -7,7 +8,7 @@
 #include "tests/support/gl_context.h"
 #include "toolkit/camera_rig.h"
 #include "toolkit/grey_swimmer.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

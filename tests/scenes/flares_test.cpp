@@ -2,7 +2,7 @@
 // which they light up over the descent.
 #include "scenes/metakappyra.h"
 #include "tests/support/capture.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 

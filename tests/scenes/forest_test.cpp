@@ -3,7 +3,7 @@
 #include "scenes/metsae.h"
 #include "tests/support/capture.h"
 #include "toolkit/current_fields.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 

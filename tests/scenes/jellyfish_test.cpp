@@ -1,8 +1,9 @@
 // The jellyfish scene: fade and windows, the layout init builds, the bell and tentacle steps, the
 // shared swimmers' pace, and the frames with shells and with jellyfish.
+#include "toolkit/show_state.h"
 #include "scenes/meduusa.h"
 #include "tests/support/capture.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 #include "toolkit/swimmer.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "shell/driver.h"
-#include "shell/fog_color.h"
+#include "toolkit/show_state.h"
 #include "tests/support/gl_context.h"
 
 #include <GL/gl.h>

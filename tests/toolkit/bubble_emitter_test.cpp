@@ -1,7 +1,7 @@
 #include "toolkit/bubble_emitter.h"
 
 #include "toolkit/current_fields.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 

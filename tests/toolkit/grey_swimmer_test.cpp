@@ -1,6 +1,7 @@
+#include "toolkit/show_state.h"
 #include "toolkit/grey_swimmer.h"
 
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 

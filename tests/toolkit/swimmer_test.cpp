@@ -1,7 +1,8 @@
+#include "toolkit/show_state.h"
 #include "toolkit/swimmer.h"
 
 #include "toolkit/grey_swimmer.h"
-#include "toolkit/random.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 

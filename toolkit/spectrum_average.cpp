@@ -1,4 +1,4 @@
-#include "toolkit/loudness_average.h"
+#include "toolkit/spectrum_average.h"
 
 #include "runtime/dms.h"
 

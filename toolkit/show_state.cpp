@@ -1,4 +1,4 @@
-#include "shell/fog_color.h"
+#include "toolkit/show_state.h"
 
 Vector fogColor;
 Vector3 groundMinColor;
@@ -10,3 +10,10 @@ void setFogColor(Vector3 color)
     fogColor = Vector(color);
     groundMinColor = color;
 }
+
+CameraRig cameraRig(3);
+std::vector<Swimmer> sharedSwimmers;
+bool ownCameraFlag = false;
+float jellyBeat = 0.0f;
+int swimmerStepCounter = 0;
+Vector3 cameraPosition;

@@ -1,4 +1,5 @@
-#include "toolkit/random.h"
+#include "maths/ramps.h"
+#include "maths/random.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the capture tool at two commits and compares the same strip of played frames to the
+# byte. A change that only reshapes the code must report "identical".
+#   scripts/compare-frames.sh REV_A [REV_B]     (REV_B defaults to the work tree as it is)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+work="${ORV_COMPARE_DIR:-$(mktemp -d /tmp/orv-compare.XXXXXX)}"
+mkdir -p "$work"
+
+# Builds the capture tool and data.pak of a commit (or of the work tree) and captures the strip.
+capture_at() {
+  local rev="$1" name="$2" source="$root"
+  if [ "$rev" != "WORKTREE" ]; then
+    source="$work/src-$name"
+    [ -d "$source" ] || git -C "$root" worktree add --detach "$source" "$rev" >/dev/null
+  fi
+  cmake -S "$source" -B "$work/build-$name" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DORVALUNE_TESTS=OFF -DORVALUNE_BENCH=OFF >/dev/null
+  cmake --build "$work/build-$name" -j "$(nproc)" --target orvalune-capture >/dev/null
+  local program
+  program=$(find "$work/build-$name" -name orvalune-capture -type f -perm -u+x | head -1)
+  "$root/scripts/frame-strip.sh" "$program" "$work/frames-$name"
+}
+
+need_display=""
+if [ -z "${DISPLAY:-}" ]; then
+  exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null)
+  read -r number <&3
+  export DISPLAY=":$number"
+  need_display=yes
+fi
+
+capture_at "$1" a
+capture_at "${2:-WORKTREE}" b
+
+if diff -r "$work/frames-a" "$work/frames-b" --exclude='*.log' >/dev/null; then
+  echo "identical: $(find "$work/frames-a" -name '*.png' | wc -l) frames"
+else
+  echo "frames differ:"
+  diff -rq "$work/frames-a" "$work/frames-b" --exclude='*.log' | head -20
+  exit 1
+fi
+[ -n "$need_display" ] && pkill -P $$ Xvfb 2>/dev/null || true

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Captures a fixed strip of played frames across the show with one capture program, so that two
+# builds can be compared to the byte. Usage: frame-strip.sh CAPTURE_PROGRAM OUT_DIR
+set -euo pipefail
+capture="$1"
+out="$2"
+mkdir -p "$out"
+
+# from to fps size: played ranges over every scene change and a few steady stretches.
+ranges=(
+  "0 1500 10 320x240"
+  "9500 10600 10 640x360"
+  "39000 40000 10 320x240"
+  "50000 50500 10 640x480"
+  "65000 67000 10 320x240"
+  "71800 72600 10 640x360"
+  "90500 91600 10 320x240"
+  "100000 100500 10 640x400"
+  "149000 150200 10 320x240"
+)
+for range in "${ranges[@]}"; do
+  read -r from to fps size <<<"$range"
+  dir="$out/${from}-${to}-${size}"
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  "$capture" --from "$from" --to "$to" --fps "$fps" --size "$size" --out "$dir" >/dev/null 2>"$dir.log" || {
+    echo "capture of $from..$to at $size failed; see $dir.log" >&2
+    exit 1
+  }
+done
+echo "$(find "$out" -name '*.png' | wc -l) frames in $out"

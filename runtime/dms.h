@@ -104,8 +104,11 @@ struct SplineKey {
     Vector3 position;
 };
 
-bool dmsInitEx(int width, int height, int bpp, bool fullscreen, int constantOne, bool alwaysOnTop,
-               bool alwaysOnTopAgain, int zero, int aspectIndex, const char* archive, int refreshRate);
+// The caller passes its interface version (1), "Always on top" for the window and again for full
+// screen, and reserved flags (0); this runtime keeps the window on top whenever alwaysOnTop asks
+// for it and needs neither the version nor the flags.
+bool dmsInitEx(int width, int height, int bitsPerPixel, bool fullscreen, int interfaceVersion, bool alwaysOnTop,
+               bool alwaysOnTopFullscreen, int reservedFlags, int aspectIndex, const char* archive, int refreshRate);
 void dmsSetWindowTitle(const char* title);
 HWND dmsGetHWND();
 HDC dmsGetHDC();

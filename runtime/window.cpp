@@ -203,7 +203,8 @@ void dmsEnableOffline(const OfflineOptions& options)
 
 bool dmsIsOffline() { return offline().enabled; }
 
-bool dmsInitEx(int width, int height, int, bool fullscreen, int, bool alwaysOnTop, bool, int, int aspectIndex,
+bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int /*interfaceVersion*/,
+               bool alwaysOnTop, bool /*alwaysOnTopFullscreen*/, int /*reservedFlags*/, int aspectIndex,
                const char* archive, int refreshRate)
 {
     WindowState& w = window();

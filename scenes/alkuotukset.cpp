@@ -1,3 +1,4 @@
+#include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 #include "scenes/alkuotukset.h"
 
@@ -29,7 +30,7 @@ bool AlkuotuksetEffect::init(unsigned long start, unsigned long end) { return Ba
 
 void AlkuotuksetEffect::run()
 {
-    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
+    const float t = sceneTime(*this);
     draw(t, fadeAt(t));
 }
 

@@ -46,17 +46,12 @@ FairytOpenEffect::FairytOpenEffect()
 
 FairytOpenEffect::~FairytOpenEffect() = default;
 
-bool FairytOpenEffect::init(unsigned long start, unsigned long end)
-{
-    startTime = static_cast<uint32_t>(start);
-    endTime = static_cast<uint32_t>(end);
-    return true;
-}
+bool FairytOpenEffect::init(unsigned long start, unsigned long end) { return Base::init(start, end); }
 
 void FairytOpenEffect::run()
 {
-    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
-    draw(t, openingAlpha(t));
+    const float t = sceneTime(*this);
+    draw(t, fadeAt(t));
 }
 
 void FairytOpenEffect::draw(float t, float alpha)
@@ -83,7 +78,7 @@ void FairytOpenEffect::draw(float t, float alpha)
 // -------------------------------------------------------------------------------------------------
 // Simulation step
 
-float openingAlpha(float t)
+float FairytOpenEffect::fadeAt(float t)
 {
     float alpha = 1.0f;
     if (t >= 0.0f && t <= 0.45f)

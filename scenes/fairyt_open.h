@@ -21,6 +21,8 @@ public:
     bool init(unsigned long start, unsigned long end) override;
     void run() override;
     void draw(float t, float alpha) override;
+    // Fade in over the first 45 % of the scene, out over the last 15 %; 0 outside [0, 1).
+    static float fadeAt(float t);
 
     // False, leaving the matrix alone, once the eye would reach the water (t of about 0.9507).
     bool setupCamera(float t);
@@ -35,8 +37,6 @@ public:
 // -------------------------------------------------------------------------------------------------
 // Pure helpers (the simulation side, testable without GL)
 
-// Fade in over the first 45 % of the scene, out over the last 15 %; 0 outside [0, 1).
-float openingAlpha(float t);
 // The camera's eye on its cubic path towards the water.
 Vector3 openingEye(float t);
 // The drift of puff i in world units per second (before the 1.75 factor).

@@ -25,7 +25,6 @@ constexpr int emitterCount = 4;
 constexpr float invisible = 0.00001f; // a jellyfish below this visibility neither moves nor draws
 constexpr float fullTurn = 6.283184f;
 
-void bindTexture(const char* name) { glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture(name)->getID())); }
 
 void setColour(const Vector3& c, float alpha) { glColor4f(c.x, c.y, c.z, alpha); }
 
@@ -155,7 +154,7 @@ bool MeduusaEffect::init(unsigned long start, unsigned long end)
 void MeduusaEffect::run()
 {
     setFogColor(Vector3(-1.0f, 0.0f, 0.0f)); // the default deep blue
-    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
+    const float t = sceneTime(*this);
     const float alpha = fadeAt(t);
     ownCameraFlag = false; // from now on the early creatures draw in this scene's camera
     draw(t, alpha);
@@ -396,10 +395,10 @@ void MeduusaEffect::drawJellyBody(const Jellyfish& j, float alpha, float t, floa
     if (j.hasCaustics) {
         char name[32];
         std::snprintf(name, sizeof name, "cau_0%02d.jpg", static_cast<int>(t * 960.0f) % 32 + 1);
-        bindTexture(name);
+        bindArchiveTexture(name);
         glow = 1.4f;
     } else {
-        bindTexture("deeptxt2.jpg");
+        bindArchiveTexture("deeptxt2.jpg");
     }
     const float c = glow * (std::sin(j.shadePhase * fullTurn + j.phase) * 0.3f + 0.7f);
     setColour(mix(j.bodyColourA, j.bodyColourB, colourMix), c * a * 0.2f);
@@ -481,7 +480,7 @@ void MeduusaEffect::drawShells(float t, int m0)
     float size = level * 0.06f + 0.065f;
 
     glEnable(GL_TEXTURE_2D);
-    bindTexture("plank_shell.jpg");
+    bindArchiveTexture("plank_shell.jpg");
     const float b = shellBrightness(t, static_cast<float>(m0));
     glColor4f(0.3f * b, 0.6f * b, 0.7f * b, 1.0f);
     glEnable(GL_BLEND);
@@ -507,7 +506,6 @@ void MeduusaEffect::drawShells(float t, int m0)
     }
 
     // Each shell's picture is turned a quarter more than the previous one's.
-    static const float ring[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     glBegin(GL_QUADS);
     for (int i = 0; i < static_cast<int>(shells.size()); ++i) {
         if (distorted) {
@@ -518,19 +516,11 @@ void MeduusaEffect::drawShells(float t, int m0)
         }
         if (i == 50) {
             glEnd();
-            bindTexture("plank_shell2.jpg");
+            bindArchiveTexture("plank_shell2.jpg");
             glBegin(GL_QUADS);
         }
         const Shell& shell = shells[static_cast<size_t>(i)];
-        const Vector3 p = shell.start + (shell.end - shell.start) * t;
-        const Vector3 r = right * size;
-        const Vector3 u = up * size;
-        const Vector3 corners[4] = {p - r - u, p + r - u, p + r + u, p - r + u};
-        for (int k = 0; k < 4; ++k) {
-            const float* tc = ring[(i + k) % 4];
-            glTexCoord2f(tc[0], tc[1]);
-            emit(corners[k]);
-        }
+        billboardQuad(shell.start + (shell.end - shell.start) * t, right, up, size, i % 4);
     }
     glEnd();
     ShaderProgram::unbind();

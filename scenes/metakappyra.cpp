@@ -49,16 +49,14 @@ bool MetakappyraEffect::init(unsigned long start, unsigned long end)
             p.home = c;
         }
     }
-    startTime = static_cast<uint32_t>(start);
-    endTime = static_cast<uint32_t>(end);
-    return true;
+    return Base::init(start, end);
 }
 
 void MetakappyraEffect::run()
 {
     setFogColor(Vector3(0.0f, 0.0f, 0.0f));
-    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
-    draw(t, flareAlpha(t));
+    const float t = sceneTime(*this);
+    draw(t, fadeAt(t));
 }
 
 void MetakappyraEffect::draw(float t, float alpha)
@@ -67,7 +65,7 @@ void MetakappyraEffect::draw(float t, float alpha)
     render(t, alpha);
 }
 
-float flareAlpha(float t)
+float MetakappyraEffect::fadeAt(float t)
 {
     return sceneFade(t, 0.1f, 10.0f, 0.9f, 9.999998f);
 }
@@ -125,19 +123,11 @@ void MetakappyraEffect::render(float t, float alpha)
     Vector3 right, axisUp, back;
     getCameraAxes(right, axisUp, back);
 
-    glBindTexture(GL_TEXTURE_2D, dmsGetTexture("flare_white.jpg")->getID());
+    bindArchiveTexture("flare_white.jpg");
     glColor3f(alpha, alpha, alpha);
     glBegin(GL_QUADS);
     for (size_t i = 0; i < particles.size(); ++i) {
-        const float s = flareHalfSize(static_cast<int>(i));
-        const Vector3 r = right * s, u = axisUp * s;
-        const Vector3& p = particles[i].position;
-        const Vector3 corners[4] = {p - r - u, p + r - u, p + r + u, p - r + u};
-        const float coords[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
-        for (int k = 0; k < 4; ++k) {
-            glTexCoord2f(coords[k][0], coords[k][1]);
-            glVertex3f(corners[k].x, corners[k].y, corners[k].z);
-        }
+        billboardQuad(particles[i].position, right, axisUp, flareHalfSize(static_cast<int>(i)));
     }
     glEnd();
     glEnable(GL_DEPTH_TEST);

@@ -30,6 +30,8 @@ public:
     bool init(unsigned long start, unsigned long end) override;
     void run() override;
     void draw(float t, float alpha) override;
+    // Fade in over the first tenth, out over the last tenth.
+    static float fadeAt(float t);
 
     // The whole 25 ms steps the music clock owes this frame.
     void simulate();
@@ -41,8 +43,6 @@ public:
 // -------------------------------------------------------------------------------------------------
 // Pure helpers
 
-// Fade in over the first tenth, out over the last tenth.
-float flareAlpha(float t);
 // Half-size of particle i's billboard: 1 to 1.96875, repeating every 32 particles.
 float flareHalfSize(int i);
 // One spring and Verlet step: pulled home (with the fourth power of the distance) only when

@@ -19,7 +19,6 @@ constexpr int speckCount = 500;
 constexpr int alwaysVisibleSpecks = 250; // the rest fade in with speckLevelAt
 constexpr float grownEnough = 0.0001f;   // below this a frond or its sprites count as not grown
 
-void bindTexture(const char* name) { glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture(name)->getID())); }
 
 // Growth shaped to rise fast and ease into its end: sqrt(sin(ramp * pi/2)).
 float growthAt(float t, float start, float end) { return std::sqrt(std::sin(rampLinear(t, start, end) * 1.570796f)); }
@@ -59,7 +58,7 @@ bool MetsaeEffect::init(unsigned long start, unsigned long end)
 void MetsaeEffect::run()
 {
     setFogColor(Vector3(0.002f, 0.002f, 0.004f));
-    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
+    const float t = sceneTime(*this);
     draw(t, fadeAt(t));
 }
 
@@ -94,7 +93,7 @@ void MetsaeEffect::draw(float t, float alpha)
         drawFrondLine(frond, alpha);
 
     glEnable(GL_TEXTURE_2D);
-    bindTexture("flare_blue.jpg");
+    bindArchiveTexture("flare_blue.jpg");
     Vector3 right, up, back;
     getCameraAxes(right, up, back);
     glDisable(GL_DEPTH_TEST);
@@ -105,7 +104,7 @@ void MetsaeEffect::draw(float t, float alpha)
         drawFrondSprites(frond, right, up, alpha);
     glEnd();
 
-    bindTexture("flare_pink.jpg");
+    bindArchiveTexture("flare_pink.jpg");
     glBegin(GL_QUADS);
     for (const Frond& frond : fronds)
         drawFrondTip(frond, right, up, alpha, tipLevel);
@@ -260,12 +259,5 @@ void MetsaeEffect::drawFrondTip(const Frond& f, const Vector3& right, const Vect
 void MetsaeEffect::drawBillboardQuad(const Vector3& c, const Vector3& right, const Vector3& up, float s, float a)
 {
     glColor4f(1.0f, 1.0f, 1.0f, a);
-    const Vector3 r = right * s;
-    const Vector3 v = up * s;
-    const Vector3 corners[4] = {c - r - v, c + r - v, c + r + v, c - r + v};
-    static const float texCoords[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    for (int k = 0; k < 4; ++k) {
-        glTexCoord2f(texCoords[k][0], texCoords[k][1]);
-        glVertex3f(corners[k].x, corners[k].y, corners[k].z);
-    }
+    billboardQuad(c, right, up, s);
 }

@@ -99,18 +99,13 @@ UppoEffect::UppoEffect() = default;
 
 UppoEffect::~UppoEffect() = default;
 
-bool UppoEffect::init(unsigned long start, unsigned long end)
-{
-    startTime = static_cast<uint32_t>(start);
-    endTime = static_cast<uint32_t>(end);
-    return true;
-}
+bool UppoEffect::init(unsigned long start, unsigned long end) { return Base::init(start, end); }
 
 void UppoEffect::run()
 {
     setFogColor(Vector3(0.0f, 0.0f, 0.0f));
-    const float t = (currentTime - static_cast<float>(startTime)) / static_cast<float>(endTime - startTime);
-    const float alpha = descentAlpha(t);
+    const float t = sceneTime(*this);
+    const float alpha = fadeAt(t);
 
     // No blend state of its own: after the last frame's glow pass the blue adds to the black
     // clear.
@@ -127,7 +122,7 @@ void UppoEffect::draw(float t, float alpha)
     render(alpha);
 }
 
-float descentAlpha(float t)
+float UppoEffect::fadeAt(float t)
 {
     return sceneFade(t, 0.1f, 10.0f, 0.99f, 100.0001f);
 }

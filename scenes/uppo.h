@@ -73,6 +73,8 @@ public:
     bool init(unsigned long start, unsigned long end) override;
     void run() override;
     void draw(float t, float alpha) override;
+    // Fade in over the first tenth, out over the last hundredth (no clamp beyond that).
+    static float fadeAt(float t);
 
     // The whole steps the music clock owes this frame.
     void simulate(float t);
@@ -84,8 +86,6 @@ public:
 // -------------------------------------------------------------------------------------------------
 // Pure helpers
 
-// Fade in over the first tenth, out over the last hundredth (no clamp beyond that).
-float descentAlpha(float t);
 // A new sprite of the given kind below the camera; draws from the random generator in the
 // scene's fixed order.
 Sprite spawnSprite(const DescentCamera& camera, float t, SpriteKind kind, TextureLookup lookup);

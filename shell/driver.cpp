@@ -34,8 +34,8 @@ void prepareSmokeTextures()
     for (const char* name : smoke)
         dmsSetMipMaps(name, 1);
     for (const char* name : smoke) {
-        dmsSetTextureParameter(name, GL_TEXTURE_MAG_FILTER, 9729.0f);
-        dmsSetTextureParameter(name, GL_TEXTURE_MIN_FILTER, 9987.0f);
+        dmsSetTextureParameter(name, GL_TEXTURE_MAG_FILTER, static_cast<float>(GL_LINEAR));
+        dmsSetTextureParameter(name, GL_TEXTURE_MIN_FILTER, static_cast<float>(GL_LINEAR_MIPMAP_LINEAR));
     }
 }
 
@@ -61,8 +61,11 @@ void handleSeekKeys(LoopState& state)
 
 bool startShow(const ShowMode& mode, const char* archive)
 {
-    if (!dmsInitEx(mode.width, mode.height, 32, mode.fullscreen, 1, mode.alwaysOnTop, mode.alwaysOnTop, 0,
-                   mode.aspectIndex, archive, mode.refreshRate))
+    constexpr int bitsPerPixel = 32;
+    constexpr int runtimeInterfaceVersion = 1;
+    constexpr int noReservedFlags = 0;
+    if (!dmsInitEx(mode.width, mode.height, bitsPerPixel, mode.fullscreen, runtimeInterfaceVersion, mode.alwaysOnTop,
+                   mode.alwaysOnTop, noReservedFlags, mode.aspectIndex, archive, mode.refreshRate))
         return false;
     dmsSetWindowTitle("Velmora.Quillon :: Orvalune");
     SendMessageA(dmsGetHWND(), WM_SETICON, ICON_BIG,

@@ -65,7 +65,7 @@ void BubbleEmitter::draw(float alpha, bool nearFade) const
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     if (textureName)
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture(textureName)->getID()));
+        bindArchiveTexture(textureName);
     glBegin(GL_QUADS);
     for (const Bubble& b : bubbles) {
         float near = 1.0f;
@@ -74,14 +74,7 @@ void BubbleEmitter::draw(float alpha, bool nearFade) const
             near = bubbleNearFade(d.dotProduct(d));
         }
         glColor4f(1.0f, 1.0f, 1.0f, near * bubbleLifeFade(b) * alpha);
-        const Vector3 r = right * b.halfSize;
-        const Vector3 u = up * b.halfSize;
-        const Vector3 corners[4] = {b.position - r - u, b.position + r - u, b.position + r + u, b.position - r + u};
-        static const float texCoords[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
-        for (int k = 0; k < 4; ++k) {
-            glTexCoord2f(texCoords[k][0], texCoords[k][1]);
-            glVertex3f(corners[k].x, corners[k].y, corners[k].z);
-        }
+        billboardQuad(b.position, right, up, b.halfSize, 0, true);
     }
     glEnd();
     glDisable(GL_TEXTURE_2D);

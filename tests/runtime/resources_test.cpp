@@ -75,7 +75,7 @@ TEST_F(Resources, MissingAndCorruptImagesBecomeOneByOnePlaceholdersLoggedOnce)
 TEST_F(Resources, StoredTextureParametersAreApplied)
 {
     dmsSetMipMaps("grey.jpg", 1);
-    dmsSetTextureParameter("grey.jpg", GL_TEXTURE_MIN_FILTER, 9987.0f);
+    dmsSetTextureParameter("grey.jpg", GL_TEXTURE_MIN_FILTER, static_cast<float>(GL_LINEAR_MIPMAP_LINEAR));
     Texture* grey = dmsGetTexture("grey.jpg");
     GLint filter = 0;
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(grey->getID()));

@@ -14,11 +14,11 @@ float distance(const Vector3& a, const Vector3& b) { return (a - b).length(); }
 
 TEST(FlareFade, RisesOverTheFirstTenthAndFallsOverTheLast)
 {
-    EXPECT_FLOAT_EQ(flareAlpha(0.0f), 0.0f);
-    EXPECT_FLOAT_EQ(flareAlpha(0.1f), 1.0f);
-    EXPECT_FLOAT_EQ(flareAlpha(0.5f), 1.0f);
-    EXPECT_NEAR(flareAlpha(0.95f), 0.5f, 1e-5f);
-    EXPECT_NEAR(flareAlpha(1.0f), 0.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(MetakappyraEffect::fadeAt(0.0f), 0.0f);
+    EXPECT_FLOAT_EQ(MetakappyraEffect::fadeAt(0.1f), 1.0f);
+    EXPECT_FLOAT_EQ(MetakappyraEffect::fadeAt(0.5f), 1.0f);
+    EXPECT_NEAR(MetakappyraEffect::fadeAt(0.95f), 0.5f, 1e-5f);
+    EXPECT_NEAR(MetakappyraEffect::fadeAt(1.0f), 0.0f, 1e-5f);
 }
 
 TEST(FlareSprings, NoPullWithinDistanceOneAndAPullHomeBeyondIt)

@@ -25,17 +25,17 @@ double bandBrightness(const CapturedFrame& f, int firstRow, int lastRow)
 
 TEST(OpeningFade, RisesOverTheFirst45PercentHoldsThenFallsToZeroAtTheEnd)
 {
-    EXPECT_FLOAT_EQ(openingAlpha(0.0f), 0.0f);
-    EXPECT_NEAR(openingAlpha(0.225f), 0.5f, 1e-6f);
-    EXPECT_NEAR(openingAlpha(0.45f), 1.0f, 1e-6f);
-    EXPECT_FLOAT_EQ(openingAlpha(0.46f), 1.0f);
-    EXPECT_FLOAT_EQ(openingAlpha(0.85f), 1.0f);
-    EXPECT_NEAR(openingAlpha(0.925f), 0.5f, 1e-5f);
-    EXPECT_NEAR(openingAlpha(0.9999f), 0.0f, 1e-3f);
+    EXPECT_FLOAT_EQ(FairytOpenEffect::fadeAt(0.0f), 0.0f);
+    EXPECT_NEAR(FairytOpenEffect::fadeAt(0.225f), 0.5f, 1e-6f);
+    EXPECT_NEAR(FairytOpenEffect::fadeAt(0.45f), 1.0f, 1e-6f);
+    EXPECT_FLOAT_EQ(FairytOpenEffect::fadeAt(0.46f), 1.0f);
+    EXPECT_FLOAT_EQ(FairytOpenEffect::fadeAt(0.85f), 1.0f);
+    EXPECT_NEAR(FairytOpenEffect::fadeAt(0.925f), 0.5f, 1e-5f);
+    EXPECT_NEAR(FairytOpenEffect::fadeAt(0.9999f), 0.0f, 1e-3f);
     // Outside the scene nothing shows, even where the ramps would give a value.
-    EXPECT_EQ(openingAlpha(1.0f), 0.0f);
-    EXPECT_EQ(openingAlpha(-0.01f), 0.0f);
-    EXPECT_EQ(openingAlpha(1.5f), 0.0f);
+    EXPECT_EQ(FairytOpenEffect::fadeAt(1.0f), 0.0f);
+    EXPECT_EQ(FairytOpenEffect::fadeAt(-0.01f), 0.0f);
+    EXPECT_EQ(FairytOpenEffect::fadeAt(1.5f), 0.0f);
 }
 
 TEST(OpeningCamera, SinksTowardsTheWaterAndStopsJustBeforeTheSurface)
@@ -47,7 +47,7 @@ TEST(OpeningCamera, SinksTowardsTheWaterAndStopsJustBeforeTheSurface)
     // The scene stops drawing from t of about 0.9507 (9982 ms), when alpha is still about 1/3.
     EXPECT_GE(openingEye(0.9506f).y, 0.001f);
     EXPECT_LT(openingEye(0.9508f).y, 0.001f);
-    EXPECT_NEAR(openingAlpha(0.9507f), 0.33f, 0.01f);
+    EXPECT_NEAR(FairytOpenEffect::fadeAt(0.9507f), 0.33f, 0.01f);
 }
 
 TEST(OpeningSmoke, IsLaidOutFromSeedOneInTheOrderXYZ)

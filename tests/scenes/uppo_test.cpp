@@ -54,12 +54,12 @@ UppoEffect quietDescent()
 
 TEST(DescentFade, RisesOverTheFirstTenthAndDropsInTheLastHundredth)
 {
-    EXPECT_FLOAT_EQ(descentAlpha(0.0f), 0.0f);
-    EXPECT_FLOAT_EQ(descentAlpha(0.05f), 0.5f);
-    EXPECT_FLOAT_EQ(descentAlpha(0.5f), 1.0f);
-    EXPECT_FLOAT_EQ(descentAlpha(0.99f), 1.0f);
-    EXPECT_NEAR(descentAlpha(0.995f), 0.5f, 1e-4f);
-    EXPECT_NEAR(descentAlpha(1.0f), 0.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(UppoEffect::fadeAt(0.0f), 0.0f);
+    EXPECT_FLOAT_EQ(UppoEffect::fadeAt(0.05f), 0.5f);
+    EXPECT_FLOAT_EQ(UppoEffect::fadeAt(0.5f), 1.0f);
+    EXPECT_FLOAT_EQ(UppoEffect::fadeAt(0.99f), 1.0f);
+    EXPECT_NEAR(UppoEffect::fadeAt(0.995f), 0.5f, 1e-4f);
+    EXPECT_NEAR(UppoEffect::fadeAt(1.0f), 0.0f, 1e-5f);
 }
 
 TEST(DescentSpawning, NothingIsBornAtTheStartAndPlanktonNeverPass350)

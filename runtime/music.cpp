@@ -5,9 +5,9 @@
 // is smooth, matches what is heard and never runs backwards except on a seek. Past the end of
 // the song the callback keeps counting silent frames, so the clock runs on. Without an audio
 // device the clock is the wall clock; offline it advances a fixed step per frame.
+#include "runtime/spectrum.h"
 #include "runtime/state.h"
 
-#include <kissfft/kiss_fftr.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -19,10 +19,8 @@ namespace VELMORA_PELAGOR::detail {
 
 namespace {
 
-constexpr int spectrumSize = 512;
-constexpr int fftSize = 1024;
-// Magnitude scale: silence sums to about 0, loud passages of the soundtrack to a few units.
-constexpr float spectrumScale = 1.0f / 160.0f;
+constexpr int spectrumSize = spectrumBinCount;
+constexpr int fftSize = spectrumWindowSize;
 
 // A vorbisfile reader over the archive's bytes, one cursor per decoder.
 struct MemorySource {
@@ -212,16 +210,10 @@ void computeSpectrum(double atMs)
     const int64_t centre = static_cast<int64_t>(atMs * m.rate / 1000.0);
     m.analysis.readStereo(centre - fftSize / 2, stereo, fftSize, m.totalFrames, true);
 
-    static kiss_fftr_cfg config = kiss_fftr_alloc(fftSize, 0, nullptr, nullptr);
-    float windowed[fftSize];
-    kiss_fft_cpx bins[fftSize / 2 + 1];
-    for (int i = 0; i < fftSize; ++i) {
-        const float hann = 0.5f - 0.5f * std::cos(2.0f * 3.14159265f * static_cast<float>(i) / (fftSize - 1));
-        windowed[i] = 0.5f * (stereo[i * 2] + stereo[i * 2 + 1]) * hann;
-    }
-    kiss_fftr(config, windowed, bins);
-    for (int k = 0; k < spectrumSize; ++k)
-        m.spectrum[k] = std::sqrt(bins[k].r * bins[k].r + bins[k].i * bins[k].i) * spectrumScale;
+    float mono[fftSize];
+    for (int i = 0; i < fftSize; ++i)
+        mono[i] = 0.5f * (stereo[i * 2] + stereo[i * 2 + 1]);
+    musicSpectrum(mono, m.spectrum);
 }
 
 } // namespace

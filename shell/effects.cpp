@@ -1,5 +1,14 @@
 // The show's timeline: every effect is constructed and registered at once, in this order. The
 // order matters beyond the timeline: constructors draw from the one random generator.
+//
+// | registered name | what the viewer sees                                          | class / test file                              |
+// |-----------------|---------------------------------------------------------------|------------------------------------------------|
+// | "fairyt"        | smoke over a reflecting water surface, the camera sinking in  | FairytOpenEffect, tests/scenes/fairyt_open_test |
+// | "uppo"          | the long descent through drifting plankton and crossers       | UppoEffect, tests/scenes/uppo_test             |
+// | "metakappyra"   | clusters of springy white flares rising over the descent      | MetakappyraEffect, tests/scenes/metakappyra_test |
+// | "metsae"        | a forest of glowing fronds growing and swaying on the floor   | MetsaeEffect, tests/scenes/metsae_test         |
+// | "meduusa"       | jellyfish with tentacles, turning shells and bubbles          | MeduusaEffect, tests/scenes/meduusa_test       |
+// | "alkuotukset"   | a thousand grey specks swimming along a camera track          | AlkuotuksetEffect, tests/scenes/alkuotukset_test |
 #include "shell/driver.h"
 
 #include "runtime/dms.h"
@@ -12,11 +21,11 @@
 
 void registerEffects()
 {
-    //           start    end  layer  name           effect
-    dmsAddEffect(    0, 10500,  0, "fairyt",      new FairytOpenEffect());
-    dmsAddEffect( 8000, 66500, 10, "uppo",        new UppoEffect());
-    dmsAddEffect(39000, 65500,  5, "metakappyra", new MetakappyraEffect());
-    dmsAddEffect(66500, 91000, 10, "metsae",      new MetsaeEffect());
-    dmsAddEffect(91000, 150000, 10, "meduusa",    new MeduusaEffect());
-    dmsAddEffect(72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
+    //            start     end  layer  name           effect
+    dmsAddEffect(     0,  10500,  0, "fairyt",      new FairytOpenEffect());
+    dmsAddEffect(  8000,  66500, 10, "uppo",        new UppoEffect());
+    dmsAddEffect( 39000,  65500,  5, "metakappyra", new MetakappyraEffect());
+    dmsAddEffect( 66500,  91000, 10, "metsae",      new MetsaeEffect());
+    dmsAddEffect( 91000, 150000, 10, "meduusa",     new MeduusaEffect());
+    dmsAddEffect( 72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
 }

@@ -157,7 +157,7 @@ TEST(MusicAnalysis, SpectrumMatchesTheRuntimeScale)
     std::vector<float> spectrum = spectrumAt(s, 500);
     ASSERT_EQ(spectrum.size(), 512u);
     EXPECT_EQ(std::max_element(spectrum.begin(), spectrum.end()) - spectrum.begin(), 40);
-    EXPECT_NEAR(spectrum[40], 256.0f * a * runtimeSpectrumScale, 0.01f * 256.0f * a * runtimeSpectrumScale);
+    EXPECT_NEAR(spectrum[40], 256.0f * a * spectrumScale, 0.01f * 256.0f * a * spectrumScale);
 }
 
 TEST(MusicFiles, AFailedWriteLeavesNoFileBehind)

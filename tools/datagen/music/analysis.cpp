@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <numeric>
 
 namespace {
@@ -31,58 +30,19 @@ std::vector<float> hann(size_t n)
 
 } // namespace
 
-std::vector<float> fftMagnitudes(const std::vector<float>& input)
-{
-    const size_t n = input.size();
-    std::vector<std::complex<double>> x(n);
-    for (size_t i = 0; i < n; ++i)
-        x[i] = input[i];
-    // Iterative radix-2: bit reversal, then butterflies.
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(x[i], x[j]);
-    }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const double angle = -2.0 * 3.14159265358979323846 / static_cast<double>(len);
-        const std::complex<double> step(std::cos(angle), std::sin(angle));
-        for (size_t i = 0; i < n; i += len) {
-            std::complex<double> w(1.0, 0.0);
-            for (size_t k = 0; k < len / 2; ++k) {
-                auto u = x[i + k], v = x[i + k + len / 2] * w;
-                x[i + k] = u + v;
-                x[i + k + len / 2] = u - v;
-                w *= step;
-            }
-        }
-    }
-    std::vector<float> mags(n / 2 + 1);
-    for (size_t k = 0; k < mags.size(); ++k)
-        mags[k] = static_cast<float>(std::abs(x[k]));
-    return mags;
-}
-
 std::vector<float> spectrumAt(const Song& song, double ms)
 {
-    static const std::vector<float> window = hann(1024);
     const long centre = static_cast<long>(ms * sampleRate / 1000.0);
-    std::vector<float> frame = monoWindow(song, centre - 512, 1024);
-    for (size_t i = 0; i < frame.size(); ++i)
-        frame[i] *= window[i];
-    std::vector<float> mags = fftMagnitudes(frame);
-    mags.resize(spectrumBins);
-    for (float& m : mags)
-        m *= runtimeSpectrumScale;
-    return mags;
+    const std::vector<float> mono = monoWindow(song, centre - spectrumWindowSize / 2, spectrumWindowSize);
+    std::vector<float> spectrum(spectrumBinCount);
+    musicSpectrum(mono.data(), spectrum.data());
+    return spectrum;
 }
 
 float spectrumSum(const Song& song, double ms)
 {
     std::vector<float> s = spectrumAt(song, ms);
-    return std::accumulate(s.begin(), s.begin() + (spectrumBins - 1), 0.0f);
+    return std::accumulate(s.begin(), s.begin() + (spectrumBinCount - 1), 0.0f);
 }
 
 std::vector<float> smoothedLoudness(const Song& song, double fromMs, double toMs, double fps)
@@ -113,7 +73,8 @@ std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs)
         std::vector<float> frame = monoWindow(song, start, size);
         for (size_t i = 0; i < size; ++i)
             frame[i] *= window[i];
-        std::vector<float> mags = fftMagnitudes(frame);
+        std::vector<float> mags(size / 2 + 1);
+        fftMagnitudes(frame.data(), static_cast<int>(size), mags.data());
         for (float& m : mags)
             m = std::log1p(100.0f * m);
         float f = 0;

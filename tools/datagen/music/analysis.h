@@ -2,16 +2,13 @@
 // onset detector, all computed from a rendered song.
 #pragma once
 
+#include "runtime/spectrum.h"
 #include "tools/datagen/music/mixer.h"
 
 #include <vector>
 
-// The runtime's spectrum: 512 magnitudes of a Hann-windowed 1024-point FFT of the mono mix,
-// centred on the position, scaled by 1/160: silence sums to 0, this score's loud passages to
-// about 5 to 10.
-constexpr int spectrumBins = 512;
-constexpr float runtimeSpectrumScale = 1.0f / 160.0f;
-
+// The runtime's own spectrum of the mono mix, centred on the position: silence sums to 0, this
+// score's loud passages to about 5 to 10.
 std::vector<float> spectrumAt(const Song& song, double ms);
 // What a scene's loudness step sums: the first 511 magnitudes.
 float spectrumSum(const Song& song, double ms);
@@ -23,6 +20,3 @@ std::vector<float> smoothedLoudness(const Song& song, double fromMs, double toMs
 // Onset times in ms between fromMs and toMs: peaks of the log-magnitude spectral flux
 // (256-point frames, 0.73 ms hop) that stand out from their neighbourhood.
 std::vector<double> detectOnsets(const Song& song, double fromMs, double toMs);
-
-// Real-input FFT magnitudes |X_k| for k = 0 .. n/2 (n a power of two).
-std::vector<float> fftMagnitudes(const std::vector<float>& input);

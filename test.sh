@@ -2,8 +2,8 @@
 # Sets everything up and runs every test; the last line reads "N passed, N failed".
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
-orv_install "${orv_packages[@]}" xvfb xauth xdotool
-orv_build
+orv_install "${orv_packages[@]}" xvfb xauth xdotool ffmpeg
+orv_build -DORVALUNE_WERROR=ON
 
 xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
@@ -19,7 +19,7 @@ results="$ORV_BUILD/test-results"
 rm -rf "$results"
 mkdir -p "$results"
 status=0
-(cd "$ORV_BUILD" && ctest --output-on-failure) || status=$?
+(cd "$ORV_BUILD" && ctest --output-on-failure -j "$(nproc)") || status=$?
 
 passed=0
 failed=0

@@ -109,12 +109,16 @@ std::string archivePath(const char* name)
     const fs::path requested = name ? name : "data.pak";
     if (requested.is_absolute())
         return requested.string();
+    // Beside the program (a build folder), then where an installation puts it, then the working
+    // directory.
     if (char* base = SDL_GetBasePath()) {
-        const fs::path beside = fs::path(base) / requested;
+        const fs::path folder(base);
         SDL_free(base);
-        std::error_code error;
-        if (fs::exists(beside, error))
-            return beside.string();
+        for (const fs::path& candidate : {folder / requested, folder / ".." / "share" / "orvalune" / requested}) {
+            std::error_code error;
+            if (fs::exists(candidate, error))
+                return candidate.lexically_normal().string();
+        }
     }
     return requested.string();
 }

@@ -193,4 +193,26 @@ TEST(Capture, ARangeWritesEveryFrameAndBadInputIsRefused)
     fs::remove_all(out);
 }
 
+// The video path reaches ffmpeg as one argument: quotes, spaces, shell syntax and a leading dash
+// are parts of a file name, never commands or options.
+TEST(Capture, AVideoGoesToAnyPathWithTheMusic)
+{
+    const fs::path folder = freshFolder("capture video");
+    const fs::path video = folder / "-it's $(touch pwned) a video.mp4";
+    const ProgramResult run = runProgram(
+        {builtProgram("orvalune-capture"), "--from", "1000", "--to", "1500", "--fps", "10", "--size", "64x48", "--out",
+         video.string()},
+        ORV_BINARY_DIR, 120.0);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_TRUE(fs::exists(video)) << run.output;
+    EXPECT_FALSE(fs::exists(fs::path(ORV_BINARY_DIR) / "pwned"));
+    EXPECT_FALSE(fs::exists(folder / "pwned"));
+    const ProgramResult probe = runProgram({"ffprobe", "-v", "error", "-show_entries", "stream=codec_type", "-of",
+                                            "csv=p=0", "file:" + video.string()},
+                                           ORV_BINARY_DIR, 30.0, 0.0, false);
+    EXPECT_NE(probe.output.find("video"), std::string::npos) << probe.output;
+    EXPECT_NE(probe.output.find("audio"), std::string::npos) << probe.output;
+    fs::remove_all(folder);
+}
+
 } // namespace

@@ -9,12 +9,8 @@
 
 std::string builtProgram(const std::string& name)
 {
-    for (const std::string folder : {"", "/tools"}) {
-        const std::string path = std::string(ORV_BINARY_DIR) + folder + "/" + name;
-        if (access(path.c_str(), X_OK) == 0)
-            return path;
-    }
-    return name;
+    const std::string path = std::string(ORV_BINARY_DIR) + "/" + name;
+    return access(path.c_str(), X_OK) == 0 ? path : name;
 }
 
 ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,

@@ -9,6 +9,7 @@
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "shell/driver.h"
+#include "tools/capture/child_process.h"
 
 #include <GL/gl.h>
 #include <stb/stb_image_write.h>
@@ -150,15 +151,18 @@ public:
         musicPath = (std::filesystem::temp_directory_path() / ("orvalune-capture-" + std::to_string(getpid()) + ".ogg")).string();
         if (!dmsReadArchiveFile("music.ogg", song) || !writeAll(musicPath, song))
             musicPath.clear();
-        char command[2048];
-        std::snprintf(command, sizeof command,
-                      "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgba -s %dx%d -r %d -i - %s%s%s -map 0:v %s "
-                      "-c:v libx264 -pix_fmt yuv420p -crf 18 %s -shortest '%s'",
-                      o.width, o.height, o.fps, musicPath.empty() ? "" : "-ss ", musicPath.empty() ? "" : seconds(firstMs).c_str(),
-                      musicPath.empty() ? "" : (" -i '" + musicPath + "'").c_str(), musicPath.empty() ? "" : "-map 1:a",
-                      musicPath.empty() ? "" : "-c:a aac -b:a 192k", o.out.c_str());
-        pipe = popen(command, "w");
-        if (!pipe) {
+        // "file:" keeps ffmpeg from reading a path as an option or a protocol, whatever it holds.
+        std::vector<std::string> command = {"ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgba",
+                                            "-s", std::to_string(o.width) + "x" + std::to_string(o.height),
+                                            "-r", std::to_string(o.fps), "-i", "-"};
+        if (!musicPath.empty())
+            command.insert(command.end(), {"-ss", seconds(firstMs), "-i", "file:" + musicPath});
+        command.insert(command.end(), {"-map", "0:v"});
+        if (!musicPath.empty())
+            command.insert(command.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k"});
+        command.insert(command.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18", "-shortest",
+                                       "file:" + o.out});
+        if (!encoder.start(command)) {
             std::fprintf(stderr, "orvalune-capture: cannot start ffmpeg for %s\n", o.out.c_str());
             return false;
         }
@@ -167,8 +171,8 @@ public:
 
     bool write(const std::vector<uint8_t>& rgba, const std::string& fileName)
     {
-        if (pipe)
-            return std::fwrite(rgba.data(), 1, rgba.size(), pipe) == rgba.size();
+        if (encoder.input)
+            return std::fwrite(rgba.data(), 1, rgba.size(), encoder.input) == rgba.size();
         const std::string path = (std::filesystem::path(options->out) / fileName).string();
         if (!stbi_write_png(path.c_str(), options->width, options->height, 4, rgba.data(), options->width * 4)) {
             std::fprintf(stderr, "orvalune-capture: cannot write %s\n", path.c_str());
@@ -180,8 +184,8 @@ public:
     bool close()
     {
         bool ok = true;
-        if (pipe)
-            ok = pclose(pipe) == 0;
+        if (encoder.pid > 0)
+            ok = encoder.finish();
         if (!musicPath.empty())
             std::remove(musicPath.c_str());
         if (!ok)
@@ -201,7 +205,7 @@ private:
     }
 
     const Options* options = nullptr;
-    FILE* pipe = nullptr;
+    ChildProcess encoder; // ffmpeg, when the output is a video
     std::string musicPath;
 };
 

@@ -36,7 +36,7 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
         for (const std::string& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);
-        execv(args[0], args.data());
+        execvp(args[0], args.data());
         _exit(127);
     }
     close(pipeFds[1]);

@@ -19,7 +19,8 @@ capture_at() {
   cmake --build "$work/build-$name" -j "$(nproc)" --target orvalune-capture >/dev/null
   local program
   program=$(find "$work/build-$name" -name orvalune-capture -type f -perm -u+x | head -1)
-  "$root/scripts/frame-strip.sh" "$program" "$work/frames-$name"
+  # Older builds kept the capture tool in a subfolder: run it where data.pak is.
+  (cd "$work/build-$name" && "$root/scripts/frame-strip.sh" "$program" "$work/frames-$name")
 }
 
 need_display=""

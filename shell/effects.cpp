@@ -5,9 +5,12 @@
 #include "runtime/dms.h"
 #include "scenes/alkuotukset.h"
 #include "scenes/fairyt_open.h"
+#include "scenes/fisut.h"
 #include "scenes/meduusa.h"
 #include "scenes/metakappyra.h"
 #include "scenes/metsae.h"
+#include "scenes/oliot.h"
+#include "scenes/tyonto.h"
 #include "scenes/uppo.h"
 
 void registerEffects()
@@ -19,4 +22,7 @@ void registerEffects()
     dmsAddEffect(66500, 91000, 10, "metsae",      new MetsaeEffect());
     dmsAddEffect(91000, 150000, 10, "meduusa",    new MeduusaEffect());
     dmsAddEffect(72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
+    dmsAddEffect(150000, 167000, 0, "fisut",      new FisutEffect());
+    dmsAddEffect(167000, 182800, 10, "tyonto",    new TyontoEffect());
+    dmsAddEffect(182950, 204000, 10, "oliot",     new OliotEffect());
 }

@@ -77,11 +77,7 @@ void OliotEffect::run()
 void OliotEffect::draw(float t, float alpha)
 {
     const int pos = dmsGetModulePosition();
-    stepTimer.update();
-    while (stepTimer.hasStep()) {
-        simulate(dmsGetModulePosition(), t);
-        stepTimer.consumeStep();
-    }
+    advance(t);
 
     glLoadIdentity();
     cameraRig.placeCamera(2, 1.0f);
@@ -285,6 +281,18 @@ void OliotEffect::initStrand(Strand& s)
 
 // ---------------------------------------------------------------------------------------------
 // Simulation step
+
+int OliotEffect::advance(float t)
+{
+    int steps = 0;
+    stepTimer.update();
+    while (stepTimer.hasStep()) {
+        simulate(dmsGetModulePosition(), t);
+        stepTimer.consumeStep();
+        ++steps;
+    }
+    return steps;
+}
 
 void OliotEffect::simulate(int musicMs, float t)
 {

@@ -102,6 +102,8 @@ public:
     static void drawBillboard(const Vector3& centre, const Vector3& right, const Vector3& up, float halfSize,
                               float alpha);
 
+    // The whole 16 ms steps banked since the last frame; how many ran.
+    int advance(float t);
     // One 16 ms step of everything that moves.
     void simulate(int musicMs, float t);
 };

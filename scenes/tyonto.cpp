@@ -56,14 +56,7 @@ bool TyontoEffect::init(unsigned long start, unsigned long end)
     }
 
     background = dmsGetObject("sp.t3d");
-    if (background && background != scaledBackground) {
-        T3DVertex* vertices = background->getVertexArray();
-        for (unsigned int i = 0; vertices && i < background->getVertexCount(); ++i) {
-            vertices[i].u *= 9.0f;
-            vertices[i].v *= 9.0f;
-        }
-        scaledBackground = background;
-    }
+    scaleTexCoordsOnce(background);
     return Base::init(start, end);
 }
 
@@ -76,11 +69,7 @@ void TyontoEffect::run()
 
 void TyontoEffect::draw(float t, float alpha)
 {
-    stepTimer.update();
-    while (stepTimer.hasStep()) {
-        simulateStep();
-        stepTimer.consumeStep();
-    }
+    advance();
 
     const Vector3 eye = eyeAt(t), centre = centreAt(t);
     glLoadIdentity();
@@ -111,8 +100,32 @@ Vector3 TyontoEffect::centreAt(float t)
            Vector3(sphericalToVector(2.575f, std::sin(1.3f * s), -std::cos(0.9f * s))) * (t * t);
 }
 
+void TyontoEffect::scaleTexCoordsOnce(T3D* mesh)
+{
+    if (!mesh || mesh == scaledBackground)
+        return;
+    T3DVertex* vertices = mesh->getVertexArray();
+    for (unsigned int i = 0; vertices && i < mesh->getVertexCount(); ++i) {
+        vertices[i].u *= 9.0f;
+        vertices[i].v *= 9.0f;
+    }
+    scaledBackground = mesh;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Simulation step
+
+int TyontoEffect::advance()
+{
+    int steps = 0;
+    stepTimer.update();
+    while (stepTimer.hasStep()) {
+        simulateStep();
+        stepTimer.consumeStep();
+        ++steps;
+    }
+    return steps;
+}
 
 void TyontoEffect::simulateStep()
 {

@@ -52,11 +52,15 @@ public:
     static Vector3 eyeAt(float t);
     static Vector3 centreAt(float t);
 
+    // The whole 16 ms steps the music clock has banked since the last frame; how many ran.
+    int advance();
     // Springs and integration for every particle, then every pusher moves and pushes.
     void simulateStep();
     void pushParticles(const Pusher& pusher);
     static void pullAndIntegrate(PushParticle& p);
     static void movePusher(Pusher& pusher);
+    // Multiplies the mesh's texture coordinates by 9, once per mesh for the whole process.
+    static void scaleTexCoordsOnce(T3D* mesh);
 
 private:
     void drawBackground(float t, float alpha);

@@ -27,7 +27,9 @@
 //   dmsGetText           NUL-terminated text of an archive file, or null when missing.
 //   dmsGetSpectrum       512 magnitudes of the music around the play position.
 //   dmsPerspective2D     orthographic x in [0, w], y in [0, h]; modelview is identity afterwards.
-//   dmsPerspective3D     the scene's perspective for the chosen aspect ratio.
+//                        The caller's projection and modelview are kept (once, when nested).
+//   dmsPerspective3D     after dmsPerspective2D, the kept projection and modelview come back;
+//                        otherwise the perspective for the chosen aspect ratio, modelview untouched.
 //   dmsResetViewport     the letterboxed picture rectangle inside the window.
 //   dmsMsg               printf-style line to stderr, prefixed with the music time.
 //   dmsSetGamma          0 restores the display gamma.

@@ -23,6 +23,11 @@ struct WindowState {
     unsigned int offlineColor = 0, offlineDepth = 0;
     bool gammaSaved = false;
     Uint16 gammaRamp[3][256] = {};
+    // The scene's projection and modelview while dmsPerspective2D is in force; one copy, not GL's
+    // matrix stack, so nested or unpaired calls cannot overflow or underflow anything.
+    bool in2D = false;
+    float sceneProjection[16] = {};
+    float sceneModelview[16] = {};
 };
 WindowState& window();
 

@@ -250,6 +250,14 @@ bool dmsGetKey(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) 
 
 void dmsPerspective2D(int width, int height)
 {
+    // Scenes draw world geometry after a full-screen pass without placing their camera again:
+    // keep theirs. A nested call keeps the copy taken by the first.
+    WindowState& w = window();
+    if (!w.in2D) {
+        glGetFloatv(GL_PROJECTION_MATRIX, w.sceneProjection);
+        glGetFloatv(GL_MODELVIEW_MATRIX, w.sceneModelview);
+        w.in2D = true;
+    }
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
@@ -259,7 +267,17 @@ void dmsPerspective2D(int width, int height)
 
 void dmsPerspective3D()
 {
+    WindowState& w = window();
     glMatrixMode(GL_PROJECTION);
+    if (w.in2D) {
+        glLoadMatrixf(w.sceneProjection);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixf(w.sceneModelview);
+        w.in2D = false;
+        return;
+    }
+    // Not after a 2D projection (start-up, or a second call): the perspective alone, the
+    // modelview as it is.
     glLoadIdentity();
     gluPerspective(fieldOfViewDegrees, aspectRatio(window().aspectIndex), nearClip, farClip);
     glMatrixMode(GL_MODELVIEW);

@@ -78,11 +78,6 @@ MeduusaEffect::~MeduusaEffect() = default;
 
 bool MeduusaEffect::init(unsigned long start, unsigned long end)
 {
-    // The shared swimmers belong to the creatures scene, whose constructor builds them. Without
-    // that scene they are built here, before this scene's own seeds, so no layout changes.
-    if (sharedSwimmers.empty())
-        fillSharedSwimmers();
-
     shells.assign(static_cast<size_t>(shellCount), Shell());
 
     seedRandom(971457);

@@ -9,14 +9,20 @@
 // | "metsae"        | a forest of glowing fronds growing and swaying on the floor   | MetsaeEffect, tests/scenes/metsae_test         |
 // | "meduusa"       | jellyfish with tentacles, turning shells and bubbles          | MeduusaEffect, tests/scenes/meduusa_test       |
 // | "alkuotukset"   | a thousand grey specks swimming along a camera track          | AlkuotuksetEffect, tests/scenes/alkuotukset_test |
+// | "fisut"         | a bending fish over a lit floor, with its shadow and caustics | FisutEffect, tests/scenes/fisut_test           |
+// | "tyonto"        | ten thousand glowing specks torn by pushers, healing again    | TyontoEffect, tests/scenes/tyonto_test         |
+// | "oliot"         | ribbons, sprouting stalks and sparking strands on the floor   | OliotEffect, tests/scenes/oliot_test           |
 #include "shell/driver.h"
 
 #include "runtime/dms.h"
 #include "scenes/alkuotukset.h"
 #include "scenes/fairyt_open.h"
+#include "scenes/fisut.h"
 #include "scenes/meduusa.h"
 #include "scenes/metakappyra.h"
 #include "scenes/metsae.h"
+#include "scenes/oliot.h"
+#include "scenes/tyonto.h"
 #include "scenes/uppo.h"
 
 void registerEffects()
@@ -28,4 +34,7 @@ void registerEffects()
     dmsAddEffect( 66500,  91000, 10, "metsae",      new MetsaeEffect());
     dmsAddEffect( 91000, 150000, 10, "meduusa",     new MeduusaEffect());
     dmsAddEffect( 72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
+    dmsAddEffect(150000, 167000,  0, "fisut",       new FisutEffect());
+    dmsAddEffect(167000, 182800, 10, "tyonto",      new TyontoEffect());
+    dmsAddEffect(182950, 204000, 10, "oliot",       new OliotEffect());
 }

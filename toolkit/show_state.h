@@ -20,8 +20,8 @@ void setFogColor(Vector3 color);
 // read by the scenes that fly along a track.
 extern CameraRig cameraRig;
 
-// Built by fillSharedSwimmers (the creatures scene's constructor, or the jellyfish scene's init
-// while still empty); stepped and drawn by the jellyfish, creatures and ropes scenes.
+// Built by fillSharedSwimmers from the creatures scene's constructor at start-up; stepped and
+// drawn by the jellyfish, creatures and ropes scenes.
 extern std::vector<Swimmer> sharedSwimmers;
 
 // Raised by every grey-swimmer set-up; cleared each frame by the jellyfish scene, after which the

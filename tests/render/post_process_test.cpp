@@ -10,6 +10,7 @@
 #include "tests/render/render_setup.h"
 #include "maths/random.h"
 
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -212,6 +213,19 @@ TEST_F(PassTest, GlowLeavesAdditiveBlendingForTheScene)
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     gl::glActiveTextureARB(GL_TEXTURE0_ARB);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+// Scenes draw world geometry after the pass without placing their camera again.
+TEST_F(PassTest, GlowLeavesTheModelviewAsItFoundIt)
+{
+    glLoadIdentity();
+    gluLookAt(0.5, 3.0, -2.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    const std::vector<float> camera = currentMatrix(GL_MODELVIEW_MATRIX);
+    captureColour(0.1f, 0.1f, 0.1f, 1.0f);
+    PostProcess::glowPass(6, 0.008f, 0.008f, 0.86f, -1.0f, 1.0f, 0);
+    EXPECT_EQ(currentMatrix(GL_MODELVIEW_MATRIX), camera);
+    expectSceneState(GL_ONE, GL_ONE);
+    glLoadIdentity();
 }
 
 TEST_F(PassTest, MetaGivesAlphaZeroWhereRedIsZero)

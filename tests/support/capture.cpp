@@ -35,6 +35,39 @@ CapturedFrame captureAt(int ms, int width, int height)
     return frame;
 }
 
+std::vector<CapturedFrame> capturePlayed(int fromMs, int toMs, int fps, const std::vector<int>& atMs, int width,
+                                         int height)
+{
+    std::vector<CapturedFrame> frames(atMs.size());
+    const fs::path out = fs::temp_directory_path() /
+                         ("orvalune-played-" + std::to_string(getpid()) + "-" + std::to_string(fromMs) + "-" +
+                          std::to_string(toMs));
+    fs::remove_all(out);
+    const ProgramResult run =
+        runProgram({builtProgram("orvalune-capture"), "--from", std::to_string(fromMs), "--to", std::to_string(toMs),
+                    "--fps", std::to_string(fps), "--size", std::to_string(width) + "x" + std::to_string(height),
+                    "--out", out.string()},
+                   ORV_BINARY_DIR, 1200.0);
+    for (size_t i = 0; i < atMs.size(); ++i) {
+        CapturedFrame& frame = frames[i];
+        frame.log = run.output;
+        const long long index = static_cast<long long>(atMs[i] - fromMs) * fps / 1000;
+        char name[64];
+        std::snprintf(name, sizeof name, "frame_%06lld.png", index);
+        int w = 0, h = 0, channels = 0;
+        unsigned char* pixels = stbi_load((out / name).c_str(), &w, &h, &channels, 4);
+        if (run.exitCode == 0 && pixels) {
+            frame.width = w;
+            frame.height = h;
+            frame.rgba.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
+            frame.ok = true;
+        }
+        stbi_image_free(pixels);
+    }
+    fs::remove_all(out);
+    return frames;
+}
+
 double CapturedFrame::meanChannel(int channel) const
 {
     if (rgba.empty())

@@ -19,3 +19,8 @@ struct CapturedFrame {
 
 // One frame right after seeking to `ms` (no frame ran before it).
 CapturedFrame captureAt(int ms, int width = 320, int height = 180);
+
+// The show played from `fromMs` to `toMs` at `fps`, as a viewer watching it sees it: the frames
+// at the given times (each rounded down to a frame of the range), in that order.
+std::vector<CapturedFrame> capturePlayed(int fromMs, int toMs, int fps, const std::vector<int>& atMs,
+                                         int width = 320, int height = 180);

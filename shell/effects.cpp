@@ -4,11 +4,14 @@
 
 #include "runtime/dms.h"
 #include "scenes/alkuotukset.h"
+#include "scenes/credits.h"
 #include "scenes/fairyt_open.h"
+#include "scenes/greets.h"
 #include "scenes/meduusa.h"
 #include "scenes/metakappyra.h"
 #include "scenes/metsae.h"
 #include "scenes/uppo.h"
+#include "scenes/viimeinen.h"
 
 void registerEffects()
 {
@@ -19,4 +22,7 @@ void registerEffects()
     dmsAddEffect(66500, 91000, 10, "metsae",      new MetsaeEffect());
     dmsAddEffect(91000, 150000, 10, "meduusa",    new MeduusaEffect());
     dmsAddEffect(72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
+    dmsAddEffect(296000, 308000, 0, "Greets",     new GreetsEffect());
+    dmsAddEffect(305000, 362000, 10, "viimeinen", new ViimeinenEffect());
+    dmsAddEffect(346000, 361000, 5, "credits",    new CreditsEffect());
 }

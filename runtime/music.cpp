@@ -22,7 +22,8 @@ namespace {
 constexpr int spectrumSize = 512;
 constexpr int fftSize = 1024;
 // Magnitude scale: silence sums to about 0, loud passages of the soundtrack to a few units.
-constexpr float spectrumScale = 1.0f / 160.0f;
+// Calibrated to the master at -14 LUFS (1/160 before its 3.5 dB output trim).
+constexpr float spectrumScale = 1.0f / 106.93f;
 
 // A vorbisfile reader over the archive's bytes, one cursor per decoder.
 struct MemorySource {

@@ -7,10 +7,10 @@
 #include <vector>
 
 // The runtime's spectrum: 512 magnitudes of a Hann-windowed 1024-point FFT of the mono mix,
-// centred on the position, scaled by 1/160: silence sums to 0, this score's loud passages to
-// about 5 to 10.
+// centred on the position, scaled by 1/106.93 (the runtime's calibration to the master):
+// silence sums to 0, this score's loud passages to about 5 to 10.
 constexpr int spectrumBins = 512;
-constexpr float runtimeSpectrumScale = 1.0f / 160.0f;
+constexpr float runtimeSpectrumScale = 1.0f / 106.93f;
 
 std::vector<float> spectrumAt(const Song& song, double ms);
 // What a scene's loudness step sums: the first 511 magnitudes.

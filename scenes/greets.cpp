@@ -31,11 +31,16 @@ GreetsEffect::~GreetsEffect() = default;
 bool GreetsEffect::init(unsigned long start, unsigned long end)
 {
     ripple.init(rippleSize);
+    buildCues();
+    return Base::init(start, end);
+}
+
+void GreetsEffect::buildCues()
+{
     for (int i = 0; i < pictureCount; ++i) {
         cues[i] = PulseList();
         cues[i].add(pictures[i].cueStart, pictures[i].cueEnd, 1);
     }
-    return Base::init(start, end);
 }
 
 void GreetsEffect::run() { runWaterPicture(*this); }

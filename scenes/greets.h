@@ -37,6 +37,9 @@ public:
     // Its timing comes from the cues, not from t and alpha.
     void draw(float t, float alpha) override;
 
+    // One linear pulse per picture, over its cue.
+    void buildCues();
+
     // The range of pictures drawn for the cue values: from the first above 0 to the last above
     // 0, those between included; first > last when none is.
     static void drawnRange(const float values[pictureCount], int& first, int& last);

@@ -163,10 +163,11 @@ void ViimeinenEffect::initStalk(Stalk& s)
 // -------------------------------------------------------------------------------------------------
 // Simulation step
 
-void ViimeinenEffect::simulate(float t)
+int ViimeinenEffect::simulate(float t)
 {
     stepTimer.update();
-    while (stepTimer.hasStep()) {
+    int steps = 0;
+    for (; stepTimer.hasStep(); ++steps) {
         for (Stalk& stalk : stalks)
             stepStalk(stalk, t);
         for (Swimmer& speck : specks)
@@ -176,6 +177,7 @@ void ViimeinenEffect::simulate(float t)
         stepTimer.consumeStep();
         stepTimer.consumeStep();
     }
+    return steps;
 }
 
 void ViimeinenEffect::stepStalk(Stalk& s, float t)

@@ -55,8 +55,9 @@ public:
 
     // Fade by relative time: in over the first tenth, out over the last 15 %.
     static float fadeAt(float t);
-    // The whole steps owed this frame; every simulated step spends two timer steps.
-    void simulate(float t);
+    // The whole steps owed this frame; every simulated step spends two timer steps. Returns the
+    // steps simulated.
+    int simulate(float t);
     // Opacity factor of speck i: 1 before its vanishing window, 0 after it.
     float speckVisibility(std::size_t i, float t) const;
 

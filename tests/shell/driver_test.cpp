@@ -181,6 +181,20 @@ TEST_F(Driver, TheShowRunsThrough363000AndEndsAfterTheFrameAt363001)
     EXPECT_EQ(backend().swaps, swapsBefore + 1) << "the last frame is still shown";
 }
 
+TEST_F(Driver, EscapeDuringTheCreditsStillFadesOutBeforeTheShowsEnd)
+{
+    LoopState state;
+    dmsSetPositionForTest(352000);
+    drawFrame(state);
+    backend().press(keyEscape);
+    const int frames = framesUntilDone(state, 200);
+    backend().release(keyEscape);
+    EXPECT_TRUE(state.done);
+    EXPECT_NEAR(frames, 70, 2) << "the whole 1.15 s fade, not cut short";
+    EXPECT_LT(dmsGetModulePosition(), 363000);
+    EXPECT_LT(dmsCurrentGain(), 0.01f);
+}
+
 TEST_F(Driver, FramesAcrossTheTimelineLeaveNoGlError)
 {
     LoopState state;

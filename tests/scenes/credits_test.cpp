@@ -1,7 +1,14 @@
 // The credits: the shared fade and the picture's size by relative time, and the frames in which
 // the picture ripples over the last scene, the same twice.
 #include "scenes/credits.h"
+#include "render/driver_flags.h"
+#include "render/gl_entry.h"
+#include "runtime/offline.h"
 #include "tests/support/capture.h"
+#include "tests/support/gl_context.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <gtest/gtest.h>
 
@@ -40,6 +47,41 @@ double change(const CapturedFrame& a, const CapturedFrame& b, float l, float t, 
             ++n;
         }
     return n ? sum / n : 0.0;
+}
+
+TEST(CreditsOldDriver, WithoutTheProgramThePictureComesFromUnitZeroAndTheRippleStillRuns)
+{
+    ASSERT_TRUE(openTestWindow(256, 256)) << "needs a display (Xvfb) and the built data.pak";
+    ASSERT_TRUE(gl::fetchMultitexture());
+    oldNvidia = true;
+    CreditsEffect credits;
+    ASSERT_TRUE(credits.init(346000, 361000));
+    ASSERT_NE(credits.ripple.normalTexture, 0u);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    dmsSetPositionForTest(350000);
+    credits.draw(0.5f, 1.0f);
+    oldNvidia = false;
+
+    EXPECT_EQ(credits.stepTimer.lastPosition, 350000) << "the ripple stepped";
+    EXPECT_NE(credits.ripple.previousHeights, std::vector<int32_t>(256 * 256, 0));
+    GLint program = -1, unit = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    EXPECT_EQ(program, 0);
+    EXPECT_EQ(unit, GL_TEXTURE0);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // The picture (half size 0.17 at t = 0.5) covers the middle, not the corners.
+    const std::vector<uint8_t> frame = readTestFrame();
+    int lit = 0;
+    for (int y = 100; y < 156; ++y)
+        for (int x = 100; x < 156; ++x)
+            lit += pixelAt(frame, 256, x, y).r > 100;
+    EXPECT_GT(lit, 50);
+    EXPECT_LT(pixelAt(frame, 256, 10, 10).r, 5);
+    EXPECT_LT(pixelAt(frame, 256, 245, 245).r, 5);
 }
 
 TEST(CreditsFrames, ThePictureRipplesOverTheLastSceneTheSameEveryTime)

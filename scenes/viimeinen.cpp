@@ -103,7 +103,6 @@ void ViimeinenEffect::draw(float t, float alpha)
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_LINE_SMOOTH);
-    glLineWidth(1.0f);
 
     PostProcess::glowPass(6, 0.0075f, 0.0075f, 0.915f, -1.0f, 1.0f, 0);
 

@@ -11,6 +11,7 @@ orv_packages=(
   libsdl2-dev libphysfs-dev libstb-dev libvorbis-dev libkissfft-dev libfreetype-dev fonts-dejavu-core
   libgtk-3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libgtest-dev libgmock-dev libbenchmark-dev
+  ffmpeg
 )
 
 orv_install() {

@@ -12,18 +12,24 @@
 // | "fisut"         | a bending fish over a lit floor, with its shadow and caustics | FisutEffect, tests/scenes/fisut_test           |
 // | "tyonto"        | ten thousand glowing specks torn by pushers, healing again    | TyontoEffect, tests/scenes/tyonto_test         |
 // | "oliot"         | ribbons, sprouting stalks and sparking strands on the floor   | OliotEffect, tests/scenes/oliot_test           |
+// | "Greets"        | the greetings, popping in on their cues through rippling water | GreetsEffect, tests/scenes/greets_test        |
+// | "viimeinen"     | the closing glide over glowing, wilting stalks and specks     | ViimeinenEffect, tests/scenes/viimeinen_test   |
+// | "credits"       | the credits through rippling water, fading out at the end     | CreditsEffect, tests/scenes/credits_test       |
 #include "shell/driver.h"
 
 #include "runtime/dms.h"
 #include "scenes/alkuotukset.h"
+#include "scenes/credits.h"
 #include "scenes/fairyt_open.h"
 #include "scenes/fisut.h"
+#include "scenes/greets.h"
 #include "scenes/meduusa.h"
 #include "scenes/metakappyra.h"
 #include "scenes/metsae.h"
 #include "scenes/oliot.h"
 #include "scenes/tyonto.h"
 #include "scenes/uppo.h"
+#include "scenes/viimeinen.h"
 
 void registerEffects()
 {
@@ -37,4 +43,7 @@ void registerEffects()
     dmsAddEffect(150000, 167000,  0, "fisut",       new FisutEffect());
     dmsAddEffect(167000, 182800, 10, "tyonto",      new TyontoEffect());
     dmsAddEffect(182950, 204000, 10, "oliot",       new OliotEffect());
+    dmsAddEffect(296000, 308000,  0, "Greets",      new GreetsEffect());
+    dmsAddEffect(305000, 362000, 10, "viimeinen",   new ViimeinenEffect());
+    dmsAddEffect(346000, 361000,  5, "credits",     new CreditsEffect());
 }

@@ -11,6 +11,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 constexpr int keyEscape = 27, keyLeft = 37, keyRight = 39, keyF1 = 112;
@@ -179,6 +182,46 @@ TEST_F(Driver, TheShowRunsThrough363000AndEndsAfterTheFrameAt363001)
     loopStep(state);
     EXPECT_TRUE(state.done);
     EXPECT_EQ(backend().swaps, swapsBefore + 1) << "the last frame is still shown";
+}
+
+TEST_F(Driver, TheEndingsRowsComeLastSoGreetingsAndCreditsDrawOverTheLastScene)
+{
+    // The runtime runs a frame's effects by descending layer, then in registration order.
+    const std::vector<TimelineEntry>& rows = dmsTimeline();
+    auto find = [&](const std::string& name) {
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (name == rows[i].name)
+                return i;
+        return rows.size();
+    };
+    const size_t greets = find("Greets"), last = find("viimeinen"), credits = find("credits");
+    ASSERT_LT(credits, rows.size());
+    EXPECT_EQ(greets + 1, last);
+    EXPECT_EQ(last + 1, credits);
+    EXPECT_EQ(credits + 1, rows.size()) << "the credits are the timeline's last row";
+    EXPECT_EQ(rows[greets].start, 296000u);
+    EXPECT_EQ(rows[greets].end, 308000u);
+    EXPECT_EQ(rows[greets].layer, 0);
+    EXPECT_EQ(rows[last].start, 305000u);
+    EXPECT_EQ(rows[last].end, 362000u);
+    EXPECT_EQ(rows[last].layer, 10);
+    EXPECT_EQ(rows[credits].start, 346000u);
+    EXPECT_EQ(rows[credits].end, 361000u);
+    EXPECT_EQ(rows[credits].layer, 5);
+}
+
+TEST_F(Driver, EscapeDuringTheCreditsStillFadesOutBeforeTheShowsEnd)
+{
+    LoopState state;
+    dmsSetPositionForTest(352000);
+    drawFrame(state);
+    backend().press(keyEscape);
+    const int frames = framesUntilDone(state, 200);
+    backend().release(keyEscape);
+    EXPECT_TRUE(state.done);
+    EXPECT_NEAR(frames, 70, 2) << "the whole 1.15 s fade, not cut short";
+    EXPECT_LT(dmsGetModulePosition(), 363000);
+    EXPECT_LT(dmsCurrentGain(), 0.01f);
 }
 
 TEST_F(Driver, FramesAcrossTheTimelineLeaveNoGlError)

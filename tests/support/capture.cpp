@@ -5,6 +5,7 @@
 #include <stb/stb_image.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <unistd.h>
 
@@ -35,36 +36,50 @@ CapturedFrame captureAt(int ms, int width, int height)
     return frame;
 }
 
+CapturedRange captureRange(int fromMs, int toMs, int fps, int width, int height, double timeoutSeconds)
+{
+    CapturedRange range;
+    const fs::path out = fs::temp_directory_path() /
+                         ("orvalune-range-" + std::to_string(getpid()) + "-" + std::to_string(fromMs) + "-" +
+                          std::to_string(toMs) + "-" + std::to_string(fps));
+    fs::remove_all(out);
+    const ProgramResult run = runProgram({builtProgram("orvalune-capture"), "--from", std::to_string(fromMs), "--to",
+                                          std::to_string(toMs), "--fps", std::to_string(fps), "--size",
+                                          std::to_string(width) + "x" + std::to_string(height), "--out", out.string()},
+                                         ORV_BINARY_DIR, timeoutSeconds);
+    range.log = run.output;
+    range.exitCode = run.exitCode;
+    range.timedOut = run.timedOut;
+    for (int i = 0;; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "frame_%06d.png", i);
+        int w = 0, h = 0, channels = 0;
+        unsigned char* pixels = stbi_load((out / name).c_str(), &w, &h, &channels, 4);
+        if (!pixels)
+            break;
+        CapturedFrame frame;
+        frame.width = w;
+        frame.height = h;
+        frame.rgba.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
+        frame.ok = true;
+        stbi_image_free(pixels);
+        range.frames.push_back(std::move(frame));
+    }
+    fs::remove_all(out);
+    return range;
+}
+
 std::vector<CapturedFrame> capturePlayed(int fromMs, int toMs, int fps, const std::vector<int>& atMs, int width,
                                          int height)
 {
+    const CapturedRange range = captureRange(fromMs, toMs, fps, width, height, 1200.0);
     std::vector<CapturedFrame> frames(atMs.size());
-    const fs::path out = fs::temp_directory_path() /
-                         ("orvalune-played-" + std::to_string(getpid()) + "-" + std::to_string(fromMs) + "-" +
-                          std::to_string(toMs));
-    fs::remove_all(out);
-    const ProgramResult run =
-        runProgram({builtProgram("orvalune-capture"), "--from", std::to_string(fromMs), "--to", std::to_string(toMs),
-                    "--fps", std::to_string(fps), "--size", std::to_string(width) + "x" + std::to_string(height),
-                    "--out", out.string()},
-                   ORV_BINARY_DIR, 1200.0);
     for (size_t i = 0; i < atMs.size(); ++i) {
-        CapturedFrame& frame = frames[i];
-        frame.log = run.output;
         const long long index = static_cast<long long>(atMs[i] - fromMs) * fps / 1000;
-        char name[64];
-        std::snprintf(name, sizeof name, "frame_%06lld.png", index);
-        int w = 0, h = 0, channels = 0;
-        unsigned char* pixels = stbi_load((out / name).c_str(), &w, &h, &channels, 4);
-        if (run.exitCode == 0 && pixels) {
-            frame.width = w;
-            frame.height = h;
-            frame.rgba.assign(pixels, pixels + static_cast<size_t>(w) * h * 4);
-            frame.ok = true;
-        }
-        stbi_image_free(pixels);
+        if (range.exitCode == 0 && index >= 0 && index < static_cast<long long>(range.frames.size()))
+            frames[i] = range.frames[static_cast<size_t>(index)];
+        frames[i].log = range.log;
     }
-    fs::remove_all(out);
     return frames;
 }
 
@@ -87,4 +102,19 @@ double CapturedFrame::shareBrighterThan(int threshold) const
         if (std::max({rgba[i], rgba[i + 1], rgba[i + 2]}) > threshold)
             ++count;
     return static_cast<double>(count) / static_cast<double>(rgba.size() / 4);
+}
+
+double CapturedFrame::regionMean(float left, float top, float right, float bottom) const
+{
+    const int x0 = std::clamp(static_cast<int>(left * width), 0, width), x1 = std::clamp(static_cast<int>(right * width), 0, width);
+    const int y0 = std::clamp(static_cast<int>(top * height), 0, height), y1 = std::clamp(static_cast<int>(bottom * height), 0, height);
+    if (x1 <= x0 || y1 <= y0 || rgba.empty())
+        return 0.0;
+    double sum = 0.0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
+            sum += std::max({p[0], p[1], p[2]});
+        }
+    return sum / (static_cast<double>(x1 - x0) * (y1 - y0));
 }

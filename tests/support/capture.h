@@ -15,10 +15,25 @@ struct CapturedFrame {
     double meanChannel(int channel) const;
     // Share of pixels whose brightest channel exceeds the threshold.
     double shareBrighterThan(int threshold) const;
+    // Mean of the brightest channel over a rectangle given in fractions of the picture, from the
+    // top-left corner.
+    double regionMean(float left, float top, float right, float bottom) const;
 };
 
 // One frame right after seeking to `ms` (no frame ran before it).
 CapturedFrame captureAt(int ms, int width = 320, int height = 180);
+
+// Every frame of a played range (--from --to --fps), as a viewer who watched it sees them.
+struct CapturedRange {
+    std::vector<CapturedFrame> frames; // frame i shows fromMs + i * 1000 / fps
+    std::string log;
+    int exitCode = -1;
+    bool timedOut = false;
+    bool glErrors() const { return log.find("GL error") != std::string::npos; }
+};
+
+CapturedRange captureRange(int fromMs, int toMs, int fps, int width = 320, int height = 180,
+                           double timeoutSeconds = 600.0);
 
 // The show played from `fromMs` to `toMs` at `fps`, as a viewer watching it sees it: the frames
 // at the given times (each rounded down to a frame of the range), in that order.

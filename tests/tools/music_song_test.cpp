@@ -4,11 +4,17 @@
 #include "tools/datagen/music/dsp.h"
 #include "tools/datagen/music/encode.h"
 #include "tools/datagen/music/score.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -125,6 +131,54 @@ TEST(MusicSong, EncodesToVorbisThatDecodesToTheSameLength)
     EXPECT_EQ(channels, 2);
     EXPECT_EQ(decoded.frames(), song().frames());
     EXPECT_LT(peakOf(decoded), 1.0f); // the codec's overshoot stays inside full scale
+}
+
+// The program's path as the shell finds it; empty when it is not installed.
+std::string onPath(const std::string& program)
+{
+    std::string path;
+    if (FILE* shell = popen(("command -v " + program).c_str(), "r")) {
+        char line[512];
+        if (std::fgets(line, sizeof line, shell))
+            path = line;
+        pclose(shell);
+    }
+    while (!path.empty() && (path.back() == '\n' || path.back() == ' '))
+        path.pop_back();
+    return path;
+}
+
+// The last value after `label` in ffmpeg's ebur128 summary ("I:" or "Peak:"); NaN when absent.
+double summaryValue(const std::string& log, const std::string& label)
+{
+    const size_t summary = log.rfind("Summary:");
+    if (summary == std::string::npos)
+        return std::nan("");
+    const size_t at = log.find(label, summary);
+    if (at == std::string::npos)
+        return std::nan("");
+    return std::strtod(log.c_str() + at + label.size(), nullptr);
+}
+
+TEST(MusicSong, DecodedMasterMeasuresFourteenLufsWithATruePeakBelowMinusOne)
+{
+    // Measured as a listener hears it: the encoded stream, decoded, through the EBU R128 meter.
+    const std::string ffmpeg = onPath("ffmpeg");
+    ASSERT_FALSE(ffmpeg.empty()) << "needs ffmpeg (scripts/setup.sh installs it)";
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("orvalune-master-" + std::to_string(getpid()) + ".ogg");
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(encoded().data()), static_cast<std::streamsize>(encoded().size()));
+    const ProgramResult run = runProgram({ffmpeg, "-hide_banner", "-nostats", "-i", file.string(), "-af",
+                                          "ebur128=peak=true", "-f", "null", "-"},
+                                         ".", 300.0, 0.0, false);
+    std::filesystem::remove(file);
+    ASSERT_EQ(run.exitCode, 0) << run.output.substr(0, 2000);
+    const double integrated = summaryValue(run.output, "I:");
+    const double truePeak = summaryValue(run.output, "Peak:");
+    EXPECT_NEAR(integrated, -14.0, 1.0) << "integrated loudness, LUFS";
+    EXPECT_LE(truePeak, -1.0) << "true peak, dBTP";
+    EXPECT_GT(truePeak, -8.0) << "a master this quiet wastes its headroom";
 }
 
 TEST(MusicSong, RendersAndEncodesTheSameBytesEveryTime)

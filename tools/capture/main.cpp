@@ -2,7 +2,8 @@
 //
 //   orvalune-capture --at MS --out DIR                      one frame, as a viewer sees it right
 //                                                           after seeking to MS
-//   orvalune-capture --from MS --to MS [--fps N] --out DIR  every frame of the range
+//   orvalune-capture --from MS --to MS [--fps N] --out DIR  every frame of the range, ending early
+//                                                           with the show past 363000 ms
 //   orvalune-capture ... --out FILE.mp4                     a video with the music (needs ffmpeg)
 //   --size WxH (default 1280x720), --archive PATH (default: data.pak beside the program)
 #include "platform/backend.h"
@@ -236,7 +237,8 @@ int main(int argc, char** argv)
         } else {
             LoopState state;
             std::vector<uint8_t> rgba;
-            for (int i = 0; i < frames && exitCode == 0; ++i) {
+            // The show ends by itself past its last frame, as it does on screen; that frame is kept.
+            for (int i = 0; i < frames && exitCode == 0 && !state.done; ++i) {
                 drawFrame(state);
                 // Reported, not fatal: the picture is still worth having, and tests look for it.
                 for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
@@ -253,7 +255,7 @@ int main(int argc, char** argv)
                     std::snprintf(name, sizeof name, "frame_%06d.png", i);
                 if (!sink.write(rgba, name))
                     exitCode = 1;
-                showProgress(i + 1, frames);
+                showProgress(i + 1, state.done ? i + 1 : frames);
             }
             if (!sink.close())
                 exitCode = 1;

@@ -149,6 +149,11 @@ Song mixSong(const std::vector<Note>& notes, const MixSettings& settings, const 
     if (progress)
         progress("limiter", 0.0);
     limit(song, masterCeiling);
+    const float trim = dbToGain(masterTrimDb);
+    for (size_t s = 0; s < frames; ++s) {
+        song.left[s] *= trim;
+        song.right[s] *= trim;
+    }
     if (progress)
         progress("limiter", 1.0);
     return song;

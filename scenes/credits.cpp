@@ -1,0 +1,115 @@
+#include "scenes/credits.h"
+
+#include "render/driver_flags.h"
+#include "render/gl_entry.h"
+#include "render/post_process.h"
+#include "render/shader_manager.h"
+#include "maths/ramps.h"
+#include "toolkit/scene_kit.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+namespace {
+
+constexpr uint32_t rippleSize = 256;
+
+} // namespace
+
+// -------------------------------------------------------------------------------------------------
+// The shared frame
+
+float waterPictureFade(float t) { return sceneFade(t, 0.25f, 4.0f, 0.85f, 6.666668f); }
+
+void runWaterPicture(Base& effect)
+{
+    const float t = sceneTime(effect);
+    const float alpha = waterPictureFade(t);
+    PostProcess::beginCapture(true);
+    effect.draw(t, alpha); // the greetings draw their own pictures here
+    PostProcess::glowPass(4, 0.005f, 0.005f, 0.8648f, -1.0f, 1.0f, 0);
+}
+
+// -------------------------------------------------------------------------------------------------
+// Set-up
+
+CreditsEffect::CreditsEffect() = default;
+
+CreditsEffect::~CreditsEffect() = default;
+
+bool CreditsEffect::init(unsigned long start, unsigned long end)
+{
+    ripple.init(rippleSize);
+    return Base::init(start, end);
+}
+
+void CreditsEffect::run() { runWaterPicture(*this); }
+
+// -------------------------------------------------------------------------------------------------
+// Drawing
+
+void CreditsEffect::draw(float t, float alpha)
+{
+    ripple.advance(stepTimer);
+
+    glLoadIdentity();
+    gluLookAt(0.0, 0.0, -7.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+
+    ShaderProgram* program = nullptr;
+    if (!oldNvidia && shaderManager)
+        program = shaderManager->getShader("greetwater");
+    if (program) {
+        program->bind();
+        program->setUniform1i("water", 0);
+        program->setUniform1i("tex", 1);
+        gl::glActiveTextureARB(GL_TEXTURE0_ARB);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, ripple.normalTexture);
+        gl::glActiveTextureARB(GL_TEXTURE1_ARB);
+        glEnable(GL_TEXTURE_2D);
+    }
+    // On unit 1 under the program, on unit 0 without it.
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture("credits.png")->getID()));
+    if (program) {
+        program->setUniform1f("distortmodi", alpha * 0.2f);
+        program->setUniform4f("vari", 1.0f, 1.0f, 1.0f, alpha);
+    } else {
+        glColor4f(1.0f, 1.0f, 1.0f, alpha);
+    }
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    dmsPerspective2D(1, 1);
+    glLoadIdentity();
+
+    // Texture coordinates go to unit 0 only: the program reads the ripple and the picture
+    // through the same ones.
+    const float s = halfSizeAt(t);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex2f(0.5f - s, 0.5f - s);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex2f(0.5f + s, 0.5f - s);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex2f(0.5f + s, 0.5f + s);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(0.5f - s, 0.5f + s);
+    glEnd();
+
+    dmsPerspective3D();
+    glLoadIdentity();
+
+    if (program) {
+        glDisable(GL_TEXTURE_2D);
+        gl::glActiveTextureARB(GL_TEXTURE1_ARB);
+        glDisable(GL_TEXTURE_2D);
+        ShaderProgram::unbind();
+    }
+    glDisable(GL_TEXTURE_2D);
+    gl::glActiveTextureARB(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_2D);
+}
+
+float CreditsEffect::halfSizeAt(float t) { return 0.2f - t * 0.06f; }

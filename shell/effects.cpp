@@ -5,9 +5,12 @@
 #include "runtime/dms.h"
 #include "scenes/alkuotukset.h"
 #include "scenes/fairyt_open.h"
+#include "scenes/fairyt_return.h"
 #include "scenes/meduusa.h"
 #include "scenes/metakappyra.h"
 #include "scenes/metsae.h"
+#include "scenes/ropes.h"
+#include "scenes/suihke.h"
 #include "scenes/uppo.h"
 
 void registerEffects()
@@ -19,4 +22,7 @@ void registerEffects()
     dmsAddEffect(66500, 91000, 10, "metsae",      new MetsaeEffect());
     dmsAddEffect(91000, 150000, 10, "meduusa",    new MeduusaEffect());
     dmsAddEffect(72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
+    dmsAddEffect(204000, 221500, 10, "suihke",    new SuihkeEffect());
+    dmsAddEffect(221500, 254500, 10, "ropes",     new RopesEffect());
+    dmsAddEffect(254500, 305000,  0, "fairyt",    new FairytReturnEffect());
 }

@@ -36,7 +36,9 @@ SuihkeEffect::~SuihkeEffect() = default;
 bool SuihkeEffect::init(unsigned long start, unsigned long end)
 {
     mesh = dmsGetObject("3djytky.t3d");
-    computeFaceData();
+    faceData.clear();
+    if (mesh)
+        faceData = silhouetteFaceData(*mesh);
 
     for (SplinePath& path : sprayPaths)
         path = SplinePath();
@@ -119,34 +121,31 @@ Vector3 SuihkeEffect::silhouetteAxis(float t)
 
 // Any finite values do: with texturing off and no program they leave the silhouette black. Each
 // face gets its centre within the mesh's bounding box, 0..1 on each axis.
-void SuihkeEffect::computeFaceData()
+std::vector<SilhouetteFace> SuihkeEffect::silhouetteFaceData(const T3D& mesh)
 {
-    faceData.clear();
-    if (!mesh)
-        return;
-    const unsigned vertexCount = mesh->getVertexCount();
-    const unsigned faceCount = mesh->getFaceCount();
-    const T3DVertex* vertices = mesh->getVertexArray();
-    const T3DFace* faces = mesh->getFaceArray();
-    if (!vertices || !faces)
-        return;
+    const unsigned vertexCount = mesh.getVertexCount();
+    const unsigned faceCount = mesh.getFaceCount();
+    std::vector<SilhouetteFace> data(faceCount);
+    if (vertexCount == 0)
+        return data;
+    const std::vector<T3DVertex>& vertices = mesh.vertices;
     Vector3 lo = vertices[0].position, hi = lo;
-    for (unsigned i = 1; i < vertexCount; ++i) {
-        const Vector3& p = vertices[i].position;
+    for (const T3DVertex& v : vertices) {
+        const Vector3& p = v.position;
         lo = Vector3(std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z));
         hi = Vector3(std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z));
     }
     const Vector3 extent = hi - lo;
     const auto unit = [](float v, float range) { return range > 0.0f ? v / range : 0.0f; };
-    faceData.assign(faceCount, SilhouetteFace());
     for (unsigned f = 0; f < faceCount; ++f) {
-        const T3DFace& face = faces[f];
+        const T3DFace& face = mesh.faces[f];
         if (face.a >= vertexCount || face.b >= vertexCount || face.c >= vertexCount)
             continue;
         const Vector3 centre =
             (vertices[face.a].position + vertices[face.b].position + vertices[face.c].position) / 3.0f - lo;
-        faceData[f].values = Vector3(unit(centre.x, extent.x), unit(centre.y, extent.y), unit(centre.z, extent.z));
+        data[f].values = Vector3(unit(centre.x, extent.x), unit(centre.y, extent.y), unit(centre.z, extent.z));
     }
+    return data;
 }
 
 // ---------------------------------------------------------------------------------------------

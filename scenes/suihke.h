@@ -71,9 +71,11 @@ public:
     // The silhouette's turn: angle in degrees and axis.
     static float silhouetteAngle(float t);
     static Vector3 silhouetteAxis(float t);
+    // The per-face values of a mesh, one per face; faces naming a vertex the mesh does not hold
+    // get zeros (and are not drawn).
+    static std::vector<SilhouetteFace> silhouetteFaceData(const T3D& mesh);
 
 private:
     void updateParticles(const Vector3& right, const Vector3& up, float dt, float alpha);
     void drawSilhouette(float t) const;
-    void computeFaceData();
 };

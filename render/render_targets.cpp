@@ -63,14 +63,17 @@ void probeDepthFormat()
     checkFramebuffer("init depthTex");
 }
 
-GLuint createColorTexture(int size)
+// Created cleared: a pass may read a texture before anything has been drawn into it (the zoom
+// trail reads last frame's tex512b on its first frame), and GL leaves an image made without
+// data undefined.
+GLuint createColorTexture(int size, const std::vector<unsigned char>& zeros)
 {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     setLinear();
     setWrap(GL_CLAMP);
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
     return texture;
 }
 
@@ -118,12 +121,14 @@ void createRenderTargets()
         gl::glGenRenderbuffersEXT(1, rb);
     gl::glGenFramebuffersEXT(1, &t.depthFbo);
 
+    // Zeros enough for the largest texture: every target starts black.
+    const std::vector<unsigned char> zeros(1024 * 1024 * 4, 0);
     glGenTextures(1, &t.depthColorTexture);
     glBindTexture(GL_TEXTURE_2D, t.depthColorTexture);
     setLinear();
     setWrap(GL_CLAMP_TO_EDGE);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1024, 1024, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1024, 1024, 0, GL_RGB, GL_UNSIGNED_BYTE, zeros.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     checkFramebuffer("init depthCol");
 
@@ -156,7 +161,7 @@ void createRenderTargets()
     GLuint* pairs[8] = {&t.tex1024a, &t.tex1024b, &t.tex512a, &t.tex512b,
                         &t.tex256a, &t.tex256b, &t.tex128a, &t.tex128b};
     for (int i = 0; i < 8; ++i)
-        *pairs[i] = createColorTexture(1024 >> (i / 2));
+        *pairs[i] = createColorTexture(1024 >> (i / 2), zeros);
     createNoiseTextures();
     glBindTexture(GL_TEXTURE_2D, 0);
 }

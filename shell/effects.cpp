@@ -12,6 +12,9 @@
 // | "fisut"         | a bending fish over a lit floor, with its shadow and caustics | FisutEffect, tests/scenes/fisut_test           |
 // | "tyonto"        | ten thousand glowing specks torn by pushers, healing again    | TyontoEffect, tests/scenes/tyonto_test         |
 // | "oliot"         | ribbons, sprouting stalks and sparking strands on the floor   | OliotEffect, tests/scenes/oliot_test           |
+// | "suihke"        | a spray of particles behind a turning silhouette, zoom trails | SuihkeEffect, tests/scenes/suihke_test         |
+// | "ropes"         | two hundred glowing ropes swaying from wandering anchors      | RopesEffect, tests/scenes/ropes_test           |
+// | "fairyt"        | the return: a long flight along ropes of fine light hairs     | FairytReturnEffect, tests/scenes/fairyt_return_test |
 // | "Greets"        | the greetings, popping in on their cues through rippling water | GreetsEffect, tests/scenes/greets_test        |
 // | "viimeinen"     | the closing glide over glowing, wilting stalks and specks     | ViimeinenEffect, tests/scenes/viimeinen_test   |
 // | "credits"       | the credits through rippling water, fading out at the end     | CreditsEffect, tests/scenes/credits_test       |
@@ -21,12 +24,15 @@
 #include "scenes/alkuotukset.h"
 #include "scenes/credits.h"
 #include "scenes/fairyt_open.h"
+#include "scenes/fairyt_return.h"
 #include "scenes/fisut.h"
 #include "scenes/greets.h"
 #include "scenes/meduusa.h"
 #include "scenes/metakappyra.h"
 #include "scenes/metsae.h"
 #include "scenes/oliot.h"
+#include "scenes/ropes.h"
+#include "scenes/suihke.h"
 #include "scenes/tyonto.h"
 #include "scenes/uppo.h"
 #include "scenes/viimeinen.h"
@@ -43,6 +49,9 @@ void registerEffects()
     dmsAddEffect(150000, 167000,  0, "fisut",       new FisutEffect());
     dmsAddEffect(167000, 182800, 10, "tyonto",      new TyontoEffect());
     dmsAddEffect(182950, 204000, 10, "oliot",       new OliotEffect());
+    dmsAddEffect(204000, 221500, 10, "suihke",      new SuihkeEffect());
+    dmsAddEffect(221500, 254500, 10, "ropes",       new RopesEffect());
+    dmsAddEffect(254500, 305000,  0, "fairyt",      new FairytReturnEffect());
     dmsAddEffect(296000, 308000,  0, "Greets",      new GreetsEffect());
     dmsAddEffect(305000, 362000, 10, "viimeinen",   new ViimeinenEffect());
     dmsAddEffect(346000, 361000,  5, "credits",     new CreditsEffect());

@@ -22,7 +22,9 @@ void SplinePath::copyFrom(const SplinePath& other)
 Vector3 SplinePath::evaluate(float t) const
 {
     const int n = pointCount();
-    if (n < 4 || !(t >= 0.0f && t <= 1.0f))
+    // Three points make no segment, but the formula still has an answer: h is always 0, so the
+    // missing fourth point carries weight 0 and the result is the second point.
+    if (n < 3 || !(t >= 0.0f && t <= 1.0f))
         return Vector3();
     const float h = t * static_cast<float>(n - 3);
     const int j = static_cast<int>(std::floor(h));

@@ -23,8 +23,8 @@ public:
 
     int pointCount() const { return static_cast<int>(points.size()); }
 
-    // The curve at t; (0, 0, 0) for t outside [0, 1], for NaN, and for paths of fewer than four
-    // points (no curve is defined there).
+    // The curve at t; (0, 0, 0) for t outside [0, 1], for NaN, and for paths of fewer than three
+    // points. A path of three points has no segment: it stays on its second point.
     Vector3 evaluate(float t) const;
     // Always (0, 0, 0); asked for beside evaluate by the spray scene.
     Vector3 direction(float t) const;

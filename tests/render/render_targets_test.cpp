@@ -10,7 +10,27 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <set>
+
+// Every texture upload of the process goes through here (this definition wins over libGL's at
+// link time), so a test can see what the render targets hand the driver.
+struct TextureUpload {
+    GLsizei width;
+    GLenum format;
+    bool withData;
+};
+std::vector<TextureUpload>* textureUploads = nullptr;
+
+extern "C" void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                             GLint border, GLenum format, GLenum type, const void* pixels)
+{
+    using Upload = void (*)(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*);
+    static const auto real = reinterpret_cast<Upload>(dlsym(RTLD_NEXT, "glTexImage2D"));
+    if (textureUploads)
+        textureUploads->push_back({width, format, pixels != nullptr});
+    real(target, level, internalFormat, width, height, border, format, type, pixels);
+}
 
 namespace {
 
@@ -193,6 +213,64 @@ TEST(RenderTargets, NoiseStartsFromTheFirstDraws)
     for (size_t i = 0; i < pixels.size(); i += 4)
         brightest = std::max(brightest, pixels[i]);
     EXPECT_EQ(brightest, 254);
+}
+
+// A pass may read a target before anything was drawn into it (the zoom trail's tex512b on its
+// first frame): every colour texture starts black, even where the driver hands back memory that
+// a freed texture had filled.
+TEST(RenderTargets, ColourTexturesStartCleared)
+{
+    ASSERT_TRUE(renderSetup().ok);
+    const auto paint = [](void (*bind)(GLuint), GLuint texture) {
+        bind(texture);
+        glClearColor(1.0f, 0.5f, 0.25f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        unbindFBO();
+    };
+    const auto pairs = [] {
+        const RenderTargets& t = renderTargets;
+        return std::vector<std::pair<GLuint, int>>{{t.tex1024a, 1024}, {t.tex1024b, 1024}, {t.tex512a, 512},
+                                                   {t.tex512b, 512},   {t.tex256a, 256},   {t.tex256b, 256},
+                                                   {t.tex128a, 128},   {t.tex128b, 128}};
+    };
+    for (int round = 0; round < 2; ++round) {
+        const RenderTargets& t = renderTargets;
+        for (GLuint texture : {t.tex1024a, t.tex1024b})
+            paint(bindTextureFBO1024, texture);
+        for (GLuint texture : {t.tex512a, t.tex512b})
+            paint(bindTextureFBO512, texture);
+        for (GLuint texture : {t.tex256a, t.tex256b})
+            paint(bindTextureFBO256, texture);
+        for (GLuint texture : {t.tex128a, t.tex128b})
+            paint(bindTextureFBO128, texture);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        // llvmpipe zeroes new storage itself, so the reads below pass on it either way; other
+        // drivers do not, and the uploads must carry their zeros.
+        std::vector<TextureUpload> uploads;
+        textureUploads = &uploads;
+        recreateTargets();
+        textureUploads = nullptr;
+        int colourUploads = 0;
+        for (const TextureUpload& upload : uploads)
+            if (upload.format == GL_RGBA || upload.format == GL_RGB) {
+                ++colourUploads;
+                EXPECT_TRUE(upload.withData) << "a " << upload.width << " texture made without data";
+            }
+        EXPECT_EQ(colourUploads, 1 + 8 + 25); // depth colour, the pairs, the noise
+        for (const auto& [texture, size] : pairs()) {
+            std::vector<unsigned char> pixels(static_cast<size_t>(size * size * 4), 7);
+            glBindTexture(GL_TEXTURE_2D, texture);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+            EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), static_cast<long>(pixels.size()))
+                << "texture of " << size << ", round " << round;
+        }
+        std::vector<unsigned char> depthColour(1024 * 1024 * 4, 7);
+        glBindTexture(GL_TEXTURE_2D, renderTargets.depthColorTexture);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, depthColour.data());
+        EXPECT_EQ(std::count(depthColour.begin(), depthColour.begin() + 1024 * 1024 * 3, 0), 1024 * 1024 * 3);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 TEST(RenderTargets, ReleaseDeletesOnceThenDoesNothing)

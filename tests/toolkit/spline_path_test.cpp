@@ -30,8 +30,18 @@ TEST(SplinePath, EndsOnTheInnerPointsAndNothingOutside)
     EXPECT_EQ(bent.evaluate(0.5f), bent.points[2]); // h = 1, u = 0
     // Both outer neighbours sit at y = -1 and hold the curve above the chord (0.6).
     EXPECT_NEAR(bent.evaluate(0.1f).y, 0.792f, 1e-5f);
-    for (int n = 0; n < 4; ++n) // no curve, and no read past the points
+    for (int n = 0; n < 3; ++n) // no curve, and no read past the points
         EXPECT_EQ(path(n).evaluate(1.0f), Vector3()) << n << " points";
+}
+
+// Three points have no segment: h is 0 for every t, the missing fourth point weighs nothing,
+// and the answer is the second point (a camera offset built of three points stays put).
+TEST(SplinePath, ThreePointsStayOnTheSecond)
+{
+    const SplinePath three = path(3, true);
+    for (float t : {0.0f, 0.3f, 1.0f})
+        EXPECT_EQ(three.evaluate(t), three.points[1]) << t;
+    EXPECT_EQ(three.evaluate(1.5f), Vector3());
 }
 
 TEST(SplinePath, OnlyBakeChangesTheCurveAndItReplaces)

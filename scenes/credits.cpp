@@ -6,6 +6,7 @@
 #include "render/shader_manager.h"
 #include "maths/ramps.h"
 #include "toolkit/scene_kit.h"
+#include "toolkit/water_picture.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -15,20 +16,6 @@ namespace {
 constexpr uint32_t rippleSize = 256;
 
 } // namespace
-
-// -------------------------------------------------------------------------------------------------
-// The shared frame
-
-float waterPictureFade(float t) { return sceneFade(t, 0.25f, 4.0f, 0.85f, 6.666668f); }
-
-void runWaterPicture(Base& effect)
-{
-    const float t = sceneTime(effect);
-    const float alpha = waterPictureFade(t);
-    PostProcess::beginCapture(true);
-    effect.draw(t, alpha); // the greetings draw their own pictures here
-    PostProcess::glowPass(4, 0.005f, 0.005f, 0.8648f, -1.0f, 1.0f, 0);
-}
 
 // -------------------------------------------------------------------------------------------------
 // Set-up
@@ -69,7 +56,7 @@ void CreditsEffect::draw(float t, float alpha)
         glEnable(GL_TEXTURE_2D);
     }
     // On unit 1 under the program, on unit 0 without it.
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture("credits.png")->getID()));
+    bindArchiveTexture("credits.png");
     if (program) {
         program->setUniform1f("distortmodi", alpha * 0.2f);
         program->setUniform4f("vari", 1.0f, 1.0f, 1.0f, alpha);

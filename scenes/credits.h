@@ -1,22 +1,11 @@
 // The credits ("credits", 346 s to 361 s): the credits picture over the last minutes of the show,
 // seen through a rippling water surface and softly glowing. It runs beside the last scene and,
 // drawn after it in the same frame, its glow pass adds the picture over that scene's.
-//
-// The credits and the greetings share their per-frame entry (runWaterPicture): each captures
-// its own picture, which the glow pass then adds to the window.
 #pragma once
 
 #include "runtime/dms.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/water_ripple.h"
-
-// -------------------------------------------------------------------------------------------------
-// The shared frame
-
-// Fade by relative time: in over the first quarter, out over the last 15 %.
-float waterPictureFade(float t);
-// t and the fade of the effect, the capture, the effect's own draw, then the glow pass.
-void runWaterPicture(Base& effect);
 
 // -------------------------------------------------------------------------------------------------
 // The scene

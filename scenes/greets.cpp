@@ -3,8 +3,9 @@
 #include "render/driver_flags.h"
 #include "render/gl_entry.h"
 #include "render/shader_manager.h"
-#include "scenes/credits.h"
 #include "maths/ramps.h"
+#include "toolkit/scene_kit.h"
+#include "toolkit/water_picture.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -94,7 +95,7 @@ void GreetsEffect::draw(float, float)
         } else {
             glColor4f(1.0f, 1.0f, 1.0f, fade);
         }
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(dmsGetTexture(pictures[i].name)->getID()));
+        bindArchiveTexture(pictures[i].name);
         const float s = halfSizeFor(v);
         const float x = pictures[i].x, y = pictures[i].y;
         // Texture coordinates on unit 0 only, as for the credits.

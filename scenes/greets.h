@@ -1,7 +1,8 @@
 // The greetings ("Greets", 296 s to 308 s): three greeting pictures pop in one after another on
 // music cues, each at its own place on the screen, then fade out while they grow a little and
-// the rippling water under them distorts them more. The frame is the credits' (runWaterPicture):
-// the pictures are captured and glowed onto the window over the return scene.
+// the rippling water under them distorts them more. Its frame is the one it shares with the
+// credits (runWaterPicture): the pictures are captured and glowed onto the window over the
+// return scene.
 #pragma once
 
 #include "runtime/dms.h"

@@ -1,6 +1,7 @@
 // The credits: the shared fade and the picture's size by relative time, and the frames in which
 // the picture ripples over the last scene, the same twice.
 #include "scenes/credits.h"
+#include "toolkit/water_picture.h"
 #include "render/driver_flags.h"
 #include "render/gl_entry.h"
 #include "runtime/offline.h"

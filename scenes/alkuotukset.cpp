@@ -48,10 +48,10 @@ void AlkuotuksetEffect::draw(float /*t*/, float alpha)
     }
 
     // No capture: the points go straight into the current frame buffer.
-    beginSpeckPoints();
+    setSpeckPointState();
     for (const Swimmer& swimmer : swimmers)
-        drawSwimmerPoint(swimmer, alpha);
-    endSpeckPoints(); // blending stays on, additive
+        drawSwimmerPoint(points, swimmer, alpha);
+    endSpeckPoints(points); // blending stays on, additive
 }
 
 float AlkuotuksetEffect::fadeAt(float t)

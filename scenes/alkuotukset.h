@@ -7,6 +7,7 @@
 #include "runtime/dms.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/swimmer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <cstdint>
 #include <vector>
@@ -16,6 +17,7 @@ public:
     int32_t cameraTrack;
     std::vector<Swimmer> swimmers;
     StepTimer stepTimer;
+    VertexBatch points{GL_POINTS}; // reused from frame to frame
 
     // The specks take the generator's next 9000 values at this point of start-up.
     explicit AlkuotuksetEffect(int32_t cameraTrack);

@@ -60,9 +60,11 @@ void FairytOpenEffect::draw(float t, float alpha)
     // Past the surface nothing is drawn and the smoke stands still.
     if (!setupCamera(t))
         return;
-    // The window's picture is cleared again below; this pass only keeps the drift at four
-    // moves a frame.
-    drawSmoke(t, alpha);
+    // The smoke drifts four times a frame, once per smoke pass. A first pass to the window used
+    // to stand here; the window's colour and depth are cleared below before anything reads them,
+    // and the reflection pass sets every state that pass set, to the same values, so only its
+    // drift is kept: the picture and the GL state after the frame are unchanged.
+    movePuffs(dmsGetDeltaTime());
     renderReflection(t, alpha);
     renderRefraction(t, alpha);
 
@@ -137,20 +139,20 @@ void FairytOpenEffect::drawSmoke(float /*t*/, float alpha)
     const int quarter = puffCount / 4;
     for (int i = 0; i < puffCount; ++i) {
         // A quarter of the puffs per smoke picture; the others keep the binding.
-        if (quarter > 0 && i % quarter == 0 && i / quarter < 4)
+        if (quarter > 0 && i % quarter == 0 && i / quarter < 4) {
+            quads.draw();
             bindArchiveTexture(smoke[i / quarter]);
-        glColor3f(0.09713f * alpha, 0.09713f * alpha, (0.09239713f + 0.0173f * static_cast<float>(i % 4)) * alpha);
-        glBegin(GL_QUADS);
-        billboardQuad(puffPositions[static_cast<size_t>(i)], right, up, puffHalfSize);
-        glEnd();
+        }
+        quads.colorOutside(0.09713f * alpha, 0.09713f * alpha, (0.09239713f + 0.0173f * static_cast<float>(i % 4)) * alpha);
+        billboardQuad(quads, puffPositions[static_cast<size_t>(i)], right, up, puffHalfSize);
     }
+    quads.draw();
 
-    glColor3f(0.0175f * alpha, 0.0175f * alpha, 0.0175f * alpha);
     bindArchiveTexture("smoke3.jpg");
-    glBegin(GL_QUADS);
+    quads.colorOutside(0.0175f * alpha, 0.0175f * alpha, 0.0175f * alpha);
     for (const Vector& p : dustPositions)
-        billboardQuad(p, right, up, dustHalfSize);
-    glEnd();
+        billboardQuad(quads, p, right, up, dustHalfSize);
+    quads.draw();
     glDisable(GL_BLEND);
 }
 

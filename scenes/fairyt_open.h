@@ -3,6 +3,7 @@
 #pragma once
 
 #include "runtime/dms.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -15,6 +16,7 @@ public:
     std::vector<Vector> puffPositions; // moved every time the smoke is drawn, never reset
     int dustCount = 500;
     std::vector<Vector> dustPositions; // lie on the surface and never move
+    VertexBatch quads{GL_QUADS};       // the smoke's billboards, reused from frame to frame
 
     FairytOpenEffect();
     ~FairytOpenEffect() override;

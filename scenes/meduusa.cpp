@@ -28,8 +28,6 @@ constexpr float fullTurn = 6.283184f;
 
 void setColour(const Vector3& c, float alpha) { glColor4f(c.x, c.y, c.z, alpha); }
 
-void emit(const Vector3& v) { glVertex3f(v.x, v.y, v.z); }
-
 Vector3 mix(const Vector3& a, const Vector3& b, float k) { return a * (1.0f - k) + b * k; }
 
 // The jellyfish's own frame: at its position, at its size, turned by its orientation (in turns).
@@ -174,10 +172,10 @@ void MeduusaEffect::draw(float t, float alpha)
     const int m1 = dmsGetModulePosition();
     if (m1 < 100000) {
         const float a = swimmerFade(static_cast<float>(m1), alpha);
-        beginSpeckPoints();
+        setSpeckPointState();
         for (const Swimmer& swimmer : sharedSwimmers)
-            drawSwimmer(swimmer, a, 1.0f);
-        endSpeckPoints();
+            drawSwimmer(batches.points, swimmer, a);
+        endSpeckPoints(batches.points);
         glDisable(GL_LINE_SMOOTH);
     }
 
@@ -193,13 +191,13 @@ void MeduusaEffect::draw(float t, float alpha)
     const float colourMix = colourMixAt(static_cast<float>(dmsGetModulePosition()));
     // Bodies and bubbles go straight to the window; only the outlines are captured and glowed.
     for (const Jellyfish& jelly : jellyfish)
-        drawJellyBody(jelly, alpha, t, colourMix);
+        drawJellyBody(batches, jelly, alpha, t, colourMix);
     for (const BubbleEmitter& emitter : emitters)
         emitter.draw((jellyBeat + 1.0f) * 0.5f * alpha, false);
 
     PostProcess::beginCapture(true);
     for (const Jellyfish& jelly : jellyfish)
-        drawJellyLines(jelly, alpha, colourMix);
+        drawJellyLines(batches, jelly, alpha, colourMix);
     glDisable(GL_LINE_SMOOTH);
     PostProcess::glowPass(6, 0.007f, 0.007f, 0.91f - 0.005f * std::sin(glowLevel * 3.14f), -1.0f, 1.0f, 0);
 
@@ -379,7 +377,7 @@ void MeduusaEffect::stepTentacle(Tentacle& tentacle, float phase)
 // ---------------------------------------------------------------------------------------------
 // Drawing
 
-void MeduusaEffect::drawJellyBody(const Jellyfish& j, float alpha, float t, float colourMix)
+void MeduusaEffect::drawJellyBody(JellyBatches& batches, const Jellyfish& j, float alpha, float t, float colourMix)
 {
     if (j.visibility < invisible)
         return;
@@ -396,33 +394,37 @@ void MeduusaEffect::drawJellyBody(const Jellyfish& j, float alpha, float t, floa
         bindArchiveTexture("deeptxt2.jpg");
     }
     const float c = glow * (std::sin(j.shadePhase * fullTurn + j.phase) * 0.3f + 0.7f);
-    setColour(mix(j.bodyColourA, j.bodyColourB, colourMix), c * a * 0.2f);
+    const Vector3 colour = mix(j.bodyColourA, j.bodyColourB, colourMix);
+    setColour(colour, c * a * 0.2f);
 
-    // Five nested bells, each a little smaller.
+    // The bell's strips are written once and drawn five times, nested, each a little smaller:
+    // the scale stays in the matrix so every vertex is transformed exactly as before.
+    VertexBatch& bell = batches.bell;
+    bell.colorOutside(colour.x, colour.y, colour.z, c * a * 0.2f);
+    for (int i = 0; i < Jellyfish::meridianCount; ++i) {
+        const int next = (i + 1) % Jellyfish::meridianCount;
+        for (int p = 0; p < Jellyfish::pointsPerMeridian; ++p) {
+            const size_t here = static_cast<size_t>(i * Jellyfish::pointsPerMeridian + p);
+            const size_t there = static_cast<size_t>(next * Jellyfish::pointsPerMeridian + p);
+            bell.texCoord(j.meshTexCoords[here].x, j.meshTexCoords[here].y);
+            bell.vertex(j.meshPoints[here]);
+            bell.texCoord(j.meshTexCoords[there].x, j.meshTexCoords[there].y);
+            bell.vertex(j.meshPoints[there]);
+        }
+        bell.endPrimitive();
+    }
     for (int s = 0; s < 5; ++s) {
         glPushMatrix();
         const float scale = 1.0f - 0.06f * static_cast<float>(s);
         glScalef(scale, scale, scale);
-        for (int i = 0; i < Jellyfish::meridianCount; ++i) {
-            const int next = (i + 1) % Jellyfish::meridianCount;
-            glBegin(GL_TRIANGLE_STRIP);
-            for (int p = 0; p < Jellyfish::pointsPerMeridian; ++p) {
-                const size_t here = static_cast<size_t>(i * Jellyfish::pointsPerMeridian + p);
-                const size_t there = static_cast<size_t>(next * Jellyfish::pointsPerMeridian + p);
-                glTexCoord2f(j.meshTexCoords[here].x, j.meshTexCoords[here].y);
-                emit(j.meshPoints[here]);
-                glTexCoord2f(j.meshTexCoords[there].x, j.meshTexCoords[there].y);
-                emit(j.meshPoints[there]);
-            }
-            glEnd();
-        }
+        bell.draw(s < 4);
         glPopMatrix();
     }
     glDisable(GL_TEXTURE_2D);
     glPopMatrix();
 }
 
-void MeduusaEffect::drawJellyLines(const Jellyfish& j, float alpha, float colourMix)
+void MeduusaEffect::drawJellyLines(JellyBatches& batches, const Jellyfish& j, float alpha, float colourMix)
 {
     if (j.visibility < invisible)
         return;
@@ -431,39 +433,42 @@ void MeduusaEffect::drawJellyLines(const Jellyfish& j, float alpha, float colour
     const Vector3 c = mix(j.lineColourA, j.lineColourB, colourMix);
     glLineWidth(2.0f);
     // Meridians fade towards the rim, the rim itself is one loop.
+    VertexBatch& strips = batches.lines;
     for (int i = 0; i < Jellyfish::meridianCount; ++i) {
-        glBegin(GL_LINE_STRIP);
         for (int p = 0; p < Jellyfish::pointsPerMeridian; ++p) {
-            setColour(c, (1.0f - static_cast<float>(p) / static_cast<float>(Jellyfish::pointsPerMeridian)) * a * 0.4f);
-            emit(j.meshPoint(i, p));
+            strips.color(c.x, c.y, c.z, (1.0f - static_cast<float>(p) / static_cast<float>(Jellyfish::pointsPerMeridian)) * a * 0.4f);
+            strips.vertex(j.meshPoint(i, p));
         }
-        glEnd();
+        strips.endPrimitive();
     }
-    setColour(c, a * 0.4f);
-    glBegin(GL_LINE_LOOP);
+    strips.draw();
+    // Per vertex, as immediate mode passed it: the meridians had put colour in the vertex format.
+    batches.rim.color(c.x, c.y, c.z, a * 0.4f);
     for (int i = 0; i < Jellyfish::meridianCount; ++i)
-        emit(j.meshPoint(i, Jellyfish::pointsPerMeridian - 1));
-    glEnd();
+        batches.rim.vertex(j.meshPoint(i, Jellyfish::pointsPerMeridian - 1));
+    batches.rim.draw();
     glLineWidth(2.0f);
+    // Every tentacle hangs from the same point under the bell.
+    glPushMatrix();
+    glTranslatef(0.0f, 0.5f, 0.0f);
     for (const Tentacle& tentacle : j.tentacles)
-        drawTentacle(tentacle, j.phase, c, a);
+        drawTentacle(strips, tentacle, j.phase, c, a);
+    strips.draw();
+    glPopMatrix();
     glPopMatrix();
 }
 
-void MeduusaEffect::drawTentacle(const Tentacle& tentacle, float phase, const Vector3& colour, float alpha)
+void MeduusaEffect::drawTentacle(VertexBatch& strips, const Tentacle& tentacle, float phase, const Vector3& colour,
+                                 float alpha)
 {
     // Light runs down the tentacle in waves; its root fades in over the first eighth.
-    glPushMatrix();
-    glTranslatef(0.0f, 0.5f, 0.0f);
-    glBegin(GL_LINE_STRIP);
     for (int i = 0; i < 30; ++i) {
         const float x = static_cast<float>(i) * 0.033333335f;
         const float angle = 3.0f * x - 0.4f * phase + tentacle.phaseOffset * fullTurn;
-        setColour(colour, alpha * (std::sin(angle) + 1.0f) * 0.5f * std::min(8.0f * x, 1.0f));
-        emit(tentacle.path.evaluate(x));
+        strips.color(colour.x, colour.y, colour.z, alpha * (std::sin(angle) + 1.0f) * 0.5f * std::min(8.0f * x, 1.0f));
+        strips.vertex(tentacle.path.evaluate(x));
     }
-    glEnd();
-    glPopMatrix();
+    strips.endPrimitive();
 }
 
 void MeduusaEffect::drawShells(float t, int m0)
@@ -500,23 +505,22 @@ void MeduusaEffect::drawShells(float t, int m0)
         program->setUniform1f("yoff", level * 0.075f);
     }
 
-    // Each shell's picture is turned a quarter more than the previous one's.
-    glBegin(GL_QUADS);
+    // Each shell's picture is turned a quarter more than the previous one's. The quads go out
+    // together, in the current colour, until a uniform or the texture changes.
+    VertexBatch& quads = batches.shells;
     for (int i = 0; i < static_cast<int>(shells.size()); ++i) {
         if (distorted) {
-            glEnd();
+            quads.draw();
             program->setUniform1f("xfreq", static_cast<float>(i % 5) * q * 3.0f);
             program->setUniform1f("yfreq", static_cast<float>(i % 3) * q * 4.0f);
-            glBegin(GL_QUADS);
         }
         if (i == 50) {
-            glEnd();
+            quads.draw();
             bindArchiveTexture("plank_shell2.jpg");
-            glBegin(GL_QUADS);
         }
         const Shell& shell = shells[static_cast<size_t>(i)];
-        billboardQuad(shell.start + (shell.end - shell.start) * t, right, up, size, i % 4);
+        billboardQuad(quads, shell.start + (shell.end - shell.start) * t, right, up, size, i % 4);
     }
-    glEnd();
+    quads.draw();
     ShaderProgram::unbind();
 }

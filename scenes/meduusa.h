@@ -15,6 +15,7 @@
 #include "toolkit/spectrum_average.h"
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <cstddef>
 #include <vector>
@@ -59,6 +60,15 @@ struct Jellyfish {
     }
 };
 
+// The scene's batches, kept from frame to frame so their memory is reused.
+struct JellyBatches {
+    VertexBatch bell{GL_TRIANGLE_STRIP};
+    VertexBatch lines{GL_LINE_STRIP};
+    VertexBatch rim{GL_LINE_LOOP};
+    VertexBatch points{GL_POINTS};
+    VertexBatch shells{GL_QUADS};
+};
+
 // ---------------------------------------------------------------------------------------------
 // Process-wide state
 
@@ -100,12 +110,14 @@ public:
 
     static void initJellyfish(Jellyfish& jelly, bool main, const Vector3& position);
     static void stepJellyfish(Jellyfish& jelly, int musicMs);
-    static void drawJellyBody(const Jellyfish& jelly, float alpha, float t, float colourMix);
-    static void drawJellyLines(const Jellyfish& jelly, float alpha, float colourMix);
+    static void drawJellyBody(JellyBatches& batches, const Jellyfish& jelly, float alpha, float t, float colourMix);
+    static void drawJellyLines(JellyBatches& batches, const Jellyfish& jelly, float alpha, float colourMix);
     static void buildTentacle(Tentacle& tentacle, const Vector3& start);
     static void stepTentacle(Tentacle& tentacle, float phase);
-    static void drawTentacle(const Tentacle& tentacle, float phase, const Vector3& colour, float alpha);
+    static void drawTentacle(VertexBatch& strips, const Tentacle& tentacle, float phase, const Vector3& colour,
+                             float alpha);
 
 private:
+    JellyBatches batches;
     void drawShells(float t, int musicMs);
 };

@@ -124,12 +124,10 @@ void MetakappyraEffect::render(float t, float alpha)
     getCameraAxes(right, axisUp, back);
 
     bindArchiveTexture("flare_white.jpg");
-    glColor3f(alpha, alpha, alpha);
-    glBegin(GL_QUADS);
-    for (size_t i = 0; i < particles.size(); ++i) {
-        billboardQuad(particles[i].position, right, axisUp, flareHalfSize(static_cast<int>(i)));
-    }
-    glEnd();
+    flares.colorOutside(alpha, alpha, alpha);
+    for (size_t i = 0; i < particles.size(); ++i)
+        billboardQuad(flares, particles[i].position, right, axisUp, flareHalfSize(static_cast<int>(i)));
+    flares.draw();
     glEnable(GL_DEPTH_TEST);
     PostProcess::metaPass();
 }

@@ -5,6 +5,7 @@
 
 #include "runtime/dms.h"
 #include "toolkit/step_timer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -24,6 +25,7 @@ public:
     StepTimer stepTimer{25, 5};
     int particleCount = 140;
     std::vector<FlareParticle> particles; // built by init, never reset
+    VertexBatch flares{GL_QUADS};          // reused from frame to frame
 
     MetakappyraEffect();
     ~MetakappyraEffect() override;

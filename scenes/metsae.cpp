@@ -90,7 +90,8 @@ void MetsaeEffect::draw(float t, float alpha)
     PostProcess::beginCapture(true);
 
     for (Frond& frond : fronds)
-        drawFrondLine(frond, alpha);
+        drawFrondLine(stems, frond, alpha);
+    stems.draw();
 
     glEnable(GL_TEXTURE_2D);
     bindArchiveTexture("flare_blue.jpg");
@@ -99,16 +100,14 @@ void MetsaeEffect::draw(float t, float alpha)
     glDisable(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
-    glBegin(GL_QUADS);
     for (const Frond& frond : fronds)
-        drawFrondSprites(frond, right, up, alpha);
-    glEnd();
+        drawFrondSprites(sprites, frond, right, up, alpha);
+    sprites.draw();
 
     bindArchiveTexture("flare_pink.jpg");
-    glBegin(GL_QUADS);
     for (const Frond& frond : fronds)
-        drawFrondTip(frond, right, up, alpha, tipLevel);
-    glEnd();
+        drawFrondTip(sprites, frond, right, up, alpha, tipLevel);
+    sprites.draw();
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
 
@@ -116,10 +115,10 @@ void MetsaeEffect::draw(float t, float alpha)
 
     glDisable(GL_LINE_SMOOTH);
     glDisable(GL_BLEND);
-    beginSpeckPoints();
+    setSpeckPointState();
     for (int i = 0; i < static_cast<int>(specks.size()); ++i)
-        drawSwimmer(specks[static_cast<size_t>(i)], alpha * speckWeight(i, speckLevel), 1.0f);
-    endSpeckPoints();
+        drawSwimmer(speckPoints, specks[static_cast<size_t>(i)], alpha * speckWeight(i, speckLevel));
+    endSpeckPoints(speckPoints);
 
     PostProcess::glowPass(6, 0.0075f, 0.0075f, glowBlurAlpha(level), -1.0f, 1.0f, 0);
 }
@@ -208,30 +207,30 @@ void MetsaeEffect::stepFrond(Frond& f, float t)
 // ---------------------------------------------------------------------------------------------
 // Drawing
 
-void MetsaeEffect::drawFrondLine(Frond& f, float alpha)
+void MetsaeEffect::drawFrondLine(VertexBatch& stems, Frond& f, float alpha)
 {
     if (f.growth <= grownEnough)
         return;
     // The stem grows from a dark root; fronds with a pink tip are drawn coarser.
     const float segments = f.pinkTip ? 15.0f : 50.0f;
-    glBegin(GL_LINE_STRIP);
     for (float u = 0.0f; u < f.growth; u += 1.0f / segments) {
-        glColor4f(f.colour.x, f.colour.y, f.colour.z, u * alpha * f.brightness);
+        stems.color(f.colour.x, f.colour.y, f.colour.z, u * alpha * f.brightness);
         const Vector3 v = f.bentPath.evaluate(u);
-        glVertex3f(v.x, v.y, v.z);
+        stems.vertex(v);
         f.tip = v;
     }
-    glEnd();
+    stems.endPrimitive();
 }
 
-void MetsaeEffect::drawFrondSprites(const Frond& f, const Vector3& right, const Vector3& up, float alpha)
+void MetsaeEffect::drawFrondSprites(VertexBatch& sprites, const Frond& f, const Vector3& right, const Vector3& up,
+                                    float alpha)
 {
     if (f.pinkTip)
         return;
     if (f.growth > grownEnough) {
         const float size = (std::sin(2.0f * f.phase) + 1.0f) * 0.5f * f.growth * 0.02f;
         const float a = (std::sin(f.phase) * 0.3f + 0.7f) * f.growth * alpha * 0.8f;
-        drawBillboardQuad(f.tip, right, up, size, a);
+        drawBillboardQuad(sprites, f.tip, right, up, size, a);
     }
     if (f.spriteGrowth > grownEnough) {
         const int count = f.small ? 5 : 30;
@@ -242,22 +241,24 @@ void MetsaeEffect::drawFrondSprites(const Frond& f, const Vector3& right, const 
             const float size = (0.4f * std::sin(2.0f * f.phase + 4.0f * u) + 0.6f) * f.spriteGrowth * scale;
             const float pulse = std::sin(f.phase + 6.0f * u) * 0.3f + 0.7f;
             const float a = (1.0f - 0.5f * u) * pulse * f.spriteGrowth * alpha * 0.8f;
-            drawBillboardQuad(p, right, up, size, a);
+            drawBillboardQuad(sprites, p, right, up, size, a);
         }
     }
 }
 
-void MetsaeEffect::drawFrondTip(const Frond& f, const Vector3& right, const Vector3& up, float alpha, float tipLevel)
+void MetsaeEffect::drawFrondTip(VertexBatch& sprites, const Frond& f, const Vector3& right, const Vector3& up,
+                                float alpha, float tipLevel)
 {
     if (!f.pinkTip || tipLevel <= 0.0f)
         return;
     const float size = (0.4f * std::sin(2.0f * f.phase) + 0.6f) * f.spriteGrowth * (f.small ? 0.02f : 0.05f);
     const float a = (std::sin(f.phase) * 0.3f + 0.7f) * f.spriteGrowth * alpha * tipLevel * 0.5f;
-    drawBillboardQuad(f.bentPath.evaluate(1.0f), right, up, size, a);
+    drawBillboardQuad(sprites, f.bentPath.evaluate(1.0f), right, up, size, a);
 }
 
-void MetsaeEffect::drawBillboardQuad(const Vector3& c, const Vector3& right, const Vector3& up, float s, float a)
+void MetsaeEffect::drawBillboardQuad(VertexBatch& sprites, const Vector3& c, const Vector3& right, const Vector3& up,
+                                     float s, float a)
 {
-    glColor4f(1.0f, 1.0f, 1.0f, a);
-    billboardQuad(c, right, up, s);
+    sprites.color(1.0f, 1.0f, 1.0f, a);
+    billboardQuad(sprites, c, right, up, s);
 }

@@ -11,6 +11,7 @@
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/swimmer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -67,9 +68,17 @@ public:
 
     static void initFrond(Frond& frond);
     static void stepFrond(Frond& frond, float t);
-    static void drawFrondLine(Frond& frond, float alpha);
-    static void drawFrondSprites(const Frond& frond, const Vector3& right, const Vector3& up, float alpha);
-    static void drawFrondTip(const Frond& frond, const Vector3& right, const Vector3& up, float alpha, float tipLevel);
-    static void drawBillboardQuad(const Vector3& centre, const Vector3& right, const Vector3& up, float halfSize,
-                                  float alpha);
+    static void drawFrondLine(VertexBatch& stems, Frond& frond, float alpha);
+    static void drawFrondSprites(VertexBatch& sprites, const Frond& frond, const Vector3& right, const Vector3& up,
+                                 float alpha);
+    static void drawFrondTip(VertexBatch& sprites, const Frond& frond, const Vector3& right, const Vector3& up,
+                             float alpha, float tipLevel);
+    static void drawBillboardQuad(VertexBatch& sprites, const Vector3& centre, const Vector3& right, const Vector3& up,
+                                  float halfSize, float alpha);
+
+private:
+    // One batch per kind of primitive, kept so their memory is reused.
+    VertexBatch stems{GL_LINE_STRIP};
+    VertexBatch sprites{GL_QUADS};
+    VertexBatch speckPoints{GL_POINTS};
 };

@@ -84,10 +84,10 @@ SpriteLook crosserLook()
     return {"circle.jpg", 1.0f};
 }
 
-void corner(const Vector3& p, const Vector3& offset, float s, float t)
+void corner(VertexBatch& quads, const Vector3& p, const Vector3& offset, float s, float t)
 {
-    glTexCoord2f(s, t);
-    glVertex3f(p.x + offset.x, p.y + offset.y, p.z + offset.z);
+    quads.texCoord(s, t);
+    quads.vertex(p.x + offset.x, p.y + offset.y, p.z + offset.z);
 }
 
 } // namespace
@@ -283,10 +283,22 @@ void UppoEffect::render(float alpha)
 
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
-    for (const Sprite& s : planktonList)
-        s.drawSprite(alpha, right, up);
-    for (const Sprite& s : crosserList)
-        s.drawSprite(alpha, right, up);
+    // Neighbours with the same picture go out together; the order of drawing stays.
+    bool bound = false;
+    GLuint texture = 0;
+    for (const std::vector<Sprite>* list : {&planktonList, &crosserList}) {
+        for (const Sprite& s : *list) {
+            const GLuint id = s.texture ? static_cast<GLuint>(s.texture->getID()) : 0;
+            if (!bound || id != texture) {
+                quads.draw();
+                glBindTexture(GL_TEXTURE_2D, id);
+                bound = true;
+                texture = id;
+            }
+            s.drawSprite(quads, alpha, right, up);
+        }
+    }
+    quads.draw();
 
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_POINT_SMOOTH);
@@ -294,26 +306,24 @@ void UppoEffect::render(float alpha)
     glPointSize(3.0f);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
-    glBegin(GL_POINTS);
     for (const Sprite& s : moteList)
-        s.drawSprite(alpha, right, up);
-    glEnd();
+        s.drawSprite(points, alpha, right, up);
+    points.draw();
     glDisable(GL_POINT_SMOOTH);
     glEnable(GL_DEPTH_TEST);
 
     PostProcess::glowPass(4, 0.008f, 0.008f, 0.9f, -1.0f, 1.0f, 0);
 }
 
-void Sprite::drawSprite(float alpha, const Vector3& right, const Vector3& up) const
+void Sprite::drawSprite(VertexBatch& batch, float alpha, const Vector3& right, const Vector3& up) const
 {
     const float f = lifeState == LifeState::FadingOut ? 1.0f - fade : 1.0f;
     if (kind == SpriteKind::Mote) {
-        glColor4f(color.x, color.y, color.z, f * brightness * (0.75f + 0.55f * std::sin(phase)) * alpha);
-        glVertex3f(position.x, position.y, position.z);
+        batch.color(color.x, color.y, color.z, f * brightness * (0.75f + 0.55f * std::sin(phase)) * alpha);
+        batch.vertex(position);
         return;
     }
 
-    glBindTexture(GL_TEXTURE_2D, texture ? static_cast<GLuint>(texture->getID()) : 0);
     const float s = 0.75f + 0.25f * std::sin(phase);
     // Crossers keep a fixed roll of their own.
     const bool rolled = kind == SpriteKind::Crosser;
@@ -322,11 +332,9 @@ void Sprite::drawSprite(float alpha, const Vector3& right, const Vector3& up) co
         const Vector3 o = (right * (a * halfWidth) + up * (b * halfHeight)) * s;
         return rolled ? o * roll : o;
     };
-    glColor4f(color.x, color.y, color.z, f * brightness * alpha);
-    glBegin(GL_QUADS);
-    corner(position, offset(-1.0f, -1.0f), 0.0f, 1.0f);
-    corner(position, offset(1.0f, -1.0f), 1.0f, 1.0f);
-    corner(position, offset(1.0f, 1.0f), 1.0f, 0.0f);
-    corner(position, offset(-1.0f, 1.0f), 0.0f, 0.0f);
-    glEnd();
+    batch.colorOutside(color.x, color.y, color.z, f * brightness * alpha);
+    corner(batch, position, offset(-1.0f, -1.0f), 0.0f, 1.0f);
+    corner(batch, position, offset(1.0f, -1.0f), 1.0f, 1.0f);
+    corner(batch, position, offset(1.0f, 1.0f), 1.0f, 0.0f);
+    corner(batch, position, offset(-1.0f, 1.0f), 0.0f, 0.0f);
 }

@@ -6,6 +6,7 @@
 
 #include "runtime/dms.h"
 #include "toolkit/step_timer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -51,7 +52,8 @@ public:
 
     void stepSprite(const DescentCamera& camera);
     bool isDead() const;
-    void drawSprite(float alpha, const Vector3& right, const Vector3& up) const;
+    // A mote is one point, the others a quad, written into the batch of that kind.
+    void drawSprite(VertexBatch& batch, float alpha, const Vector3& right, const Vector3& up) const;
 };
 
 class UppoEffect : public Base {
@@ -62,6 +64,7 @@ public:
     std::vector<Sprite> moteList;
     StepTimer stepTimer{16, 5};
     TextureLookup textureLookup = dmsGetTexture;
+    VertexBatch quads{GL_QUADS}, points{GL_POINTS}; // reused from frame to frame
 
     // Process-wide: one more after every simulation step; which of the three seahorses have
     // been shown. Neither is ever reset.

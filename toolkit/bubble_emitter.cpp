@@ -66,17 +66,16 @@ void BubbleEmitter::draw(float alpha, bool nearFade) const
     glDepthMask(GL_FALSE);
     if (textureName)
         bindArchiveTexture(textureName);
-    glBegin(GL_QUADS);
     for (const Bubble& b : bubbles) {
         float near = 1.0f;
         if (nearFade) {
             const Vector3 d = cameraPosition - b.position;
             near = bubbleNearFade(d.dotProduct(d));
         }
-        glColor4f(1.0f, 1.0f, 1.0f, near * bubbleLifeFade(b) * alpha);
-        billboardQuad(b.position, right, up, b.halfSize, 0, true);
+        sprites.color(1.0f, 1.0f, 1.0f, near * bubbleLifeFade(b) * alpha);
+        billboardQuad(sprites, b.position, right, up, b.halfSize, 0, true);
     }
-    glEnd();
+    sprites.draw();
     glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_TRUE);
 }

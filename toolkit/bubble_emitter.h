@@ -4,6 +4,7 @@
 #pragma once
 
 #include "runtime/dms.h"
+#include "toolkit/vertex_batch.h"
 
 #include <list>
 
@@ -36,4 +37,8 @@ public:
     // Additive camera-facing sprites without depth test; with nearFade, bubbles close to
     // cameraPosition fade out. Leaves depth testing disabled and texturing off.
     void draw(float alpha, bool nearFade) const;
+
+private:
+    mutable VertexBatch sprites{GL_QUADS}; // reused from frame to frame
+
 };

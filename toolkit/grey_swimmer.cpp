@@ -2,6 +2,7 @@
 #include "toolkit/grey_swimmer.h"
 
 #include "maths/random.h"
+#include "toolkit/vertex_batch.h"
 
 #include <GL/gl.h>
 
@@ -21,4 +22,11 @@ void drawSwimmerPoint(const Swimmer& swimmer, float alpha)
     glColor4f(c.x, c.y, c.z, swimmerAlpha(swimmer, alpha));
     const Vector3 p = swimmer.wanderer.getPosition();
     glVertex3f(p.x, p.y, p.z);
+}
+
+void drawSwimmerPoint(VertexBatch& batch, const Swimmer& swimmer, float alpha)
+{
+    const Vector3& c = swimmer.colour;
+    batch.color(c.x, c.y, c.z, swimmerAlpha(swimmer, alpha));
+    batch.vertex(swimmer.wanderer.getPosition());
 }

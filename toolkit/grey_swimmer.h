@@ -9,3 +9,5 @@
 void initGreySwimmer(Swimmer& swimmer);
 // One vertex at the swimmer's position with its pulsing alpha, inside the caller's GL_POINTS.
 void drawSwimmerPoint(const Swimmer& swimmer, float alpha);
+// The same vertex written into a GL_POINTS batch.
+void drawSwimmerPoint(VertexBatch& batch, const Swimmer& swimmer, float alpha);

@@ -97,19 +97,20 @@ void GroundGrid::draw(const Texture* floor, const Texture* normalMap, const Vect
 
 void GroundGrid::drawStrips(float brightness) const
 {
+    // Unshaded, the strips take the current colour, as immediate-mode strips would.
     for (int i = 0; i + 1 < rows; ++i) {
-        glBegin(GL_QUAD_STRIP);
         for (int j = 0; j < columns; ++j) {
             for (int row = i; row <= i + 1; ++row) {
                 const size_t k = static_cast<size_t>(row) * columns + j;
                 if (shaded) {
                     const float g = brightness * shade[k];
-                    glColor3f(g, g, g);
+                    strips.color(g, g, g);
                 }
-                glTexCoord2f(texCoords[k].s, texCoords[k].t);
-                glVertex3f(vertices[k].x, vertices[k].y, vertices[k].z);
+                strips.texCoord(texCoords[k].s, texCoords[k].t);
+                strips.vertex(vertices[k]);
             }
         }
-        glEnd();
+        strips.endPrimitive();
     }
+    strips.draw();
 }

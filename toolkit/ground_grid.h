@@ -5,6 +5,7 @@
 #pragma once
 
 #include "runtime/dms.h"
+#include "toolkit/vertex_batch.h"
 
 #include <cstdint>
 #include <vector>
@@ -42,4 +43,6 @@ public:
 
 private:
     void drawStrips(float brightness) const;
+
+    mutable VertexBatch strips{GL_QUAD_STRIP}; // reused from frame to frame
 };

@@ -4,6 +4,8 @@
 
 #include "runtime/dms.h"
 
+class VertexBatch;
+
 // The scene's relative time: 0 at its start time, 1 at its end time, beyond either outside.
 float sceneTime(const Base& effect);
 
@@ -19,3 +21,6 @@ void getCameraAxes(Vector3& right, Vector3& up, Vector3& back);
 // mirrors the picture vertically (v becomes 1 - v).
 void billboardQuad(const Vector3& centre, const Vector3& right, const Vector3& up, float halfSize,
                    int quarterTurns = 0, bool flipV = false);
+// The same quad written into a GL_QUADS batch.
+void billboardQuad(VertexBatch& batch, const Vector3& centre, const Vector3& right, const Vector3& up,
+                   float halfSize, int quarterTurns = 0, bool flipV = false);

@@ -1,5 +1,6 @@
 #include "toolkit/show_state.h"
 #include "toolkit/swimmer.h"
+#include "toolkit/vertex_batch.h"
 
 #include "maths/random.h"
 
@@ -62,6 +63,14 @@ void drawSwimmer(const Swimmer& swimmer, float alpha, float /*colourScale*/)
     glVertex3f(q.x, q.y, q.z);
 }
 
+void drawSwimmer(VertexBatch& batch, const Swimmer& swimmer, float alpha)
+{
+    const Vector3& c = swimmer.colour;
+    batch.color(c.x, c.y, c.z, swimmerAlpha(swimmer, alpha));
+    batch.vertex(swimmer.wanderer.getPosition());
+    batch.vertex(swimmer.wanderer.getPreviousPosition());
+}
+
 Vector3 swimmerDashCentre(const Swimmer& swimmer, float yScale)
 {
     Vector3 p = swimmer.wanderer.getPosition();
@@ -79,7 +88,16 @@ void drawSwimmerDash(const Swimmer& swimmer, float alpha, float yScale)
     glVertex3f(p.x + dashHalfLength, p.y, p.z);
 }
 
-void beginSpeckPoints()
+void drawSwimmerDash(VertexBatch& batch, const Swimmer& swimmer, float alpha, float yScale)
+{
+    const Vector3& c = swimmer.colour;
+    batch.color(c.x, c.y, c.z, swimmerAlpha(swimmer, alpha));
+    const Vector3 p = swimmerDashCentre(swimmer, yScale);
+    batch.vertex(p.x - dashHalfLength, p.y, p.z);
+    batch.vertex(p.x + dashHalfLength, p.y, p.z);
+}
+
+void setSpeckPointState()
 {
     glPointSize(3.0f);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
@@ -87,12 +105,23 @@ void beginSpeckPoints()
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDisable(GL_TEXTURE_2D);
+}
+
+void beginSpeckPoints()
+{
+    setSpeckPointState();
     glBegin(GL_POINTS);
 }
 
 void endSpeckPoints()
 {
     glEnd();
+    glDisable(GL_POINT_SMOOTH);
+}
+
+void endSpeckPoints(VertexBatch& batch)
+{
+    batch.draw();
     glDisable(GL_POINT_SMOOTH);
 }
 

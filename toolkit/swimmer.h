@@ -11,6 +11,8 @@
 #include "runtime/dms.h"
 #include "toolkit/wanderer.h"
 
+class VertexBatch;
+
 #include <vector>
 
 struct Swimmer {
@@ -37,17 +39,24 @@ float swimmerAlpha(const Swimmer& swimmer, float alpha);
 // Emits the current and the previous position. Every caller passes colourScale 1; the stored
 // colour is used unchanged.
 void drawSwimmer(const Swimmer& swimmer, float alpha, float colourScale);
+// The same two vertices written into a batch.
+void drawSwimmer(VertexBatch& batch, const Swimmer& swimmer, float alpha);
 // The centre of the dash drawSwimmerDash emits: the position, its height scaled by yScale unless
 // |yScale| <= 0.001 (a yScale of 0 leaves heights alone).
 Vector3 swimmerDashCentre(const Swimmer& swimmer, float yScale);
 // Emits two vertices 0.06 apart along x around swimmerDashCentre.
 void drawSwimmerDash(const Swimmer& swimmer, float alpha, float yScale);
+void drawSwimmerDash(VertexBatch& batch, const Swimmer& swimmer, float alpha, float yScale);
 
 // Opens a GL_POINTS primitive for specks: 3-pixel smoothed points, added to the picture
 // (additive blending), untextured. endSpeckPoints closes it and turns the smoothing off again;
 // blending stays on.
 void beginSpeckPoints();
 void endSpeckPoints();
+// The same state for specks collected in a GL_POINTS batch: setSpeckPointState before drawing
+// it (no glBegin), then endSpeckPoints(batch) draws it and turns the smoothing off.
+void setSpeckPointState();
+void endSpeckPoints(VertexBatch& batch);
 
 constexpr int sharedSwimmerCount = 400;
 // Builds sharedSwimmers: 400 swimmers set up with initSwimmer after seeding the generator with

@@ -45,28 +45,55 @@ void VertexBatch::endPrimitive()
     primitiveStart = end;
 }
 
-void VertexBatch::draw()
+void VertexBatch::submit(GLint from, GLint to, bool colorArray)
+{
+    if (colorArray) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(4, GL_FLOAT, 0, colors.data());
+    } else if (hasColor) {
+        glColor4fv(&colors[static_cast<std::size_t>(from) * 4]);
+    }
+    // The primitives starting in [from, to); a lead always ends between primitives.
+    std::size_t begin = 0, end = firsts.size();
+    while (begin < end && firsts[begin] < from)
+        ++begin;
+    std::size_t last = begin;
+    while (last < end && firsts[last] < to)
+        ++last;
+    if (last > begin) {
+        if (PFNGLMULTIDRAWARRAYSPROC multiDraw = multiDrawArrays())
+            multiDraw(mode, firsts.data() + begin, counts.data() + begin, static_cast<GLsizei>(last - begin));
+        else
+            for (std::size_t i = begin; i < last; ++i)
+                glDrawArrays(mode, firsts[i], counts[i]);
+    }
+    if (colorArray)
+        glDisableClientState(GL_COLOR_ARRAY);
+}
+
+void VertexBatch::draw(bool keep)
 {
     endPrimitive();
     if (!firsts.empty()) {
         glEnableClientState(GL_VERTEX_ARRAY);
         glVertexPointer(3, GL_FLOAT, 0, positions.data());
-        if (hasColor) {
-            glEnableClientState(GL_COLOR_ARRAY);
-            glColorPointer(4, GL_FLOAT, 0, colors.data());
-        }
         if (hasTexCoord) {
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
         }
-        if (PFNGLMULTIDRAWARRAYSPROC multiDraw = multiDrawArrays())
-            multiDraw(mode, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
-        else
-            for (std::size_t i = 0; i < firsts.size(); ++i)
-                glDrawArrays(mode, firsts[i], counts[i]);
+        const GLint end = static_cast<GLint>(vertexCount());
+        // Separate primitives of one block each are cut where the lead ends.
+        const bool separate = mode == GL_POINTS || mode == GL_LINES || mode == GL_TRIANGLES || mode == GL_QUADS;
+        const GLint lead = constantLead ? (leadEnd < 0 ? end : leadEnd) : 0;
+        if (separate && lead > 0 && lead < end) {
+            firsts.assign({0, lead});
+            counts.assign({lead, end - lead});
+        }
+        if (lead > 0)
+            submit(0, lead, false);
+        if (lead < end)
+            submit(lead, end, hasColor);
         glDisableClientState(GL_VERTEX_ARRAY);
-        if (hasColor)
-            glDisableClientState(GL_COLOR_ARRAY);
         if (hasTexCoord)
             glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
@@ -75,6 +102,8 @@ void VertexBatch::draw()
         glColor4fv(currentColor);
     if (hasTexCoord)
         glTexCoord2fv(currentTexCoord);
+    if (keep)
+        return;
     positions.clear();
     colors.clear();
     texCoords.clear();
@@ -82,4 +111,6 @@ void VertexBatch::draw()
     counts.clear();
     primitiveStart = 0;
     hasColor = hasTexCoord = false;
+    constantLead = false;
+    leadEnd = -1;
 }

@@ -29,6 +29,20 @@ public:
         currentColor[3] = a;
         hasColor = true;
     }
+    // A colour given outside glBegin/glEnd, before a block. Immediate mode hands such a colour to
+    // the first block after a state change as a constant, and to the blocks after it per vertex
+    // (the driver moves it into the vertex format once vertices are waiting); the two round
+    // differently when interpolated under perspective. So the vertices up to the second such
+    // colour are drawn with their colour current, the rest with the colour array. Draw the batch
+    // wherever the immediate-mode code changed state between blocks.
+    void colorOutside(float r, float g, float b, float a = 1.0f)
+    {
+        if (positions.empty())
+            constantLead = true;
+        else if (constantLead && leadEnd < 0)
+            leadEnd = static_cast<GLint>(vertexCount());
+        color(r, g, b, a);
+    }
     void texCoord(float s, float t)
     {
         currentTexCoord[0] = s;
@@ -42,7 +56,8 @@ public:
     // primitives of GL_POINTS, GL_LINES, GL_TRIANGLES and GL_QUADS need no call.
     void endPrimitive();
     // Submits everything collected and empties the batch (its memory is kept for the next frame).
-    void draw();
+    // With keep, the vertices stay for another draw, under another matrix say.
+    void draw(bool keep = false);
 
     bool empty() const { return positions.empty(); }
     std::size_t vertexCount() const { return positions.size() / 3; }
@@ -56,4 +71,8 @@ private:
     std::vector<GLint> firsts;
     std::vector<GLsizei> counts;
     GLint primitiveStart = 0;
+    bool constantLead = false; // the first vertices take their colour as a constant
+    GLint leadEnd = -1;        // where the colour array takes over; -1: not yet known
+
+    void submit(GLint from, GLint to, bool colorArray);
 };

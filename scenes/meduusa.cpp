@@ -505,22 +505,37 @@ void MeduusaEffect::drawShells(float t, int m0)
         program->setUniform1f("yoff", level * 0.075f);
     }
 
-    // Each shell's picture is turned a quarter more than the previous one's. The quads go out
-    // together, in the current colour, until a uniform or the texture changes.
+    // Each shell's picture is turned a quarter more than the previous one's. Undistorted, the
+    // quads go out together in the current colour until the texture changes. Distorted, each
+    // quad has uniforms of its own and is a draw of its own anyway; it stays in immediate mode,
+    // since a one-quad batch there changed a few pixels by one step and saves nothing.
     VertexBatch& quads = batches.shells;
+    if (distorted)
+        glBegin(GL_QUADS);
     for (int i = 0; i < static_cast<int>(shells.size()); ++i) {
         if (distorted) {
-            quads.draw();
+            glEnd();
             program->setUniform1f("xfreq", static_cast<float>(i % 5) * q * 3.0f);
             program->setUniform1f("yfreq", static_cast<float>(i % 3) * q * 4.0f);
+            glBegin(GL_QUADS);
         }
         if (i == 50) {
+            if (distorted)
+                glEnd();
             quads.draw();
             bindArchiveTexture("plank_shell2.jpg");
+            if (distorted)
+                glBegin(GL_QUADS);
         }
         const Shell& shell = shells[static_cast<size_t>(i)];
-        billboardQuad(quads, shell.start + (shell.end - shell.start) * t, right, up, size, i % 4);
+        const Vector3 centre = shell.start + (shell.end - shell.start) * t;
+        if (distorted)
+            billboardQuad(centre, right, up, size, i % 4);
+        else
+            billboardQuad(quads, centre, right, up, size, i % 4);
     }
+    if (distorted)
+        glEnd();
     quads.draw();
     ShaderProgram::unbind();
 }

@@ -143,4 +143,85 @@ TEST(VertexBatch, TakesAndLeavesTheCurrentAttributesAsImmediateModeDoes)
     EXPECT_FALSE(arrayOn) << "client arrays are switched off again";
 }
 
+// Large textured quads under perspective, partly behind the eye, each with its own colour given
+// before its block, as the smoke, the flares and the descent's sprites give theirs.
+std::vector<uint8_t> renderTexturedQuads(const std::function<void(int quad, const float* st, const float* xyz)>& corner,
+                                         const std::function<void(int quad)>& beforeQuad,
+                                         const std::function<void()>& after)
+{
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(-70.0f, 1.0f, 0.3f, 0.0f);
+    glTranslatef(0.0f, 0.0f, -3.0f);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    for (int q = 0; q < 30; ++q) {
+        beforeQuad(q);
+        const float x = -1.0f + 0.07f * static_cast<float>(q), y = -0.8f + 0.05f * static_cast<float>(q);
+        const float st[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        const float xyz[4][3] = {{x, y, 0}, {x + 2.9f, y, 0}, {x + 2.9f, y + 9.7f, 0}, {x, y + 9.7f, 0}};
+        for (int k = 0; k < 4; ++k)
+            corner(q, st[k], xyz[k]);
+    }
+    after();
+    glFinish();
+    glDisable(GL_TEXTURE_2D);
+    return readTestFrame();
+}
+
+TEST(VertexBatch, ColoursGivenOutsideBlocksDrawAsImmediateModeDrawsThem)
+{
+    ASSERT_TRUE(openTestWindow(size, size)) << "needs a display (Xvfb)";
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    std::vector<uint8_t> texels(64 * 64 * 4);
+    for (size_t i = 0; i < texels.size(); ++i)
+        texels[i] = static_cast<uint8_t>((i * 37) % 251);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    const auto blue = [](int q) { return 0.05f + 0.013f * static_cast<float>(q % 4); };
+
+    const std::vector<uint8_t> immediate = renderTexturedQuads(
+        [](int, const float* st, const float* xyz) {
+            glTexCoord2fv(st);
+            glVertex3fv(xyz);
+        },
+        [&](int q) {
+            if (q > 0)
+                glEnd();
+            glColor3f(0.09f, 0.09f, blue(q));
+            glBegin(GL_QUADS);
+        },
+        [] { glEnd(); });
+    VertexBatch outside(GL_QUADS), perVertex(GL_QUADS);
+    const auto batched = [&](VertexBatch& batch, bool asOutside) {
+        return renderTexturedQuads(
+            [&](int, const float* st, const float* xyz) {
+                batch.texCoord(st[0], st[1]);
+                batch.vertex(xyz[0], xyz[1], xyz[2]);
+            },
+            [&](int q) {
+                if (asOutside)
+                    batch.colorOutside(0.09f, 0.09f, blue(q));
+                else
+                    batch.color(0.09f, 0.09f, blue(q));
+            },
+            [&] { batch.draw(); });
+    };
+    EXPECT_TRUE(immediate == batched(outside, true)) << "colours given outside blocks changed the picture";
+    // The reason for colorOutside: a plain per-vertex colour rounds differently here.
+    EXPECT_FALSE(immediate == batched(perVertex, false)) << "the case no longer tells the two apart";
+    glDeleteTextures(1, &texture);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 } // namespace

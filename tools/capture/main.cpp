@@ -9,6 +9,7 @@
 #include "platform/backend.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
+#include "shell/command_line.h"
 #include "shell/driver.h"
 #include "tools/capture/options.h"
 #include "tools/capture/png_writer.h"
@@ -19,7 +20,6 @@
 #include <GL/gl.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -119,18 +119,6 @@ bool prepareFolder(const CaptureOptions& o, std::string& problem)
         if (isOurFrame(entry.path().filename().string()))
             fs::remove(entry.path(), error);
     return true;
-}
-
-// The aspect ratio of the three the show knows that is nearest the frame's.
-int aspectIndexFor(int width, int height)
-{
-    const double ratio = static_cast<double>(width) / height;
-    const double ratios[] = {4.0 / 3.0, 16.0 / 10.0, 16.0 / 9.0};
-    int best = 0;
-    for (int i = 1; i < 3; ++i)
-        if (std::fabs(ratios[i] - ratio) < std::fabs(ratios[best] - ratio))
-            best = i;
-    return best;
 }
 
 // Frames of the range: every 1000 / fps ms up to --to, and none after the first past the show.
@@ -269,7 +257,7 @@ int capture(const CaptureOptions& o)
     ShowMode mode;
     mode.width = o.width;
     mode.height = o.height;
-    mode.aspectIndex = aspectIndexFor(o.width, o.height);
+    mode.aspectIndex = nearestAspectIndex(o.width, o.height);
     if (!startShow(mode, o.archive.c_str()))
         return 1;
     if (single && !o.seek) {

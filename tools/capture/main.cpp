@@ -20,6 +20,7 @@
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -299,10 +300,17 @@ int capture(const CaptureOptions& o)
         Progress progress(single ? "frame" : "frames", plan.frames, terminal);
         std::vector<uint8_t> rgba;
         // The show ends by itself past its last frame, as it does on screen; that frame is kept.
+        // Where the time goes: submitting the frame, GL finishing it and reading it back, and
+        // waiting for the encoder to take it.
+        using Clock = std::chrono::steady_clock;
+        Clock::duration drawing{}, readBack{}, encoding{};
         while (written < plan.frames && !failed && !state.done && !stopSignal) {
+            const Clock::time_point start = Clock::now();
             drawFrame(state);
             reportGlErrors();
+            const Clock::time_point drawn = Clock::now();
             dmsReadFrame(rgba);
+            const Clock::time_point read = Clock::now();
             char name[64];
             if (single)
                 std::snprintf(name, sizeof name, "at_%06d.png", o.atMs);
@@ -310,6 +318,9 @@ int capture(const CaptureOptions& o)
                 std::snprintf(name, sizeof name, "frame_%06d.png", written);
             failed = !sink.write(std::move(rgba), name);
             rgba.clear();
+            drawing += drawn - start;
+            readBack += read - drawn;
+            encoding += Clock::now() - read;
             written += failed ? 0 : 1;
             if (!single)
                 progress.update(written);
@@ -320,7 +331,15 @@ int capture(const CaptureOptions& o)
         if (stoppedBy)
             std::fprintf(stderr, "\norvalune-capture: stopped by %s at %d ms, after %d of %d frames\n",
                          signalName(stoppedBy), dmsGetModulePosition(), written, plan.frames);
+        const Clock::time_point closing = Clock::now();
         const bool ok = sink.close(failed, written, stoppedBy ? signalName(stoppedBy) : nullptr);
+        if (!single) {
+            auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
+            std::fprintf(stderr,
+                         "orvalune-capture: %.1f s drawing, %.1f s finishing and reading back, %.1f s waiting for "
+                         "the encoder, %.1f s closing\n",
+                         seconds(drawing), seconds(readBack), seconds(encoding), seconds(Clock::now() - closing));
+        }
         if (stoppedBy)
             return 128 + stoppedBy;
         return ok ? 0 : 1;

@@ -33,10 +33,17 @@ pid_t spawnWith(const std::vector<std::string>& arguments, int childEnd, int chi
         posix_spawn_file_actions_adddup2(&actions, extraFd, 3);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
+    // We ignore SIGPIPE for ourselves; the child starts with the usual signal handling.
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    short flags = POSIX_SPAWN_SETSIGDEF;
     if (ownGroup) {
         posix_spawnattr_setpgroup(&attributes, 0);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        flags |= POSIX_SPAWN_SETPGROUP;
     }
+    posix_spawnattr_setflags(&attributes, flags);
     std::vector<char*> argv = argumentPointers(arguments);
     pid_t pid = -1;
     const int error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);

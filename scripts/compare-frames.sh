@@ -34,11 +34,20 @@ fi
 capture_at "$1" a
 capture_at "${2:-WORKTREE}" b
 
-if diff -r "$work/frames-a" "$work/frames-b" --exclude='*.log' >/dev/null; then
-  echo "identical: $(find "$work/frames-a" -name '*.png' | wc -l) frames"
+# Pixels, not file bytes: the two builds may write PNG files differently (compression level,
+# RGB or RGBA) for the very same picture.
+pixel_sums() {
+  (cd "$1" && find . -name '*.png' | sort | while read -r png; do
+    echo "$png $(ffmpeg -v error -i "$png" -f rawvideo -pix_fmt rgb24 - | md5sum | cut -d' ' -f1)"
+  done)
+}
+pixel_sums "$work/frames-a" >"$work/pixels-a.txt"
+pixel_sums "$work/frames-b" >"$work/pixels-b.txt"
+if [ -s "$work/pixels-a.txt" ] && diff "$work/pixels-a.txt" "$work/pixels-b.txt" >/dev/null; then
+  echo "identical: $(wc -l <"$work/pixels-a.txt") frames"
 else
   echo "frames differ:"
-  diff -rq "$work/frames-a" "$work/frames-b" --exclude='*.log' | head -20
+  diff "$work/pixels-a.txt" "$work/pixels-b.txt" | head -20
   exit 1
 fi
 [ -n "$need_display" ] && pkill -P $$ Xvfb 2>/dev/null || true

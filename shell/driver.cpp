@@ -13,6 +13,8 @@
 
 #include <GL/gl.h>
 
+#include <exception>
+
 namespace {
 
 constexpr int keyEscape = 27;
@@ -145,24 +147,36 @@ void shutDownShow()
     dmsShutDown();
 }
 
-int runDemo()
+int runDemo(const ShowStart& start)
 {
     LoopState state;
     int exitCode = 0;
     try {
         setFogColor(Vector3(0.0f, 0.0f, 0.0f));
-        const SetupChoice choice = runSetupDialog();
+        SetupChoice choice;
+        if (start.dialog) {
+            choice = runSetupDialog();
+        } else {
+            choice.play = true;
+            choice.mode = start.mode;
+        }
         if (!choice.play) {
             state.done = true;
             exitCode = choice.exitCode; // 1 when the dialog could not be shown
         } else if (!startShow(choice.mode)) {
             state.done = true;
             exitCode = 1;
+        } else if (start.startMs > 0) {
+            dmsAdjustTime(static_cast<float>(start.startMs));
         }
         while (!state.done)
             loopStep(state);
     } catch (const char* error) {
         dmsMsg("Exception: %s\n", error);
+        exitCode = 1;
+    } catch (const std::exception& error) {
+        dmsMsg("Exception: %s\n", error.what());
+        exitCode = 1;
     }
     shutDownShow();
     if (state.lastMessage.message == WM_QUIT)

@@ -27,5 +27,12 @@ void loopStep(LoopState& state);
 // Sinks the picture into the fog colour and the music into silence; true when the fade is over.
 bool fadeOut(float& fadeRemaining);
 void shutDownShow();
+// How the show starts: the setup dialog chooses the mode, or the command line did; the show
+// then begins at `startMs` of music, as the seek keys would take it there.
+struct ShowStart {
+    bool dialog = true;
+    ShowMode mode;
+    int startMs = 0;
+};
 // The whole program: dialog, start-up, loop, shutdown. Returns the exit code.
-int runDemo();
+int runDemo(const ShowStart& start = {});

@@ -1,8 +1,51 @@
+// orvalune: the show. Without flags the setup dialog chooses the mode; `orvalune --help` lists
+// the flags that choose it instead.
 #include "platform/backend.h"
+#include "render/driver_flags.h"
+#include "shell/command_line.h"
+#include "shell/display_mode_list.h"
 #include "shell/driver.h"
 
-int main()
+#include <cstdio>
+#include <exception>
+#include <string>
+
+int main(int argc, char** argv)
 {
-    registerBuiltInResources();
-    return runDemo();
+    CommandLine line;
+    std::string problem;
+    if (!parseCommandLine(argc, argv, line, problem)) {
+        std::fprintf(stderr, "orvalune: %s (see orvalune --help)\n", problem.c_str());
+        return 2;
+    }
+    if (line.help) {
+        std::fputs(showUsage(), stdout);
+        return 0;
+    }
+    try {
+        registerBuiltInResources();
+        ShowStart start;
+        start.dialog = !line.skipDialog;
+        start.mode = line.mode;
+        start.startMs = line.startMs;
+        if (line.mode.fullscreen && !line.sizeGiven) {
+            // Full screen without a size: the display's first listed mode, its own.
+            DisplayModeList modes;
+            modes.enumerate();
+            if (modes.size() > 0) {
+                start.mode.width = static_cast<int>(modes[0].dmPelsWidth);
+                start.mode.height = static_cast<int>(modes[0].dmPelsHeight);
+            }
+            if (!line.aspectGiven)
+                start.mode.aspectIndex = nearestAspectIndex(start.mode.width, start.mode.height);
+        }
+        if (line.skipDialog)
+            oldNvidia = line.oldNvidia;
+        return runDemo(start);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "orvalune: error: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "orvalune: an unknown error stopped the show\n");
+    }
+    return 1;
 }

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
+#include <cmath>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -49,6 +53,62 @@ public:
     }
 };
 ::testing::Environment* const holdTheDisplay = ::testing::AddGlobalTestEnvironment(new HoldTheDisplay);
+
+// Decoded RGBA of a PNG; empty when it does not decode.
+std::vector<unsigned char> pixelsOf(const fs::path& png, int& width, int& height)
+{
+    int channels = 0;
+    unsigned char* pixels = stbi_load(png.c_str(), &width, &height, &channels, 4);
+    if (!pixels)
+        return {};
+    std::vector<unsigned char> rgba(pixels, pixels + static_cast<size_t>(width) * height * 4);
+    stbi_image_free(pixels);
+    return rgba;
+}
+
+// Mean absolute difference per channel value of two pictures of one size (255 if they differ in size).
+double meanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    if (a.size() != b.size() || a.empty())
+        return 255.0;
+    double sum = 0.0;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (i % 4 != 3)
+            sum += std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
+    return sum / (static_cast<double>(a.size()) * 0.75);
+}
+
+ProgramResult capture(const std::vector<std::string>& arguments, double timeout = 300.0)
+{
+    std::vector<std::string> argv = {builtProgram("orvalune-capture")};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return runProgram(argv, ORV_BINARY_DIR, timeout);
+}
+
+std::string frameName(int index)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06d.png", index);
+    return name;
+}
+
+// ffprobe's "key=value" lines for the streams of a file.
+std::string probe(const fs::path& file)
+{
+    return runProgram({"ffprobe", "-v", "error", "-count_frames", "-show_entries",
+                       "stream=codec_type,codec_name,width,height,pix_fmt,r_frame_rate,nb_read_frames,duration", "-of",
+                       "default=nw=1", "file:" + file.string()},
+                      ORV_BINARY_DIR, 60.0, 0.0, false)
+        .output;
+}
+
+double probedAudioSeconds(const std::string& probed)
+{
+    // The duration that follows codec_type=audio.
+    const size_t audio = probed.find("codec_type=audio");
+    const size_t at = audio == std::string::npos ? std::string::npos : probed.find("duration=", audio);
+    return at == std::string::npos ? -1.0 : std::atof(probed.c_str() + at + 9);
+}
 
 const std::string setupDialogTitle = "Velmora::Quillon - Orvalune";
 const std::string messageBoxTitle = "Orvalune";
@@ -186,7 +246,7 @@ TEST(Capture, ARangeWritesEveryFrameAndBadInputIsRefused)
     const fs::path notZip = out / "broken.pak";
     std::ofstream(notZip) << "this is not a zip archive";
     const ProgramResult broken = runProgram(
-        {builtProgram("orvalune-capture"), "--at", "0", "--archive", notZip.string(), "--out", out.string()},
+        {builtProgram("orvalune-capture"), "--at", "0", "--archive", notZip.string(), "--out", (out / "other").string()},
         ORV_BINARY_DIR, 30.0, 0.0, false);
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_NE(broken.output.find("broken.pak"), std::string::npos) << broken.output;
@@ -212,6 +272,239 @@ TEST(Capture, AVideoGoesToAnyPathWithTheMusic)
                                            ORV_BINARY_DIR, 30.0, 0.0, false);
     EXPECT_NE(probe.output.find("video"), std::string::npos) << probe.output;
     EXPECT_NE(probe.output.find("audio"), std::string::npos) << probe.output;
+    fs::remove_all(folder);
+}
+
+// The show from the command line skips the dialog: a window of that size at that music time,
+// then Escape fades out and the program exits with 0.
+TEST(Show, AWindowFromTheCommandLineStartsAtTheGivenTimeAndEscapeEndsIt)
+{
+    ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
+    const fs::path folder = freshFolder("show-start");
+    const fs::path shot = folder / "shot.png";
+    // A second of the show, a screenshot of the window, then Escape held for a few frames.
+    std::thread user([&] {
+        onWindowTitled("Velmora.Quillon :: Orvalune",
+                       "sleep 1.5; eval $(xdotool getwindowgeometry --shell $w); "
+                       "ffmpeg -v error -y -f x11grab -video_size ${WIDTH}x${HEIGHT} -i \"$DISPLAY+$X,$Y\" "
+                       "-frames:v 1 '" + shot.string() + "'; "
+                       "xdotool windowfocus --sync $w; xdotool keydown Escape; sleep 0.6; xdotool keyup Escape");
+    });
+    const ProgramResult run = runProgram({builtProgram("orvalune"), "--window", "640x480", "--start", "95000"},
+                                         ORV_BINARY_DIR, 90.0);
+    user.join();
+    EXPECT_FALSE(run.timedOut) << run.output;
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("Exception"), std::string::npos) << run.output;
+    // The log's last line carries the music time at shutdown: past 95 s, a few seconds later.
+    const size_t last = run.output.rfind("] ShaderManager::release()");
+    ASSERT_NE(last, std::string::npos) << run.output;
+    const double endSeconds = std::atof(run.output.c_str() + run.output.rfind('[', last) + 1);
+    EXPECT_GT(endSeconds, 95.5) << run.output;
+    EXPECT_LT(endSeconds, 95.0 + 60.0) << run.output;
+
+    // The window shows the jellyfish scene: like the captured frame of that moment, not the
+    // opening the show starts with.
+    int w = 0, h = 0, cw = 0, ch = 0;
+    const std::vector<unsigned char> screen = pixelsOf(shot, w, h);
+    ASSERT_EQ(w, 640) << "no screenshot of the window";
+    ASSERT_EQ(h, 480);
+    const fs::path frames = freshFolder("show-start-frame");
+    ASSERT_EQ(capture({"--at", "96500", "--runup", "1500", "--fps", "30", "--size", "640x480", "--out", frames.string()}).exitCode, 0);
+    const std::vector<unsigned char> captured = pixelsOf(frames / "at_096500.png", cw, ch);
+    const fs::path opening = freshFolder("show-start-opening");
+    ASSERT_EQ(capture({"--at", "1500", "--fps", "30", "--size", "640x480", "--out", opening.string()}).exitCode, 0);
+    const std::vector<unsigned char> first = pixelsOf(opening / "at_001500.png", cw, ch);
+    EXPECT_LT(meanDifference(screen, captured), meanDifference(screen, first));
+    EXPECT_LT(meanDifference(screen, captured), 12.0);
+    for (const fs::path& f : {folder, frames, opening})
+        fs::remove_all(f);
+}
+
+TEST(Show, HelpAndBadFlags)
+{
+    const ProgramResult help = runProgram({builtProgram("orvalune"), "--help"}, ORV_BINARY_DIR, 10.0, 0.0, false);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.output.find("--window WxH"), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("--start MS"), std::string::npos) << help.output;
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--window", "640x480junk"}, {"--frobnicate"}, {"--start", "later"}}) {
+        std::vector<std::string> argv = {builtProgram("orvalune")};
+        argv.insert(argv.end(), bad.begin(), bad.end());
+        const ProgramResult run = runProgram(argv, ORV_BINARY_DIR, 10.0, 0.0, false);
+        EXPECT_EQ(run.exitCode, 2) << bad[0];
+        EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+        EXPECT_NE(run.output.find(bad.size() > 1 ? bad[1] : bad[0]), std::string::npos) << run.output;
+    }
+}
+
+// A single frame is played from the start of the earliest scene live then, and equals the same
+// frame of a range played from there, to the byte; --seek keeps the picture right after a seek.
+TEST(Capture, APlayedFrameEqualsThatFrameOfAPlayedRangeAndSeekKeepsTheSeekedPicture)
+{
+    const fs::path played = freshFolder("played"), range = freshFolder("played-range"), seek = freshFolder("seeked");
+    const fs::path seekRange = freshFolder("seeked-range");
+    const std::vector<std::string> small = {"--fps", "10", "--size", "96x54"};
+    auto with = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), small.begin(), small.end());
+        return arguments;
+    };
+    // The plankton descent (its sprites are born over time), and the spray, whose zoom trail
+    // carries pictures from frame to frame.
+    for (const auto& [at, from] : {std::pair{50000, 8000}, std::pair{206000, 204000}}) {
+        const std::string atText = std::to_string(at);
+        fs::remove_all(played);
+        fs::remove_all(range);
+        const ProgramResult single = capture(with({"--at", atText, "--out", played.string()}));
+        ASSERT_EQ(single.exitCode, 0) << single.output;
+        EXPECT_NE(single.output.find("playing from " + std::to_string(from) + " ms"), std::string::npos) << single.output;
+        const ProgramResult ranged =
+            capture(with({"--from", std::to_string(from), "--to", atText, "--out", range.string()}), 600.0);
+        ASSERT_EQ(ranged.exitCode, 0) << ranged.output;
+        const fs::path picture = played / ("at_" + std::string(6 - atText.size(), '0') + atText + ".png");
+        int w = 0, h = 0, rw = 0, rh = 0;
+        const std::vector<unsigned char> a = pixelsOf(picture, w, h);
+        const std::vector<unsigned char> b = pixelsOf(range / frameName((at - from) / 100), rw, rh);
+        ASSERT_FALSE(a.empty());
+        EXPECT_TRUE(a == b) << "at " << at << ": differs from frame " << (at - from) / 100 << " of the range";
+        if (at != 50000)
+            continue;
+        ASSERT_EQ(capture(with({"--at", atText, "--seek", "--out", seek.string()})).exitCode, 0);
+        ASSERT_EQ(capture(with({"--from", atText, "--to", atText, "--out", seekRange.string()})).exitCode, 0);
+        const std::vector<unsigned char> seeked = pixelsOf(seek / picture.filename(), w, h);
+        EXPECT_TRUE(seeked == pixelsOf(seekRange / frameName(0), rw, rh));
+        EXPECT_FALSE(seeked == a) << "a played frame shows what was born before it";
+    }
+    for (const fs::path& f : {played, range, seek, seekRange})
+        fs::remove_all(f);
+}
+
+// Two seconds of the show as mp4: the size, frame count and rate asked for, H.264 in yuv420p with
+// the index first, the music exactly as long; its first frame is the PNG of that time.
+TEST(Capture, ATwoSecondMp4IsWhatWasAskedForAndPlaysEverywhere)
+{
+    const fs::path folder = freshFolder("mp4");
+    const fs::path temporary = freshFolder("mp4-tmp");
+    const fs::path video = folder / "two seconds.mp4";
+    const ProgramResult run = runProgram({"env", "TMPDIR=" + temporary.string(), builtProgram("orvalune-capture"),
+                                          "--from", "95000", "--to", "96990", "--fps", "30", "--size", "160x90",
+                                          "--out", video.string()},
+                                         ORV_BINARY_DIR, 300.0);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(fs::is_empty(temporary)) << "nothing left in the temporary folder";
+    const std::string probed = probe(video);
+    for (const char* line : {"codec_name=h264", "width=160", "height=90", "pix_fmt=yuv420p", "r_frame_rate=30/1",
+                             "nb_read_frames=60", "codec_type=audio"})
+        EXPECT_NE(probed.find(line), std::string::npos) << line << "\n" << probed;
+    EXPECT_NEAR(probedAudioSeconds(probed), 2.0, 0.03) << probed;
+    const std::vector<char> bytes = fileBytes(video);
+    const std::string head(bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), 4096));
+    EXPECT_NE(head.find("moov"), std::string::npos) << "+faststart puts the index first";
+
+    const fs::path first = folder / "first.png";
+    ASSERT_EQ(runProgram({"ffmpeg", "-v", "error", "-i", "file:" + video.string(), "-frames:v", "1", first.string()},
+                         ORV_BINARY_DIR, 60.0, 0.0, false)
+                  .exitCode,
+              0);
+    const fs::path png = folder / "png";
+    ASSERT_EQ(capture({"--from", "95000", "--to", "95000", "--size", "160x90", "--out", png.string()}).exitCode, 0);
+    int w = 0, h = 0, pw = 0, ph = 0;
+    EXPECT_LT(meanDifference(pixelsOf(first, w, h), pixelsOf(png / frameName(0), pw, ph)), 4.0);
+
+    // The other containers with codecs they can hold.
+    for (const auto& [name, codecs] : {std::pair<std::string, std::vector<std::string>>{"v.mkv", {"h264", "aac"}},
+                                       {"v.webm", {"vp9", "opus"}}}) {
+        const ProgramResult other = capture({"--from", "95000", "--to", "95500", "--fps", "10", "--size", "64x36",
+                                             "--out", (folder / name).string()});
+        ASSERT_EQ(other.exitCode, 0) << other.output;
+        const std::string streams = probe(folder / name);
+        for (const std::string& codec : codecs)
+            EXPECT_NE(streams.find("codec_name=" + codec), std::string::npos) << name << "\n" << streams;
+    }
+    fs::remove_all(folder);
+    fs::remove_all(temporary);
+}
+
+// Interrupted, the capture says where it stopped and leaves only complete output.
+TEST(Capture, ASignalInTheMiddleStopsCleanly)
+{
+    const fs::path folder = freshFolder("interrupted");
+    const ProgramResult frames = runProgram({builtProgram("orvalune-capture"), "--from", "0", "--to", "60000", "--fps",
+                                             "30", "--size", "320x180", "--out", folder.string()},
+                                            ORV_BINARY_DIR, 120.0, 6.0, true, SIGINT);
+    EXPECT_EQ(frames.exitCode, 128 + SIGINT) << frames.output;
+    EXPECT_NE(frames.output.find("stopped by SIGINT"), std::string::npos) << frames.output;
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        EXPECT_EQ(entry.path().extension(), ".png") << "no half-written file: " << entry.path();
+        ++count;
+    }
+    EXPECT_GT(count, 0) << frames.output;
+    for (int i = 0; i < count; ++i) {
+        int w = 0, h = 0;
+        EXPECT_FALSE(pixelsOf(folder / frameName(i), w, h).empty()) << frameName(i) << " complete";
+    }
+
+    const fs::path temporary = freshFolder("interrupted-tmp");
+    const fs::path video = folder / "cut.mp4";
+    const ProgramResult cut = runProgram({"env", "TMPDIR=" + temporary.string(), builtProgram("orvalune-capture"),
+                                         "--from", "0", "--to", "60000", "--fps", "30", "--size", "320x180", "--out",
+                                         video.string()},
+                                        ORV_BINARY_DIR, 120.0, 6.0, true, SIGTERM);
+    EXPECT_EQ(cut.exitCode, 128 + SIGTERM) << cut.output;
+    EXPECT_NE(cut.output.find("stopped by SIGTERM"), std::string::npos) << cut.output;
+    if (fs::exists(video)) {
+        EXPECT_NE(cut.output.find("plays"), std::string::npos) << cut.output;
+        EXPECT_NE(probe(video).find("codec_name=h264"), std::string::npos) << "what was rendered plays";
+    } else {
+        EXPECT_NE(cut.output.find("removed"), std::string::npos) << cut.output;
+    }
+    EXPECT_TRUE(fs::is_empty(temporary));
+    fs::remove_all(folder);
+    fs::remove_all(temporary);
+}
+
+TEST(Capture, AFolderWithFramesIsNotMixedWithAnotherRun)
+{
+    const fs::path folder = freshFolder("twice");
+    const std::vector<std::string> longer = {"--from", "1000", "--to", "1500", "--fps", "10", "--size", "64x36", "--out", folder.string()};
+    ASSERT_EQ(capture(longer).exitCode, 0);
+    const ProgramResult again = capture({"--from", "2000", "--to", "2200", "--fps", "10", "--size", "64x36", "--out", folder.string()});
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_NE(again.output.find("already holds frames"), std::string::npos) << again.output;
+    EXPECT_NE(again.output.find("--force"), std::string::npos) << again.output;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6);
+    // --force replaces them: only this run's three frames remain.
+    ASSERT_EQ(capture({"--from", "2000", "--to", "2200", "--fps", "10", "--size", "64x36", "--force", "--out", folder.string()}).exitCode, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+    fs::remove_all(folder);
+}
+
+// Refused before anything starts: a clear line, exit code 2 (1 for a missing ffmpeg), no window.
+TEST(Capture, UnusableArgumentsAreRefusedUpFront)
+{
+    const fs::path folder = freshFolder("refused");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--at", "0", "--archive", folder.string(), "--out", (folder / "a").string()}, "is a folder"},
+        {{"--at", "0", "--archive", "", "--out", (folder / "a").string()}, "--archive"},
+        {{"--at", "0", "--size", "320x180junk", "--out", (folder / "a").string()}, "320x180junk"},
+        {{"--at", "400000", "--out", (folder / "a").string()}, "past the end"},
+        {{"--from", "0", "--to", "100", "--size", "65x36", "--out", (folder / "a.webm").string()}, "even"},
+        {{"--from", "0", "--to", "100", "--out", (folder / "nowhere" / "a.mp4").string()}, "does not exist"},
+    };
+    for (const auto& [arguments, words] : cases) {
+        const ProgramResult run = capture(arguments, 30.0);
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_NE(run.output.find(words), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find(showStarted), std::string::npos) << run.output;
+    }
+    const ProgramResult noFfmpeg = runProgram({"env", "PATH=" + folder.string(), builtProgram("orvalune-capture"),
+                                               "--from", "0", "--to", "100", "--out", (folder / "a.mp4").string()},
+                                              ORV_BINARY_DIR, 30.0);
+    EXPECT_EQ(noFfmpeg.exitCode, 1) << noFfmpeg.output;
+    EXPECT_NE(noFfmpeg.output.find("needs ffmpeg"), std::string::npos) << noFfmpeg.output;
+    EXPECT_EQ(noFfmpeg.output.find(showStarted), std::string::npos) << "no frame before the message";
+    EXPECT_TRUE(fs::is_empty(folder));
     fs::remove_all(folder);
 }
 

@@ -14,7 +14,7 @@ std::string builtProgram(const std::string& name)
 }
 
 ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,
-                         double timeoutSeconds, double signalAfterSeconds, bool withDisplay)
+                         double timeoutSeconds, double signalAfterSeconds, bool withDisplay, int stopSignal)
 {
     ProgramResult result;
     int pipeFds[2];
@@ -55,7 +55,7 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
             break;
         const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
         if (signalAfterSeconds > 0 && !signalled && elapsed >= signalAfterSeconds) {
-            kill(child, SIGTERM);
+            kill(child, stopSignal);
             signalled = true;
         }
         if (elapsed >= timeoutSeconds) {

@@ -11,9 +11,10 @@ struct ProgramResult {
 };
 
 // Runs the program with arguments in the working directory; `signalAfterSeconds` > 0 sends
-// SIGTERM after that long. Gives up (SIGKILL) after timeoutSeconds. Without a display the
+// `stopSignal` (SIGTERM by default) after that long. Gives up (SIGKILL) after timeoutSeconds. Without a display the
 // program runs headless (its message boxes then only reach the output instead of waiting for a
 // click).
 ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,
-                         double timeoutSeconds, double signalAfterSeconds = 0.0, bool withDisplay = true);
+                         double timeoutSeconds, double signalAfterSeconds = 0.0, bool withDisplay = true,
+                         int stopSignal = 15);
 std::string builtProgram(const std::string& name);

@@ -1,37 +1,81 @@
 #include "tools/capture/child_process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 
 extern char** environ;
 
-bool ChildProcess::start(const std::vector<std::string>& arguments)
-{
-    if (arguments.empty())
-        return false;
-    int fds[2];
-    if (pipe(fds) != 0)
-        return false;
-    // A child that dies early must turn our writes into errors, not kill us with SIGPIPE.
-    std::signal(SIGPIPE, SIG_IGN);
+namespace {
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addclose(&actions, fds[1]);
+std::vector<char*> argumentPointers(const std::vector<std::string>& arguments)
+{
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    return argv;
+}
+
+// Spawns with `childEnd` of a close-on-exec pipe as the child's descriptor `childFd`.
+pid_t spawnWith(const std::vector<std::string>& arguments, int childEnd, int childFd, int extraFd, bool ownGroup)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, childEnd, childFd);
+    if (extraFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, extraFd, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // We ignore SIGPIPE for ourselves; the child starts with the usual signal handling.
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    short flags = POSIX_SPAWN_SETSIGDEF;
+    if (ownGroup) {
+        posix_spawnattr_setpgroup(&attributes, 0);
+        flags |= POSIX_SPAWN_SETPGROUP;
+    }
+    posix_spawnattr_setflags(&attributes, flags);
+    std::vector<char*> argv = argumentPointers(arguments);
+    pid_t pid = -1;
+    const int error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    return error == 0 ? pid : -1;
+}
+
+int waitFor(pid_t pid)
+{
+    int status = 0;
+    pid_t waited;
+    do
+        waited = waitpid(pid, &status, 0);
+    while (waited < 0 && errno == EINTR);
+    return waited > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+bool ChildProcess::start(const std::vector<std::string>& arguments, int extraFd)
+{
+    if (arguments.empty())
+        return false;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    // A child that dies early must turn our writes into errors, not kill us with SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    pid = spawnWith(arguments, fds[0], STDIN_FILENO, extraFd, true);
     close(fds[0]);
-    if (error != 0) {
+    if (pid <= 0) {
         close(fds[1]);
         pid = -1;
         return false;
@@ -54,11 +98,56 @@ bool ChildProcess::finish()
     }
     if (pid <= 0)
         return false;
-    int status = 0;
-    pid_t waited;
-    do
-        waited = waitpid(pid, &status, 0);
-    while (waited < 0 && errno == EINTR);
+    const int code = waitFor(pid);
     pid = -1;
-    return ok && waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ok && code == 0;
+}
+
+std::string findOnPath(const std::string& program)
+{
+    if (program.find('/') != std::string::npos)
+        return access(program.c_str(), X_OK) == 0 ? program : "";
+    const char* path = std::getenv("PATH");
+    const std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    size_t begin = 0;
+    while (begin <= folders.size()) {
+        size_t end = folders.find(':', begin);
+        if (end == std::string::npos)
+            end = folders.size();
+        const std::string folder = end > begin ? folders.substr(begin, end - begin) : ".";
+        const std::string candidate = folder + "/" + program;
+        struct stat info {};
+        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        begin = end + 1;
+    }
+    return "";
+}
+
+bool programOutput(const std::vector<std::string>& arguments, std::string& output, size_t limit)
+{
+    output.clear();
+    if (arguments.empty())
+        return false;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    const pid_t pid = spawnWith(arguments, fds[1], STDOUT_FILENO, -1, false);
+    close(fds[1]);
+    if (pid <= 0) {
+        close(fds[0]);
+        return false;
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        if (output.size() < limit)
+            output.append(buffer, static_cast<size_t>(n));
+    }
+    close(fds[0]);
+    return waitFor(pid) == 0;
 }

@@ -1,267 +1,387 @@
 // orvalune-capture: the show rendered offline, frame by frame, to PNG files or a video.
 //
-//   orvalune-capture --at MS --out DIR                      one frame, as a viewer sees it right
-//                                                           after seeking to MS
-//   orvalune-capture --from MS --to MS [--fps N] --out DIR  every frame of the range, ending early
-//                                                           with the show past 363000 ms
-//   orvalune-capture ... --out FILE.mp4                     a video with the music (needs ffmpeg)
-//   --size WxH (default 1280x720), --archive PATH (default: data.pak beside the program)
+//   orvalune-capture --at MS --out DIR                       one frame as a viewer sees it, played
+//                                                            from the start of the scenes live then
+//   orvalune-capture --from MS --to MS [--fps N] --out DIR   every frame of the range, ending early
+//                                                            with the show past 363000 ms
+//   orvalune-capture --from MS --to MS --out FILE.mp4        a video with the music (needs ffmpeg)
+//   orvalune-capture --help                                  every option
 #include "platform/backend.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
+#include "shell/command_line.h"
 #include "shell/driver.h"
-#include "tools/capture/child_process.h"
+#include "tools/capture/options.h"
+#include "tools/capture/png_writer.h"
+#include "tools/capture/progress.h"
+#include "tools/capture/runup.h"
+#include "tools/capture/video_encoder.h"
 
 #include <GL/gl.h>
-#include <stb/stb_image_write.h>
 #include <unistd.h>
 
-#include <cmath>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
+namespace fs = std::filesystem;
+
 namespace {
 
-struct Options {
-    int atMs = -1;
-    int fromMs = -1, toMs = -1;
-    int fps = 60;
-    int width = 1280, height = 720;
-    std::string out;
-    std::string archive = "data.pak";
-};
+constexpr GLenum rasterizerDiscard = 0x8C89; // GL 3.0
 
-int usage(const char* problem)
+// Effects whose picture carries over from frame to frame (the spray's zoom trail keeps a texture
+// nobody clears): while one of them is live, run-up frames are drawn in full.
+const std::vector<std::string> effectsWithHistory = {"suihke"};
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int signal) { stopSignal = signal; }
+
+// SIGINT and SIGTERM stop the capture at the next frame; the output is then finished or removed.
+void catchStopSignals()
 {
-    if (problem)
-        std::fprintf(stderr, "orvalune-capture: %s\n", problem);
-    std::fprintf(stderr,
-                 "usage: orvalune-capture (--at MS | --from MS --to MS [--fps N]) [--size WxH] [--archive PATH]\n"
-                 "                        --out DIR|FILE.mp4|FILE.mkv|FILE.webm\n");
-    return 2;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
-bool parseInt(const char* text, int& value)
+const char* signalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
+
+int fail(const std::string& message, int code)
 {
-    char* end = nullptr;
-    const long parsed = std::strtol(text, &end, 10);
-    if (!*text || *end || parsed < 0 || parsed > 100000000)
+    std::fprintf(stderr, "orvalune-capture: %s\n", message.c_str());
+    return code;
+}
+
+bool isOurFrame(const std::string& name)
+{
+    static const std::regex frameName("(frame|at)_[0-9]{6}\\.png(\\.part)?");
+    return std::regex_match(name, frameName);
+}
+
+// What the command line names on disk, checked before anything starts: the archive is a file,
+// and a folder's earlier frames are never mixed with this run's.
+bool checkPaths(const CaptureOptions& o, std::string& problem)
+{
+    std::error_code error;
+    if (fs::is_directory(o.archive, error)) {
+        problem = "--archive " + o.archive + " is a folder, not a data archive";
         return false;
-    value = static_cast<int>(parsed);
+    }
+    if (o.output != OutputKind::Frames) {
+        const fs::path parent = fs::path(o.out).parent_path();
+        if (fs::is_directory(o.out, error)) {
+            problem = o.out + " is a folder, not a video file";
+            return false;
+        }
+        if (!parent.empty() && !fs::is_directory(parent, error)) {
+            problem = "the folder " + parent.string() + " for " + o.out + " does not exist";
+            return false;
+        }
+        return true;
+    }
+    if (!fs::exists(o.out, error))
+        return true;
+    if (!fs::is_directory(o.out, error)) {
+        problem = o.out + " is a file, not a folder for frames";
+        return false;
+    }
+    if (o.force)
+        return true;
+    for (const auto& entry : fs::directory_iterator(o.out, error))
+        if (isOurFrame(entry.path().filename().string())) {
+            problem = o.out + " already holds frames (" + entry.path().filename().string() +
+                      "); give another folder, or --force to replace them";
+            return false;
+        }
     return true;
 }
 
-bool parseOptions(int argc, char** argv, Options& o, const char*& problem)
+// Clears a folder's frames of an earlier run (only with --force), so that runs cannot mix.
+bool prepareFolder(const CaptureOptions& o, std::string& problem)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        if (i + 1 >= argc) {
-            problem = "every option takes a value";
-            return false;
-        }
-        const char* value = argv[++i];
-        bool ok = true;
-        if (flag == "--at")
-            ok = parseInt(value, o.atMs);
-        else if (flag == "--from")
-            ok = parseInt(value, o.fromMs);
-        else if (flag == "--to")
-            ok = parseInt(value, o.toMs);
-        else if (flag == "--fps")
-            ok = parseInt(value, o.fps) && o.fps > 0 && o.fps <= 240;
-        else if (flag == "--size")
-            ok = std::sscanf(value, "%dx%d", &o.width, &o.height) == 2 && o.width >= 16 && o.height >= 16 &&
-                 o.width <= 8192 && o.height <= 8192;
-        else if (flag == "--out")
-            o.out = value;
-        else if (flag == "--archive")
-            o.archive = value;
-        else {
-            problem = "unknown option";
-            return false;
-        }
-        if (!ok) {
-            problem = "bad value for an option";
-            return false;
-        }
-    }
-    const bool single = o.atMs >= 0;
-    const bool range = o.fromMs >= 0 || o.toMs >= 0;
-    if (single == range || (range && (o.fromMs < 0 || o.toMs < o.fromMs))) {
-        problem = "give either --at MS, or --from MS --to MS with FROM <= TO";
+    std::error_code error;
+    fs::create_directories(o.out, error);
+    if (error) {
+        problem = "cannot create " + o.out + ": " + error.message();
         return false;
     }
-    if (o.out.empty()) {
-        problem = "--out is required";
-        return false;
-    }
+    for (const auto& entry : fs::directory_iterator(o.out, error))
+        if (isOurFrame(entry.path().filename().string()))
+            fs::remove(entry.path(), error);
     return true;
 }
 
-// The aspect ratio of the three the show knows that is nearest the frame's.
-int aspectIndexFor(int width, int height)
+// Frames of the range: every 1000 / fps ms up to --to, and none after the first past the show.
+int framesInRange(int fromMs, int toMs, int fps)
 {
-    const double ratio = static_cast<double>(width) / height;
-    const double ratios[] = {4.0 / 3.0, 16.0 / 10.0, 16.0 / 9.0};
-    int best = 0;
-    for (int i = 1; i < 3; ++i)
-        if (std::fabs(ratios[i] - ratio) < std::fabs(ratios[best] - ratio))
-            best = i;
-    return best;
+    int frames = 0;
+    for (int time = fromMs; time <= toMs; time = frameTimeMs(fromMs, frames, fps)) {
+        ++frames;
+        if (time > showEndMs)
+            break;
+    }
+    return frames;
 }
 
-bool isVideoPath(const std::string& path)
+std::vector<LiveWindow> liveWindows()
 {
-    for (const char* ext : {".mp4", ".mkv", ".webm", ".mov"})
-        if (path.size() > std::strlen(ext) && path.compare(path.size() - std::strlen(ext), std::string::npos, ext) == 0)
-            return true;
-    return false;
+    std::vector<LiveWindow> windows;
+    for (const TimelineEntry& entry : dmsTimeline())
+        windows.push_back({entry.start, entry.end, entry.name ? entry.name : ""});
+    return windows;
 }
 
-void showProgress(int done, int total)
+// Drawing with the rasterizer off still runs every scene's simulation and sets the same GL
+// state; only the pixels, which no later frame reads, are skipped.
+bool canSkipPixels()
 {
-    constexpr int barWidth = 40;
-    const int filled = total ? done * barWidth / total : barWidth;
-    std::fprintf(stderr, "\r[%.*s%*s] %d/%d frames", filled, "########################################", barWidth - filled, "",
-                 done, total);
-    if (done == total)
-        std::fputc('\n', stderr);
-    std::fflush(stderr);
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    return version && std::atoi(version) >= 3;
 }
 
-// Writes frames as PNG files or streams them into ffmpeg.
+void reportGlErrors()
+{
+    // Reported, not fatal: the picture is still worth having, and tests look for it.
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
+        std::fprintf(stderr, "\norvalune-capture: GL error 0x%04x in the frame at %d ms\n", error, dmsGetModulePosition());
+}
+
+// Where the frames go: a folder of PNG files or a video.
 class FrameSink {
 public:
-    bool open(const Options& o, int firstMs)
+    bool open(const CaptureOptions& o, int firstMs, int frames, std::string& problem)
     {
         options = &o;
-        if (!isVideoPath(o.out)) {
-            std::error_code error;
-            std::filesystem::create_directories(o.out, error);
-            if (error) {
-                std::fprintf(stderr, "orvalune-capture: cannot create %s: %s\n", o.out.c_str(), error.message().c_str());
+        if (o.output == OutputKind::Frames) {
+            if (!prepareFolder(o, problem))
                 return false;
-            }
+            pngs = std::make_unique<PngWriter>(o.out, o.width, o.height);
             return true;
         }
-        std::vector<uint8_t> song;
-        musicPath = (std::filesystem::temp_directory_path() / ("orvalune-capture-" + std::to_string(getpid()) + ".ogg")).string();
-        if (!dmsReadArchiveFile("music.ogg", song) || !writeAll(musicPath, song))
-            musicPath.clear();
-        // "file:" keeps ffmpeg from reading a path as an option or a protocol, whatever it holds.
-        std::vector<std::string> command = {"ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "rgba",
-                                            "-s", std::to_string(o.width) + "x" + std::to_string(o.height),
-                                            "-r", std::to_string(o.fps), "-i", "-"};
-        if (!musicPath.empty())
-            command.insert(command.end(), {"-ss", seconds(firstMs), "-i", "file:" + musicPath});
-        command.insert(command.end(), {"-map", "0:v"});
-        if (!musicPath.empty())
-            command.insert(command.end(), {"-map", "1:a", "-c:a", "aac", "-b:a", "192k"});
-        command.insert(command.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18", "-shortest",
-                                       "file:" + o.out});
-        if (!encoder.start(command)) {
-            std::fprintf(stderr, "orvalune-capture: cannot start ffmpeg for %s\n", o.out.c_str());
+        std::vector<uint8_t> music;
+        if (!dmsReadArchiveFile("music.ogg", music))
+            std::fprintf(stderr, "orvalune-capture: the archive has no music; the video is silent\n");
+        video = std::make_unique<VideoEncoder>();
+        return video->open(o, firstMs, frames, music, problem);
+    }
+
+    bool write(std::vector<uint8_t>&& rgba, const std::string& name)
+    {
+        if (video && !video->write(rgba)) {
+            std::fprintf(stderr, "\norvalune-capture: ffmpeg stopped taking frames\n");
+            return false;
+        }
+        if (pngs && !pngs->submit(std::move(rgba), name)) {
+            std::fprintf(stderr, "\norvalune-capture: %s\n", pngs->error().c_str());
             return false;
         }
         return true;
     }
 
-    bool write(const std::vector<uint8_t>& rgba, const std::string& fileName)
+    // Finishes what was written: a video ffmpeg cannot finish, or one cut by a failure, is
+    // removed. `stopReason` names the signal that cut the capture short. False when the output is
+    // not usable.
+    bool close(bool failed, int written, const char* stopReason)
     {
-        if (encoder.input)
-            return std::fwrite(rgba.data(), 1, rgba.size(), encoder.input) == rgba.size();
-        const std::string path = (std::filesystem::path(options->out) / fileName).string();
-        if (!stbi_write_png(path.c_str(), options->width, options->height, 4, rgba.data(), options->width * 4)) {
-            std::fprintf(stderr, "orvalune-capture: cannot write %s\n", path.c_str());
+        if (pngs) {
+            const bool ok = pngs->finish();
+            if (!ok)
+                std::fprintf(stderr, "orvalune-capture: %s\n", pngs->error().c_str());
+            if (stopReason && pngs->written() > 0)
+                std::fprintf(stderr, "orvalune-capture: %s holds the first %zu frames, each complete\n",
+                             options->out.c_str(), pngs->written());
+            else if (stopReason)
+                std::fprintf(stderr, "orvalune-capture: nothing was written\n");
+            return ok && !failed;
+        }
+        if (!video)
+            return !failed;
+        if (failed) {
+            video->discard();
+            std::fprintf(stderr, "orvalune-capture: the partial %s was removed\n", options->out.c_str());
             return false;
         }
+        if (!video->finish()) {
+            video->discard();
+            std::fprintf(stderr, "orvalune-capture: ffmpeg failed to write %s; the partial file was removed\n",
+                         options->out.c_str());
+            return false;
+        }
+        if (stopReason)
+            std::fprintf(stderr, "orvalune-capture: %s holds the first %d frames and plays\n", options->out.c_str(),
+                         written);
         return true;
     }
 
-    bool close()
+    // After an exception: whatever is half written goes.
+    void abandon()
     {
-        bool ok = true;
-        if (encoder.pid > 0)
-            ok = encoder.finish();
-        if (!musicPath.empty())
-            std::remove(musicPath.c_str());
-        if (!ok)
-            std::fprintf(stderr, "orvalune-capture: ffmpeg failed to write %s\n", options->out.c_str());
-        return ok;
+        if (video) {
+            video->discard();
+            std::fprintf(stderr, "orvalune-capture: the partial %s was removed\n", options->out.c_str());
+        }
+        if (pngs)
+            pngs->finish();
     }
 
 private:
-    static std::string seconds(int ms) { return std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100); }
-    static bool writeAll(const std::string& path, const std::vector<uint8_t>& bytes)
-    {
-        FILE* file = std::fopen(path.c_str(), "wb");
-        if (!file)
-            return false;
-        const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        return std::fclose(file) == 0 && ok;
+    const CaptureOptions* options = nullptr;
+    std::unique_ptr<PngWriter> pngs;
+    std::unique_ptr<VideoEncoder> video;
+};
+
+struct Plan {
+    Runup runup;    // frames played, not kept, before the first kept frame
+    int firstMs = 0; // music time of the first kept frame
+    int frames = 0; // frames kept
+};
+
+int capture(const CaptureOptions& o)
+{
+    const bool single = o.atMs >= 0;
+    Plan plan;
+    plan.firstMs = single ? o.atMs : o.fromMs;
+    plan.frames = single ? 1 : framesInRange(o.fromMs, o.toMs, o.fps);
+
+    dmsEnableOffline({o.fps, plan.firstMs});
+    ShowMode mode;
+    mode.width = o.width;
+    mode.height = o.height;
+    mode.aspectIndex = nearestAspectIndex(o.width, o.height);
+    if (!startShow(mode, o.archive.c_str()))
+        return 1;
+    if (single && !o.seek) {
+        plan.runup = planRunup(liveWindows(), o.atMs, o.fps, o.runupMs);
+        // Back to the run-up's start, as a range from there begins.
+        dmsAdjustTime(static_cast<float>(plan.runup.startMs - o.atMs));
     }
 
-    const Options* options = nullptr;
-    ChildProcess encoder; // ffmpeg, when the output is a video
-    std::string musicPath;
-};
+    FrameSink sink;
+    std::string problem;
+    if (!sink.open(o, plan.firstMs, plan.frames, problem))
+        return fail(problem, 1);
+
+    const bool terminal = isatty(STDERR_FILENO);
+    LoopState state;
+    try {
+        if (plan.runup.frames > 0) {
+            std::fprintf(stderr, "orvalune-capture: playing from %d ms to the frame at %d ms\n", plan.runup.startMs,
+                         o.atMs);
+            const std::vector<LiveWindow> timeline = liveWindows();
+            const bool skipPixels = canSkipPixels();
+            Progress progress("run-up", plan.runup.frames, terminal);
+            for (int k = 0; k < plan.runup.frames && !stopSignal; ++k) {
+                const bool cheap = skipPixels && !anyLive(timeline, frameTimeMs(plan.runup.startMs, k, o.fps), effectsWithHistory);
+                if (cheap)
+                    glEnable(rasterizerDiscard);
+                drawFrame(state);
+                if (cheap)
+                    glDisable(rasterizerDiscard);
+                reportGlErrors();
+                progress.update(k + 1);
+            }
+            if (!stopSignal)
+                progress.finish(plan.runup.frames);
+        }
+
+        int written = 0;
+        bool failed = false;
+        Progress progress(single ? "frame" : "frames", plan.frames, terminal);
+        std::vector<uint8_t> rgba;
+        // The show ends by itself past its last frame, as it does on screen; that frame is kept.
+        // Where the time goes: submitting the frame, GL finishing it and reading it back, and
+        // waiting for the encoder to take it.
+        using Clock = std::chrono::steady_clock;
+        Clock::duration drawing{}, readBack{}, encoding{};
+        while (written < plan.frames && !failed && !state.done && !stopSignal) {
+            const Clock::time_point start = Clock::now();
+            drawFrame(state);
+            reportGlErrors();
+            const Clock::time_point drawn = Clock::now();
+            dmsReadFrame(rgba);
+            const Clock::time_point read = Clock::now();
+            char name[64];
+            if (single)
+                std::snprintf(name, sizeof name, "at_%06d.png", o.atMs);
+            else
+                std::snprintf(name, sizeof name, "frame_%06d.png", written);
+            failed = !sink.write(std::move(rgba), name);
+            rgba.clear();
+            drawing += drawn - start;
+            readBack += read - drawn;
+            encoding += Clock::now() - read;
+            written += failed ? 0 : 1;
+            if (!single)
+                progress.update(written);
+        }
+        const int stoppedBy = stopSignal;
+        if (!single && !stoppedBy)
+            progress.finish(written);
+        if (stoppedBy)
+            std::fprintf(stderr, "\norvalune-capture: stopped by %s at %d ms, after %d of %d frames\n",
+                         signalName(stoppedBy), dmsGetModulePosition(), written, plan.frames);
+        const Clock::time_point closing = Clock::now();
+        const bool ok = sink.close(failed, written, stoppedBy ? signalName(stoppedBy) : nullptr);
+        if (!single) {
+            auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
+            std::fprintf(stderr,
+                         "orvalune-capture: %.1f s drawing, %.1f s finishing and reading back, %.1f s waiting for "
+                         "the encoder, %.1f s closing\n",
+                         seconds(drawing), seconds(readBack), seconds(encoding), seconds(Clock::now() - closing));
+        }
+        if (stoppedBy)
+            return 128 + stoppedBy;
+        return ok ? 0 : 1;
+    } catch (...) {
+        sink.abandon();
+        throw;
+    }
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    Options o;
-    const char* problem = nullptr;
-    if (!parseOptions(argc, argv, o, problem))
-        return usage(problem);
+    CaptureOptions o;
+    std::string problem;
+    if (!parseCaptureOptions(argc, argv, o, problem)) {
+        std::fprintf(stderr, "orvalune-capture: %s (see orvalune-capture --help)\n", problem.c_str());
+        return 2;
+    }
+    if (o.help) {
+        std::fputs(captureUsage(), stdout);
+        return 0;
+    }
+    if (!checkPaths(o, problem))
+        return fail(problem, 2);
+    // Before any frame: a video that cannot be written is not worth rendering.
+    if (o.output != OutputKind::Frames && !checkFfmpeg(o.output, problem))
+        return fail(problem, 1);
+    catchStopSignals();
     registerBuiltInResources();
 
-    const bool single = o.atMs >= 0;
-    const int firstMs = single ? o.atMs : o.fromMs;
-    const int frames = single ? 1 : static_cast<int>(static_cast<long long>(o.toMs - o.fromMs) * o.fps / 1000) + 1;
-
-    dmsEnableOffline({o.fps, firstMs});
-    ShowMode mode;
-    mode.width = o.width;
-    mode.height = o.height;
-    mode.aspectIndex = aspectIndexFor(o.width, o.height);
-    int exitCode = 0;
-    FrameSink sink;
+    int exitCode = 1;
     try {
-        if (!startShow(mode, o.archive.c_str()) || !sink.open(o, firstMs)) {
-            exitCode = 1;
-        } else {
-            LoopState state;
-            std::vector<uint8_t> rgba;
-            // The show ends by itself past its last frame, as it does on screen; that frame is kept.
-            for (int i = 0; i < frames && exitCode == 0 && !state.done; ++i) {
-                drawFrame(state);
-                // Reported, not fatal: the picture is still worth having, and tests look for it.
-                for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
-                    std::fprintf(stderr, "\norvalune-capture: GL error 0x%04x in the frame at %d ms\n", error,
-                                 dmsGetModulePosition());
-                dmsReadFrame(rgba);
-                // A window shows no alpha: the picture is opaque, whatever the last pass left there.
-                for (size_t a = 3; a < rgba.size(); a += 4)
-                    rgba[a] = 255;
-                char name[64];
-                if (single)
-                    std::snprintf(name, sizeof name, "at_%06d.png", o.atMs);
-                else
-                    std::snprintf(name, sizeof name, "frame_%06d.png", i);
-                if (!sink.write(rgba, name))
-                    exitCode = 1;
-                showProgress(i + 1, state.done ? i + 1 : frames);
-            }
-            if (!sink.close())
-                exitCode = 1;
-        }
+        exitCode = capture(o);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "orvalune-capture: error: %s\n", error.what());
+        exitCode = 1;
     } catch (const char* error) {
         dmsMsg("Exception: %s\n", error);
+        exitCode = 1;
+    } catch (...) {
+        std::fprintf(stderr, "orvalune-capture: an unknown error stopped the capture\n");
         exitCode = 1;
     }
     shutDownShow();

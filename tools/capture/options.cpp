@@ -1,0 +1,188 @@
+#include "tools/capture/options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+// Digits only, no sign, no trailing text, at most 100 000 000.
+bool parseCount(const std::string& text, int& value)
+{
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    value = std::stoi(text);
+    return value <= 100000000;
+}
+
+// "WxH" exactly, each side a plain number.
+bool parseSize(const std::string& text, int& width, int& height)
+{
+    const size_t x = text.find('x');
+    return x != std::string::npos && parseCount(text.substr(0, x), width) && parseCount(text.substr(x + 1), height);
+}
+
+bool endsWith(const std::string& text, const char* suffix)
+{
+    const size_t n = std::strlen(suffix);
+    if (text.size() < n)
+        return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != suffix[i])
+            return false;
+    return true;
+}
+
+bool isX264Preset(const std::string& name)
+{
+    for (const char* preset : {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower", "veryslow"})
+        if (name == preset)
+            return true;
+    return false;
+}
+
+bool fail(std::string& problem, const std::string& text)
+{
+    problem = text;
+    return false;
+}
+
+// What the values mean together, once each is known to be well formed.
+bool checkCombination(const CaptureOptions& o, std::string& problem)
+{
+    const bool single = o.atMs >= 0;
+    const bool range = o.fromMs >= 0 || o.toMs >= 0;
+    if (single == range)
+        return fail(problem, "give either --at MS, or --from MS --to MS");
+    if (range && (o.fromMs < 0 || o.toMs < 0))
+        return fail(problem, "a range needs both --from MS and --to MS");
+    if (range && o.toMs < o.fromMs)
+        return fail(problem, "--to " + std::to_string(o.toMs) + " comes before --from " + std::to_string(o.fromMs));
+    const int first = single ? o.atMs : o.fromMs;
+    if (first > captureShowEndMs)
+        return fail(problem, std::string(single ? "--at " : "--from ") + std::to_string(first) +
+                                 " is past the end of the show (" + std::to_string(captureShowEndMs) + " ms)");
+    if (!single && (o.runupMs >= 0 || o.seek))
+        return fail(problem, "--runup and --seek apply to a single frame (--at) only");
+    if (o.runupMs >= 0 && o.seek)
+        return fail(problem, "give --runup MS or --seek, not both");
+    if (o.out.empty())
+        return fail(problem, "--out DIR or --out FILE.mp4|.mkv|.webm is required");
+    if (o.archive.empty())
+        return fail(problem, "--archive needs a file name");
+    const bool video = o.output != OutputKind::Frames;
+    if (video && single)
+        return fail(problem, "a video needs a range (--from MS --to MS), not --at");
+    if (!video && o.crf >= 0)
+        return fail(problem, "--crf applies to a video output only");
+    if (video && (o.width % 2 || o.height % 2))
+        return fail(problem, "a video needs an even width and height, not " + std::to_string(o.width) + "x" +
+                                 std::to_string(o.height));
+    const int maxCrf = o.output == OutputKind::Webm ? 63 : 51;
+    if (o.crf > maxCrf)
+        return fail(problem, "--crf goes from 0 (best) to " + std::to_string(maxCrf) + " for this output");
+    return true;
+}
+
+} // namespace
+
+const char* captureUsage()
+{
+    return "usage: orvalune-capture --at MS [--runup MS | --seek] --out DIR [options]\n"
+           "       orvalune-capture --from MS --to MS --out DIR|FILE.mp4|FILE.mkv|FILE.webm [options]\n"
+           "  --at MS          one frame as a viewer sees it, played from the start of the scenes live then\n"
+           "  --runup MS       play only MS before --at (faster, not always the same picture)\n"
+           "  --seek           the frame right after seeking to --at, nothing played before it\n"
+           "  --from/--to MS   every frame of a range (the show ends by itself after 363000)\n"
+           "  --fps N          frames per second (default 60)\n"
+           "  --size WxH       picture size (default 1280x720; even for a video)\n"
+           "  --crf N          video quality, lower is better (H.264 default 20, VP9 default 32)\n"
+           "  --preset NAME    H.264 speed: ultrafast .. veryslow (default veryfast)\n"
+           "  --force          overwrite the frames a folder already holds\n"
+           "  --archive PATH   the data archive (default: data.pak beside the program)\n";
+}
+
+bool outputKindFor(const std::string& path, OutputKind& kind, std::string& problem)
+{
+    kind = OutputKind::Frames;
+    if (endsWith(path, ".mp4"))
+        kind = OutputKind::Mp4;
+    else if (endsWith(path, ".mkv"))
+        kind = OutputKind::Mkv;
+    else if (endsWith(path, ".webm"))
+        kind = OutputKind::Webm;
+    else
+        for (const char* other : {".mov", ".avi", ".m4v", ".gif", ".ogv", ".flv", ".wmv", ".ts", ".png", ".jpg"})
+            if (endsWith(path, other))
+                return fail(problem, "cannot write " + path + ": give a folder for PNG frames, or a .mp4, .mkv or .webm file");
+    return true;
+}
+
+int effectiveCrf(const CaptureOptions& options)
+{
+    if (options.crf >= 0)
+        return options.crf;
+    return options.output == OutputKind::Webm ? defaultCrfVp9 : defaultCrfH264;
+}
+
+bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& problem)
+{
+    o = CaptureOptions{};
+    bool presetGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string flag = argv[i] ? argv[i] : "";
+        if (flag == "--help" || flag == "-h") {
+            o.help = true;
+            return true;
+        }
+        if (flag == "--seek") {
+            o.seek = true;
+            continue;
+        }
+        if (flag == "--force") {
+            o.force = true;
+            continue;
+        }
+        const bool known = flag == "--at" || flag == "--from" || flag == "--to" || flag == "--fps" || flag == "--size" ||
+                           flag == "--out" || flag == "--archive" || flag == "--runup" || flag == "--crf" ||
+                           flag == "--preset";
+        if (!known)
+            return fail(problem, "unknown option '" + flag + "'");
+        if (i + 1 >= argc || !argv[i + 1])
+            return fail(problem, flag + " needs a value");
+        const std::string value = argv[++i];
+        bool ok = true;
+        if (flag == "--at")
+            ok = parseCount(value, o.atMs);
+        else if (flag == "--from")
+            ok = parseCount(value, o.fromMs);
+        else if (flag == "--to")
+            ok = parseCount(value, o.toMs);
+        else if (flag == "--runup")
+            ok = parseCount(value, o.runupMs);
+        else if (flag == "--crf")
+            ok = parseCount(value, o.crf);
+        else if (flag == "--fps")
+            ok = parseCount(value, o.fps) && o.fps >= 1 && o.fps <= 240;
+        else if (flag == "--size")
+            ok = parseSize(value, o.width, o.height) && o.width >= 16 && o.height >= 16 && o.width <= 8192 &&
+                 o.height <= 8192;
+        else if (flag == "--preset") {
+            ok = isX264Preset(value);
+            o.preset = value;
+            presetGiven = true;
+        }
+        else if (flag == "--out")
+            o.out = value;
+        else
+            o.archive = value;
+        if (!ok)
+            return fail(problem, "bad value '" + value + "' for " + flag);
+    }
+    if (!outputKindFor(o.out, o.output, problem))
+        return false;
+    if (presetGiven && o.output != OutputKind::Mp4 && o.output != OutputKind::Mkv)
+        return fail(problem, "--preset applies to an .mp4 or .mkv output only");
+    return checkCombination(o, problem);
+}

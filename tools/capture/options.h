@@ -1,0 +1,37 @@
+// The capture tool's command line: what it means, checked before anything is rendered. Pure: no
+// GL, no files, so that any argument vector can be thrown at it.
+#pragma once
+
+#include <string>
+
+enum class OutputKind { Frames, Mp4, Mkv, Webm };
+
+struct CaptureOptions {
+    int atMs = -1;               // a single frame, or -1
+    int fromMs = -1, toMs = -1;  // a range, or -1
+    int fps = 60;
+    int width = 1280, height = 720;
+    int runupMs = -1;            // a single frame's run-up; -1: from the start of the earliest live scene
+    bool seek = false;           // a single frame right after a seek, nothing played before it
+    int crf = -1;                // video quality; -1: the codec's default below
+    std::string preset = "veryfast"; // x264's speed/size trade
+    bool force = false;          // overwrite frames a folder already holds
+    bool help = false;
+    std::string out;
+    std::string archive = "data.pak";
+    OutputKind output = OutputKind::Frames;
+};
+
+constexpr int captureShowEndMs = 363000; // past it the show is over
+constexpr int defaultCrfH264 = 20;
+constexpr int defaultCrfVp9 = 32;
+
+// Fills `options` from argv; false with a one-line `problem` when the command line is unusable.
+// `--help` alone is a valid command line (options.help).
+bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& problem);
+// The kind of output a path names, by its extension; false for a video type we cannot write.
+bool outputKindFor(const std::string& path, OutputKind& kind, std::string& problem);
+// The usage text.
+const char* captureUsage();
+// The quality a video is encoded at: the user's --crf or the codec's default.
+int effectiveCrf(const CaptureOptions& options);

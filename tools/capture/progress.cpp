@@ -1,0 +1,65 @@
+#include "tools/capture/progress.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+std::string clockText(double seconds)
+{
+    const long long whole = static_cast<long long>(seconds + 0.5);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
+
+} // namespace
+
+Progress::Progress(std::string what_, int total_, bool terminal_) : what(std::move(what_)), total(total_), terminal(terminal_) {}
+
+std::string Progress::line(const std::string& what, int done, int total, double seconds, bool bar)
+{
+    const double fps = seconds > 0.0 ? done / seconds : 0.0;
+    std::string text = what + " ";
+    if (bar) {
+        constexpr int width = 30;
+        const int filled = total > 0 ? std::clamp(done * width / total, 0, width) : width;
+        text += "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(width - filled), ' ') + "] ";
+    }
+    char numbers[128];
+    std::snprintf(numbers, sizeof numbers, "%d/%d frames, %.1f fps", done, total, fps);
+    text += numbers;
+    if (done < total)
+        text += fps > 0.0 ? ", " + clockText((total - done) / fps) + " left" : ", time left unknown";
+    else
+        text += ", " + clockText(seconds) + " in all";
+    return text;
+}
+
+void Progress::update(int done)
+{
+    const Clock::time_point now = Clock::now();
+    // A terminal is redrawn a few times a second; a log gets a line every five seconds.
+    const auto interval = terminal ? std::chrono::milliseconds(250) : std::chrono::milliseconds(5000);
+    if (shownOnce && now - lastShown < interval)
+        return;
+    shownOnce = true;
+    lastShown = now;
+    const double seconds = std::chrono::duration<double>(now - started).count();
+    if (terminal)
+        std::fprintf(stderr, "\r%s\033[K", line(what, done, total, seconds, true).c_str());
+    else
+        std::fprintf(stderr, "orvalune-capture: %s\n", line(what, done, total, seconds, false).c_str());
+    std::fflush(stderr);
+}
+
+void Progress::finish(int done)
+{
+    const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    if (terminal)
+        std::fprintf(stderr, "\r%s\033[K\n", line(what, done, total, seconds, true).c_str());
+    else
+        std::fprintf(stderr, "orvalune-capture: %s\n", line(what, done, total, seconds, false).c_str());
+    std::fflush(stderr);
+}

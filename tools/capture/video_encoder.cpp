@@ -1,0 +1,141 @@
+#include "tools/capture/video_encoder.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// The music as a file that exists only in memory and only as long as a descriptor holds it.
+int musicInMemory(const std::vector<uint8_t>& music)
+{
+    const int fd = memfd_create("orvalune-music", MFD_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    size_t written = 0;
+    while (written < music.size()) {
+        const ssize_t n = ::write(fd, music.data() + written, music.size() - written);
+        if (n <= 0) {
+            close(fd);
+            return -1;
+        }
+        written += static_cast<size_t>(n);
+    }
+    // Out of the way of the descriptors the child's standard streams use.
+    const int high = fcntl(fd, F_DUPFD_CLOEXEC, 10);
+    close(fd);
+    return high;
+}
+
+} // namespace
+
+std::vector<std::string> encodersFor(OutputKind kind)
+{
+    if (kind == OutputKind::Webm)
+        return {"libvpx-vp9", "libopus"};
+    return {"libx264", "aac"};
+}
+
+std::string secondsText(double ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6f", ms / 1000.0);
+    return text;
+}
+
+std::vector<std::string> ffmpegArguments(const CaptureOptions& o, int firstMs, int frames, bool withMusic)
+{
+    const std::string crf = std::to_string(effectiveCrf(o));
+    std::vector<std::string> a = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+                                  "-f", "rawvideo", "-pix_fmt", "rgba",
+                                  "-s", std::to_string(o.width) + "x" + std::to_string(o.height),
+                                  "-framerate", std::to_string(o.fps), "-i", "pipe:0"};
+    // The music from the first frame's time, exactly as long as the frames last.
+    if (withMusic)
+        a.insert(a.end(), {"-ss", secondsText(firstMs), "-t", secondsText(frames * 1000.0 / o.fps), "-i",
+                           "file:/dev/fd/3", "-map", "0:v", "-map", "1:a"});
+    if (o.output == OutputKind::Webm) {
+        a.insert(a.end(), {"-c:v", "libvpx-vp9", "-crf", crf, "-b:v", "0", "-deadline", "realtime", "-cpu-used", "8",
+                           "-row-mt", "1", "-pix_fmt", "yuv420p"});
+        if (withMusic)
+            a.insert(a.end(), {"-c:a", "libopus", "-b:a", "160k"});
+    } else {
+        a.insert(a.end(), {"-c:v", "libx264", "-preset", o.preset, "-crf", crf, "-pix_fmt", "yuv420p"});
+        if (withMusic)
+            a.insert(a.end(), {"-c:a", "aac", "-b:a", "192k"});
+        // The index at the front: browsers play while downloading.
+        if (o.output == OutputKind::Mp4)
+            a.insert(a.end(), {"-movflags", "+faststart"});
+    }
+    // A capture stopped early ends its music with its last frame.
+    if (withMusic)
+        a.push_back("-shortest");
+    // "file:" keeps ffmpeg from reading the path as an option or a protocol, whatever it holds.
+    a.push_back("file:" + o.out);
+    return a;
+}
+
+bool checkFfmpeg(OutputKind kind, std::string& problem)
+{
+    if (findOnPath("ffmpeg").empty()) {
+        problem = "a video needs ffmpeg, which is not installed (on Debian: apt-get install ffmpeg)";
+        return false;
+    }
+    std::string list;
+    if (!programOutput({"ffmpeg", "-hide_banner", "-encoders"}, list)) {
+        problem = "ffmpeg is installed but does not run (ffmpeg -encoders failed)";
+        return false;
+    }
+    for (const std::string& encoder : encodersFor(kind))
+        if (list.find(" " + encoder + " ") == std::string::npos) {
+            problem = "this ffmpeg lacks the " + encoder + " encoder that this output needs";
+            return false;
+        }
+    return true;
+}
+
+VideoEncoder::~VideoEncoder()
+{
+    if (ffmpeg.pid > 0)
+        discard();
+    if (musicFd >= 0)
+        close(musicFd);
+}
+
+bool VideoEncoder::open(const CaptureOptions& o, int firstMs, int frames, const std::vector<uint8_t>& music,
+                        std::string& problem)
+{
+    path = o.out;
+    musicFd = music.empty() ? -1 : musicInMemory(music);
+    if (!music.empty() && musicFd < 0)
+        std::fprintf(stderr, "orvalune-capture: cannot hold the music in memory; the video is silent\n");
+    if (!ffmpeg.start(ffmpegArguments(o, firstMs, frames, musicFd >= 0), musicFd)) {
+        problem = "cannot start ffmpeg for " + o.out;
+        return false;
+    }
+    return true;
+}
+
+bool VideoEncoder::write(const std::vector<uint8_t>& rgba)
+{
+    return ffmpeg.input && std::fwrite(rgba.data(), 1, rgba.size(), ffmpeg.input) == rgba.size();
+}
+
+bool VideoEncoder::finish()
+{
+    const bool ok = ffmpeg.finish();
+    if (musicFd >= 0)
+        close(musicFd);
+    musicFd = -1;
+    return ok;
+}
+
+void VideoEncoder::discard()
+{
+    ffmpeg.finish();
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+}

@@ -1,0 +1,39 @@
+// A video through ffmpeg: raw frames on its standard input, the soundtrack cut to the same range
+// from an anonymous in-memory file (nothing in the temporary folder to plant, guess or leave
+// behind), H.264 or VP9 by the container.
+#pragma once
+
+#include "tools/capture/child_process.h"
+#include "tools/capture/options.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The encoders ffmpeg must have for this output, by ffmpeg's names.
+std::vector<std::string> encodersFor(OutputKind kind);
+// The music time of a frame as ffmpeg reads it: seconds with the milliseconds.
+std::string secondsText(double ms);
+// ffmpeg's whole argument vector for `frames` frames starting at music time `firstMs`; the music,
+// when `withMusic`, is read from descriptor 3.
+std::vector<std::string> ffmpegArguments(const CaptureOptions& options, int firstMs, int frames, bool withMusic);
+// Checks up front that ffmpeg is there and can write this output; false with a message if not.
+bool checkFfmpeg(OutputKind kind, std::string& problem);
+
+class VideoEncoder {
+public:
+    ~VideoEncoder();
+    // Starts ffmpeg; `music` may be empty (a silent video).
+    bool open(const CaptureOptions& options, int firstMs, int frames, const std::vector<uint8_t>& music,
+              std::string& problem);
+    bool write(const std::vector<uint8_t>& rgba);
+    // Ends the input and waits for ffmpeg; true when the file is complete and playable.
+    bool finish();
+    // Ends ffmpeg and removes whatever it wrote.
+    void discard();
+
+private:
+    ChildProcess ffmpeg;
+    int musicFd = -1;
+    std::string path;
+};

@@ -385,7 +385,8 @@ void FairytReturnEffect::drawSpecks(float alpha)
         const float x = std::sin(speck.twinkle * fullTurn);
         if (x <= 0.5f)
             continue;
-        speckFlares.color(speck.colour.x, speck.colour.y, speck.colour.z, (std::sin(speck.phase) * 0.4f + 0.6f) * alpha);
+        const float a = (std::sin(speck.phase) * 0.4f + 0.6f) * alpha;
+        speckFlares.color(speck.colour.x, speck.colour.y, speck.colour.z, a);
         billboardQuad(speckFlares, speck.wanderer.getPosition(), right, up, rampLinear(x, 0.5f, 1.0f) * 0.2f);
     }
     speckFlares.draw();

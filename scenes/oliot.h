@@ -98,13 +98,15 @@ public:
     static void initSprout(Sprout& sprout);
     static void stepSprout(Sprout& sprout, float musicMs);
     static void drawSproutLine(VertexBatch& batch, Sprout& sprout, float alpha);
-    static void drawSproutTip(VertexBatch& batch, const Sprout& sprout, const Vector3& right, const Vector3& up, float alpha);
+    static void drawSproutTip(VertexBatch& batch, const Sprout& sprout, const Vector3& right, const Vector3& up,
+                              float alpha);
     static void initStrand(Strand& strand);
     static void stepStrand(Strand& strand, float t);
     // The two ends of the spark: the travel position and 0.01 on, never past the path's end.
     static void sparkSpan(const Strand& strand, float& from, float& to);
     static void drawStrandSpark(VertexBatch& batch, const Strand& strand, float alpha);
-    static void drawStrandFlare(VertexBatch& batch, const Strand& strand, const Vector3& right, const Vector3& up, float alpha);
+    static void drawStrandFlare(VertexBatch& batch, const Strand& strand, const Vector3& right, const Vector3& up,
+                                float alpha);
     static void drawBillboard(VertexBatch& batch, const Vector3& centre, const Vector3& right, const Vector3& up,
                               float halfSize, float alpha);
 

@@ -223,8 +223,8 @@ void ViimeinenEffect::drawStalkLine(VertexBatch& batch, Stalk& s, float alpha)
     batch.endPrimitive();
 }
 
-void ViimeinenEffect::drawStalkSprites(VertexBatch& batch, const Stalk& s, const Vector3& right, const Vector3& up, float alpha,
-                                       float level)
+void ViimeinenEffect::drawStalkSprites(VertexBatch& batch, const Stalk& s, const Vector3& right, const Vector3& up,
+                                       float alpha, float level)
 {
     if (s.fade <= visibleEnough)
         return;

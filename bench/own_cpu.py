@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 # Our own CPU per frame from `perf script -F comm,tid,ip,sym,dso` on stdin.
 # Usage: own_cpu.py BINARY_NAME FRAMES SAMPLE_PERIOD_MS
-# binary or libm (or in libc/libstdc++ called straight from ours).
+# A sample is ours when it lies inside drawFrame and its first frame outside libm, libc and
+# libstdc++ is in BINARY_NAME.
 import sys, re, collections
 binname = sys.argv[1]; frames = float(sys.argv[2]); period_ms = float(sys.argv[3])
 ours = collections.Counter(); total_in_frame = 0; allsamples = 0

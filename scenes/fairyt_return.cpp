@@ -3,6 +3,7 @@
 #include "render/post_process.h"
 #include "maths/ramps.h"
 #include "maths/random.h"
+#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 
@@ -33,7 +34,6 @@ const HairPalette thinPalettes[2] = {
 const HairPalette mainPalettes[2] = {{{0.15f, 0.7f, 0.9f}, {0.14f, 0.9f, 1.0f}, {}, {}},
                                      {{0.9f, 0.7f, 0.3f}, {1.0f, 0.8f, 0.3f}, {}, {}}};
 
-void emit(const Vector3& v) { glVertex3f(v.x, v.y, v.z); }
 
 } // namespace
 
@@ -97,6 +97,7 @@ void FairytReturnEffect::draw(float t, float alpha)
     const float ropeAlpha = (1.0f - rampLinear(h, 0.98f, 1.0f)) * alpha;
     for (const Rope& rope : ropes)
         drawRope(rope, h, returnBeat, ropeAlpha);
+    hairBatch.draw();
     glDisable(GL_LINE_SMOOTH);
     PostProcess::glowPass(8, 0.005f, 0.005f, 0.92f, -1.0f, 1.0f, 0);
 
@@ -328,11 +329,12 @@ void FairytReturnEffect::stepSpeck(ReturnSpeck& speck)
 
 // A hair grows out to e as the camera passes it, its glow fading beyond the music's level; a
 // thin rope's hair shows only its last tenth, a short moving streak.
-void FairytReturnEffect::drawRope(const Rope& rope, float h, float beat, float a) const
+void FairytReturnEffect::drawRope(const Rope& rope, float h, float beat, float a)
 {
     const float d = rampLinear(h, rope.start, rope.end);
     if (rope.thin && d <= 0.00001f)
         return;
+    // The same state for every rope, so all the hairs wait in one batch for the caller's draw.
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDisable(GL_TEXTURE_2D);
@@ -348,33 +350,30 @@ void FairytReturnEffect::drawRope(const Rope& rope, float h, float beat, float a
             continue;
         const Vector3 off = hair.offset * (e * e);
         if (!rope.thin) {
-            glBegin(GL_LINE_STRIP);
             for (float q = 0.0f; q < e; q += 0.025f) {
-                glColor4f(hair.colour.x, hair.colour.y, hair.colour.z, hairGlow(beat, q) * f * 0.21f);
-                emit(hair.path.evaluate(q) + off);
+                hairBatch.color(hair.colour.x, hair.colour.y, hair.colour.z, hairGlow(beat, q) * f * 0.21f);
+                hairBatch.vertex(hair.path.evaluate(q) + off);
             }
-            glEnd();
+            hairBatch.endPrimitive();
         } else if (e > 0.1f) {
             const Vector mixed = hair.colour * (1.0f - blue) + hair.colour2 * blue;
-            glBegin(GL_LINE_STRIP);
             for (float q = e - 0.1f; q < e; q += 0.025f) {
-                glColor4f(mixed.x, mixed.y, mixed.z, hairGlow(beat, q) * f * 0.5f);
-                emit(hair.path.evaluate(q) + off);
+                hairBatch.color(mixed.x, mixed.y, mixed.z, hairGlow(beat, q) * f * 0.5f);
+                hairBatch.vertex(hair.path.evaluate(q) + off);
             }
-            glEnd();
+            hairBatch.endPrimitive();
         }
     }
 }
 
-void FairytReturnEffect::drawSpecks(float alpha) const
+void FairytReturnEffect::drawSpecks(float alpha)
 {
-    glBegin(GL_LINES);
     for (const ReturnSpeck& speck : specks) {
-        glColor4f(speck.colour.x, speck.colour.y, speck.colour.z, (std::sin(speck.phase) * 0.4f + 0.6f) * alpha);
-        emit(speck.wanderer.getPosition());
-        emit(speck.wanderer.getPreviousPosition());
+        speckLines.color(speck.colour.x, speck.colour.y, speck.colour.z, (std::sin(speck.phase) * 0.4f + 0.6f) * alpha);
+        speckLines.vertex(speck.wanderer.getPosition());
+        speckLines.vertex(speck.wanderer.getPreviousPosition());
     }
-    glEnd();
+    speckLines.draw();
 
     glEnable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -382,26 +381,25 @@ void FairytReturnEffect::drawSpecks(float alpha) const
     Vector3 right, up, back;
     getCameraAxes(right, up, back);
     glDisable(GL_DEPTH_TEST);
-    glBegin(GL_QUADS);
     for (const ReturnSpeck& speck : specks) {
         const float x = std::sin(speck.twinkle * fullTurn);
         if (x <= 0.5f)
             continue;
-        glColor4f(speck.colour.x, speck.colour.y, speck.colour.z, (std::sin(speck.phase) * 0.4f + 0.6f) * alpha);
-        billboardQuad(speck.wanderer.getPosition(), right, up, rampLinear(x, 0.5f, 1.0f) * 0.2f);
+        const float a = (std::sin(speck.phase) * 0.4f + 0.6f) * alpha;
+        speckFlares.color(speck.colour.x, speck.colour.y, speck.colour.z, a);
+        billboardQuad(speckFlares, speck.wanderer.getPosition(), right, up, rampLinear(x, 0.5f, 1.0f) * 0.2f);
     }
-    glEnd();
+    speckFlares.draw();
 }
 
 // Each spark is a short arc of a sphere around its position that sweeps once through its window.
-void FairytReturnEffect::drawSparks(float h, float alpha) const
+void FairytReturnEffect::drawSparks(float h, float alpha)
 {
     for (const ReturnSpark& spark : sparks) {
         const float f = rampLinear(h, spark.start, spark.end);
         if (!(f > unseen && f < 1.0f))
             continue;
-        glDisable(GL_TEXTURE_2D);
-        glBegin(GL_LINE_STRIP);
+        glDisable(GL_TEXTURE_2D); // the specks' flares left it on
         const float s = std::sin(f * 3.141592f);
         for (int i = 0; i <= 14; ++i) {
             const float u = static_cast<float>(i) * 0.02f;
@@ -409,9 +407,10 @@ void FairytReturnEffect::drawSparks(float h, float alpha) const
             const Vector3 point =
                 spark.position + Vector3(sphericalToVector(spark.radius, (1.0f - q) * spark.theta0 + q * spark.theta1,
                                                            (1.0f - q) * spark.phi0 + q * spark.phi1));
-            glColor4f(1.0f, 1.0f, 1.0f, alpha * s * u * 2.0f);
-            emit(point);
+            sparkBatch.color(1.0f, 1.0f, 1.0f, alpha * s * u * 2.0f);
+            sparkBatch.vertex(point);
         }
-        glEnd();
+        sparkBatch.endPrimitive();
     }
+    sparkBatch.draw();
 }

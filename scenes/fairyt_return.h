@@ -9,6 +9,7 @@
 #include "toolkit/spectrum_average.h"
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
+#include "toolkit/vertex_batch.h"
 #include "toolkit/wanderer.h"
 
 #include <vector>
@@ -56,6 +57,10 @@ public:
     static constexpr float flightEnd = 0.86f; // share of the scene the flight takes
 
     StepTimer stepTimer{16, 5};
+    // Reused every frame: every rope's hairs, the specks' lines and flares, the sparks' arcs.
+    VertexBatch hairBatch{GL_LINE_STRIP};
+    VertexBatch speckLines{GL_LINES}, speckFlares{GL_QUADS};
+    VertexBatch sparkBatch{GL_LINE_STRIP};
     std::vector<Rope> ropes;
     std::vector<SplinePath> ropePaths; // index 0 is the main path
     std::vector<ReturnSpeck> specks;
@@ -93,7 +98,7 @@ private:
     void buildSpecks();
     void buildEyePaths();
     void buildSparks();
-    void drawRope(const Rope& rope, float h, float beat, float a) const;
-    void drawSpecks(float alpha) const;
-    void drawSparks(float h, float alpha) const;
+    void drawRope(const Rope& rope, float h, float beat, float a);
+    void drawSpecks(float alpha);
+    void drawSparks(float h, float alpha);
 };

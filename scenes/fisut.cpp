@@ -7,6 +7,7 @@
 #include "render/post_process.h"
 #include "render/render_targets.h"
 #include "render/shader_manager.h"
+#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 
@@ -189,6 +190,21 @@ void FisutEffect::swimDeform()
         for (const uint32_t v : {face.a, face.b, face.c})
             deformed[v].position = deformVertex(vertices[v].position);
     }
+
+    fishPositions.clear();
+    fishNormals.clear();
+    fishTexCoords.clear();
+    for (unsigned int i = 0; i < faceCount; ++i) {
+        const T3DFace& face = faces[i];
+        if (!faceIsValid(face))
+            continue;
+        for (const uint32_t v : {face.a, face.b, face.c}) {
+            const Vector3& p = deformed[v].position;
+            fishPositions.insert(fishPositions.end(), {p.x, p.y, p.z});
+            fishNormals.insert(fishNormals.end(), {face.normal.x, face.normal.y, face.normal.z});
+            fishTexCoords.insert(fishTexCoords.end(), {vertices[v].u, vertices[v].v});
+        }
+    }
 }
 
 Vector3 FisutEffect::deformVertex(const Vector3& p) const
@@ -316,18 +332,18 @@ void FisutEffect::drawFloor(float t, Pass pass)
     if (vertices.size() >= count && coords.size() >= count && shade.size() >= count) {
         const auto emit = [&](size_t i) {
             const float g = shade[i] * 0.325f;
-            glColor3f(g, g, g);
-            glTexCoord2f(offsetS + coords[i].s, offsetT + coords[i].t);
-            glVertex3f(vertices[i].x, vertices[i].y, vertices[i].z);
+            floorBatch.color(g, g, g);
+            floorBatch.texCoord(offsetS + coords[i].s, offsetT + coords[i].t);
+            floorBatch.vertex(vertices[i]);
         };
         for (int r = 0; r + 1 < rows; ++r) {
-            glBegin(GL_TRIANGLE_STRIP);
             for (int col = 0; col < columns; ++col) {
                 emit(static_cast<size_t>(r * columns + col));
                 emit(static_cast<size_t>((r + 1) * columns + col));
             }
-            glEnd();
+            floorBatch.endPrimitive();
         }
+        floorBatch.draw();
     }
     glPopAttrib();
     glPopMatrix();
@@ -394,24 +410,8 @@ void FisutEffect::drawFish(float t, Pass pass)
     glRotatef(2.5f * std::sin(swimPhase), 0.0f, 1.0f, 0.0f);
     glTranslatef(0.0f, 0.03f, 0.0f);
     glScalef(fishScale, fishScale, fishScale);
-    if (fish && deformed.size() == fish->getVertexCount()) {
-        const T3DVertex* vertices = fish->getVertexArray();
-        const T3DFace* faces = fish->getFaceArray();
-        const unsigned int faceCount = fish->getFaceCount();
-        glBegin(GL_TRIANGLES);
-        for (unsigned int i = 0; i < faceCount; ++i) {
-            const T3DFace& face = faces[i];
-            if (!faceIsValid(face))
-                continue;
-            for (const uint32_t v : {face.a, face.b, face.c}) {
-                glNormal3f(face.normal.x, face.normal.y, face.normal.z);
-                gl::glMultiTexCoord2fARB(GL_TEXTURE0_ARB, vertices[v].u, vertices[v].v);
-                const Vector3& p = deformed[v].position;
-                glVertex3f(p.x, p.y, p.z);
-            }
-        }
-        glEnd();
-    }
+    if (fish && deformed.size() == fish->getVertexCount())
+        drawFishArrays();
     glPopMatrix();
     glDisable(GL_CULL_FACE);
 
@@ -444,19 +444,40 @@ void FisutEffect::drawMotes(float t, float alpha)
     up *= 0.002f;
 
     bindArchiveTexture("circle.jpg");
-    glBegin(GL_QUADS);
     const float moteAlpha = alpha * 0.35f;
     for (size_t i = 0; i < motes.size(); ++i) {
         if (i % 2 == 0)
-            glColor4f(0.3f, 0.6f, 0.627f, moteAlpha);
+            moteBatch.color(0.3f, 0.6f, 0.627f, moteAlpha);
         else
-            glColor4f(0.6f, 0.3f, 0.3f, moteAlpha);
-        billboardQuad(wrapMote(motes[i] + shift), right, up, 1.0f);
+            moteBatch.color(0.6f, 0.3f, 0.3f, moteAlpha);
+        billboardQuad(moteBatch, wrapMote(motes[i] + shift), right, up, 1.0f);
     }
-    glEnd();
+    moteBatch.draw();
     glPopAttrib();
     ShaderProgram::unbind();
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
+}
+
+// The fish's corners from client arrays in one draw. Normal and texture coordinate (unit 0) per
+// corner, colour GL's current one, as the immediate-mode block sent them; afterwards the current
+// normal and texture coordinate are the last corner's, as after glEnd.
+void FisutEffect::drawFishArrays() const
+{
+    const size_t corners = fishPositions.size() / 3;
+    if (corners == 0 || fishNormals.size() != corners * 3 || fishTexCoords.size() != corners * 2)
+        return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, fishPositions.data());
+    glNormalPointer(GL_FLOAT, 0, fishNormals.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, fishTexCoords.data());
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glNormal3fv(&fishNormals[fishNormals.size() - 3]);
+    glTexCoord2fv(&fishTexCoords[fishTexCoords.size() - 2]);
 }

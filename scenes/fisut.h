@@ -8,6 +8,7 @@
 #include "maths/matrix44.h"
 #include "runtime/dms.h"
 #include "toolkit/ground_grid.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -49,6 +50,12 @@ public:
     Matrix44 lightProjection; // GL matrices captured in the shadow pass
     Matrix44 lightView;
 
+    // Reused every frame. The bent fish's corners, three per valid face, built once a frame and
+    // drawn in both passes.
+    VertexBatch floorBatch{GL_TRIANGLE_STRIP};
+    VertexBatch moteBatch{GL_QUADS};
+    std::vector<float> fishPositions, fishNormals, fishTexCoords;
+
     FisutEffect();
     ~FisutEffect() override;
     bool init(unsigned long start, unsigned long end) override;
@@ -75,5 +82,6 @@ private:
     void drawFish(float t, Pass pass);
     void drawMotes(float t, float alpha);
     void loadShadowTextureMatrix() const;
+    void drawFishArrays() const;
     bool faceIsValid(const T3DFace& face) const;
 };

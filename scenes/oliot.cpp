@@ -3,6 +3,7 @@
 #include "maths/ramps.h"
 #include "maths/random.h"
 #include "render/post_process.h"
+#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 #include "toolkit/swimmer.h"
@@ -19,9 +20,7 @@ constexpr float fullTurn = 6.283184f;
 constexpr float halfTurn = 3.141592f;
 constexpr float grownEnough = 0.0001f; // below this a sprout or strand draws nothing
 
-void setColour(const Vector3& c, float alpha) { glColor4f(c.x, c.y, c.z, alpha); }
-
-void emit(const Vector3& v) { glVertex3f(v.x, v.y, v.z); }
+void setColour(VertexBatch& batch, const Vector3& c, float alpha) { batch.color(c.x, c.y, c.z, alpha); }
 
 // A direction whose height is made positive.
 Vector3 upward(Vector3 v)
@@ -117,10 +116,9 @@ void OliotEffect::draw(float t, float alpha)
     glEnable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
     glLineWidth(1.0f);
-    glBegin(GL_LINES);
     for (const Strand& strand : strands)
-        drawStrandSpark(strand, alpha);
-    glEnd();
+        drawStrandSpark(strandSparks, strand, alpha);
+    strandSparks.draw();
 
     Vector3 right, up, back;
     getCameraAxes(right, up, back);
@@ -134,17 +132,17 @@ void OliotEffect::draw(float t, float alpha)
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     for (Sprout& sprout : sprouts)
-        drawSproutLine(sprout, alpha);
+        drawSproutLine(sproutLines, sprout, alpha);
+    sproutLines.draw();
 
     // Sprout tips.
     glEnable(GL_TEXTURE_2D);
     bindArchiveTexture("flare_turq.jpg");
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
-    glBegin(GL_QUADS);
     for (const Sprout& sprout : sprouts)
-        drawSproutTip(sprout, right, up, alpha);
-    glEnd();
+        drawSproutTip(sproutTips, sprout, right, up, alpha);
+    sproutTips.draw();
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_LINE_SMOOTH);
@@ -158,10 +156,9 @@ void OliotEffect::draw(float t, float alpha)
     glEnable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     bindArchiveTexture("flare_white.jpg");
-    glBegin(GL_QUADS);
     for (const Strand& strand : strands)
-        drawStrandFlare(strand, right, up, alpha);
-    glEnd();
+        drawStrandFlare(strandFlares, strand, right, up, alpha);
+    strandFlares.draw();
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
 
@@ -347,7 +344,6 @@ void OliotEffect::drawRibbon(Ribbon& r, float alpha)
     glDisable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
-    glBegin(GL_LINES);
     const size_t n = std::min({static_cast<size_t>(std::max(r.segmentCount, 0)), r.top.size(), r.bottom.size(),
                                r.flareSizes.size()});
     const float last = static_cast<float>(n) - 1.0f;
@@ -360,11 +356,11 @@ void OliotEffect::drawRibbon(Ribbon& r, float alpha)
         r.flareSizes[i] = h * 0.3f;
         r.top[i] = base + Vector3(0.0f, h, 0.0f) * m;
         r.bottom[i] = base + Vector3(0.0f, -h, 0.0f) * m;
-        setColour(r.colour, (std::sin(fi * 0.3f + r.phase * 8.0f) * 0.3f + 0.7f) * alpha);
-        emit(r.top[i]);
-        emit(r.bottom[i]);
+        setColour(ribbonLines, r.colour, (std::sin(fi * 0.3f + r.phase * 8.0f) * 0.3f + 0.7f) * alpha);
+        ribbonLines.vertex(r.top[i]);
+        ribbonLines.vertex(r.bottom[i]);
     }
-    glEnd();
+    ribbonLines.draw();
 
     // The faint body.
     glEnable(GL_TEXTURE_2D);
@@ -375,15 +371,16 @@ void OliotEffect::drawRibbon(Ribbon& r, float alpha)
     } else {
         bindArchiveTexture("deeptxt2.jpg");
     }
-    setColour(r.colour, alpha * 0.2f);
-    glBegin(GL_QUAD_STRIP);
+    // One colour for the whole body, left as GL's current colour as before: sent per vertex, the
+    // same colour comes out one step different in some of llvmpipe's pixels.
+    glColor4f(r.colour.x, r.colour.y, r.colour.z, alpha * 0.2f);
     for (size_t i = 0; i < n; ++i) {
-        glTexCoord2f(r.top[i].x, r.top[i].y);
-        emit(r.top[i]);
-        glTexCoord2f(r.bottom[i].x, r.bottom[i].y);
-        emit(r.bottom[i]);
+        ribbonBody.texCoord(r.top[i].x, r.top[i].y);
+        ribbonBody.vertex(r.top[i]);
+        ribbonBody.texCoord(r.bottom[i].x, r.bottom[i].y);
+        ribbonBody.vertex(r.bottom[i]);
     }
-    glEnd();
+    ribbonBody.draw();
 
     // Twinkling flares along both edges, facing the eye inside the ribbon's own frame.
     Vector3 right, up, back;
@@ -392,45 +389,44 @@ void OliotEffect::drawRibbon(Ribbon& r, float alpha)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_TEXTURE_2D);
     bindArchiveTexture(r.flareTexture);
-    glBegin(GL_QUADS);
     for (size_t i = 0; i < n; ++i) {
         const float w = (std::sin(static_cast<float>(i) * 0.5f + r.phase * 16.0f) + 1.0f) * 0.3f * alpha;
-        drawBillboard(r.top[i], right, up, r.flareSizes[i], w);
-        drawBillboard(r.bottom[i], right, up, r.flareSizes[i], w);
+        drawBillboard(ribbonFlares, r.top[i], right, up, r.flareSizes[i], w);
+        drawBillboard(ribbonFlares, r.bottom[i], right, up, r.flareSizes[i], w);
     }
-    glEnd();
+    ribbonFlares.draw();
     glDepthMask(GL_TRUE);
     glPopMatrix();
 }
 
-void OliotEffect::drawBillboard(const Vector3& centre, const Vector3& right, const Vector3& up, float halfSize,
-                                float alpha)
+void OliotEffect::drawBillboard(VertexBatch& batch, const Vector3& centre, const Vector3& right, const Vector3& up,
+                                float halfSize, float alpha)
 {
-    glColor4f(1.0f, 1.0f, 1.0f, alpha);
-    billboardQuad(centre, right, up, halfSize);
+    batch.color(1.0f, 1.0f, 1.0f, alpha);
+    billboardQuad(batch, centre, right, up, halfSize);
 }
 
-void OliotEffect::drawSproutLine(Sprout& s, float alpha)
+void OliotEffect::drawSproutLine(VertexBatch& batch, Sprout& s, float alpha)
 {
     if (s.growth <= grownEnough)
         return;
-    glBegin(GL_LINE_STRIP);
     // Stepped in float, as the count of points has always been.
     for (float p = 0.0f; p < s.growth; p += 0.02f) {
-        setColour(s.colour, p * alpha * 0.5f);
+        setColour(batch, s.colour, p * alpha * 0.5f);
         const Vector3 v = s.path.evaluate(p);
-        emit(v);
+        batch.vertex(v);
         s.tip = v;
     }
-    glEnd();
+    batch.endPrimitive();
 }
 
-void OliotEffect::drawSproutTip(const Sprout& s, const Vector3& right, const Vector3& up, float alpha)
+void OliotEffect::drawSproutTip(VertexBatch& batch, const Sprout& s, const Vector3& right, const Vector3& up,
+                                float alpha)
 {
     if (s.growth <= grownEnough)
         return;
     const float size = s.growth * ((std::sin(s.flarePhase * 2.0f) + 1.0f) * 0.5f) * 0.15f;
-    drawBillboard(s.tip, right, up, size, s.growth * (std::sin(s.flarePhase) * 0.3f + 0.7f) * alpha);
+    drawBillboard(batch, s.tip, right, up, size, s.growth * (std::sin(s.flarePhase) * 0.3f + 0.7f) * alpha);
 }
 
 void OliotEffect::sparkSpan(const Strand& s, float& from, float& to)
@@ -439,18 +435,19 @@ void OliotEffect::sparkSpan(const Strand& s, float& from, float& to)
     to = std::min(from + 0.01f, 1.0f);
 }
 
-void OliotEffect::drawStrandSpark(const Strand& s, float alpha)
+void OliotEffect::drawStrandSpark(VertexBatch& batch, const Strand& s, float alpha)
 {
     if (s.visibility <= grownEnough)
         return;
     float from = 0.0f, to = 0.0f;
     sparkSpan(s, from, to);
-    glColor4f(1.0f, 1.0f, 1.0f, alpha * s.brightness * 0.3f);
-    emit(s.path.evaluate(from));
-    emit(s.path.evaluate(to));
+    batch.color(1.0f, 1.0f, 1.0f, alpha * s.brightness * 0.3f);
+    batch.vertex(s.path.evaluate(from));
+    batch.vertex(s.path.evaluate(to));
 }
 
-void OliotEffect::drawStrandFlare(const Strand& s, const Vector3& right, const Vector3& up, float alpha)
+void OliotEffect::drawStrandFlare(VertexBatch& batch, const Strand& s, const Vector3& right, const Vector3& up,
+                                  float alpha)
 {
     if (s.visibility <= grownEnough)
         return;
@@ -460,6 +457,6 @@ void OliotEffect::drawStrandFlare(const Strand& s, const Vector3& right, const V
         return;
     const float b = rampLinear(a, 0.6f, 1.0f);
     const float size = b * s.brightness * 0.4f;
-    glColor4f(1.0f, 1.0f, 1.0f, b * s.brightness * alpha * 0.6f);
-    billboardQuad(c, right, up, size);
+    batch.color(1.0f, 1.0f, 1.0f, b * s.brightness * alpha * 0.6f);
+    billboardQuad(batch, c, right, up, size);
 }

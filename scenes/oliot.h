@@ -13,6 +13,7 @@
 #include "toolkit/ground_grid.h"
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -71,6 +72,11 @@ public:
     std::vector<Strand> strands;
     GroundGrid floor;
     StepTimer stepTimer;
+    // Reused every frame: a ribbon's three blocks (drawn in its own frame), then the sprouts' lines
+    // and tips and the strands' sparks and flares, each all at once.
+    VertexBatch ribbonLines{GL_LINES}, ribbonBody{GL_QUAD_STRIP}, ribbonFlares{GL_QUADS};
+    VertexBatch sproutLines{GL_LINE_STRIP}, sproutTips{GL_QUADS};
+    VertexBatch strandSparks{GL_LINES}, strandFlares{GL_QUADS};
 
     OliotEffect();
     ~OliotEffect() override;
@@ -88,19 +94,21 @@ public:
 
     static void initRibbon(Ribbon& ribbon);
     static void stepRibbon(Ribbon& ribbon);
-    static void drawRibbon(Ribbon& ribbon, float alpha);
+    void drawRibbon(Ribbon& ribbon, float alpha);
     static void initSprout(Sprout& sprout);
     static void stepSprout(Sprout& sprout, float musicMs);
-    static void drawSproutLine(Sprout& sprout, float alpha);
-    static void drawSproutTip(const Sprout& sprout, const Vector3& right, const Vector3& up, float alpha);
+    static void drawSproutLine(VertexBatch& batch, Sprout& sprout, float alpha);
+    static void drawSproutTip(VertexBatch& batch, const Sprout& sprout, const Vector3& right, const Vector3& up,
+                              float alpha);
     static void initStrand(Strand& strand);
     static void stepStrand(Strand& strand, float t);
     // The two ends of the spark: the travel position and 0.01 on, never past the path's end.
     static void sparkSpan(const Strand& strand, float& from, float& to);
-    static void drawStrandSpark(const Strand& strand, float alpha);
-    static void drawStrandFlare(const Strand& strand, const Vector3& right, const Vector3& up, float alpha);
-    static void drawBillboard(const Vector3& centre, const Vector3& right, const Vector3& up, float halfSize,
-                              float alpha);
+    static void drawStrandSpark(VertexBatch& batch, const Strand& strand, float alpha);
+    static void drawStrandFlare(VertexBatch& batch, const Strand& strand, const Vector3& right, const Vector3& up,
+                                float alpha);
+    static void drawBillboard(VertexBatch& batch, const Vector3& centre, const Vector3& right, const Vector3& up,
+                              float halfSize, float alpha);
 
     // The whole 16 ms steps banked since the last frame; how many ran.
     int advance(float t);

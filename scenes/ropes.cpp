@@ -4,6 +4,7 @@
 #include "maths/ramps.h"
 #include "maths/random.h"
 #include "toolkit/grey_swimmer.h"
+#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 
@@ -314,7 +315,7 @@ void RopesEffect::drawSwimmers(float alpha, int musicMs) const
     glEnable(GL_TEXTURE_2D);
 }
 
-void RopesEffect::drawSwimmerFlares(float r, float flash, int musicMs) const
+void RopesEffect::drawSwimmerFlares(float r, float flash, int musicMs)
 {
     Vector3 right, up, back;
     getCameraAxes(right, up, back);
@@ -323,20 +324,19 @@ void RopesEffect::drawSwimmerFlares(float r, float flash, int musicMs) const
     glDepthMask(GL_FALSE);
     const float s = r * 0.1f + 0.1f;
     bindArchiveTexture(r > 0.0f ? "flare_turq.jpg" : "flare_blue.jpg");
-    glBegin(GL_QUADS);
     if (r > 0.0f || (flash > 0.0f && musicMs > 228000)) {
         const float g = r + std::sin(flash * 3.14f) * 0.5f;
-        glColor3f(g, g, g);
+        flareBatch.color(g, g, g);
         for (const Swimmer& swimmer : sharedSwimmers) {
             Vector3 p = swimmer.wanderer.getPosition();
             p.y *= swimmerStretch;
-            billboardQuad(p, right, up, s);
+            billboardQuad(flareBatch, p, right, up, s);
         }
     }
-    glEnd();
+    flareBatch.draw();
 }
 
-void RopesEffect::drawRopes(float alpha) const
+void RopesEffect::drawRopes(float alpha)
 {
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
@@ -347,15 +347,15 @@ void RopesEffect::drawRopes(float alpha) const
     glLineWidth(2.0f);
     glEnable(GL_LINE_SMOOTH);
     for (int j = 0; j < ropeCount; ++j) {
+        // One draw per rope, its colour GL's current one: given per vertex, the same colour comes
+        // out one step different in some of llvmpipe's pixels, and the ropes cannot be grouped
+        // by colour without changing which hides which in the depth test.
         const Vector c = ropeColour(j, a);
         glColor4f(c.x, c.y, c.z, c.w);
-        glBegin(GL_LINE_STRIP);
         const size_t head = static_cast<size_t>(ropeHeads[static_cast<size_t>(j)]);
-        for (size_t k = 0; k < drawnPointsPerRope; ++k) {
-            const Vector3& p = points[head + k].position;
-            glVertex3f(p.x, p.y, p.z);
-        }
-        glEnd();
+        for (size_t k = 0; k < drawnPointsPerRope; ++k)
+            ropeBatch.vertex(points[head + k].position);
+        ropeBatch.draw();
     }
     glDisable(GL_LINE_SMOOTH);
 }

@@ -14,6 +14,7 @@
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/swimmer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -46,6 +47,9 @@ public:
     static constexpr int relaxPasses = 5;
 
     StepTimer stepTimer{16, 15};
+    // Reused every frame.
+    VertexBatch flareBatch{GL_QUADS};
+    VertexBatch ropeBatch{GL_LINE_STRIP}; // one rope at a time
     SplinePath anchorPaths[bundleCount];
     std::vector<int> ropeHeads;    // index of each rope's first point
     std::vector<RopePoint> points; // rope by rope, head first
@@ -85,6 +89,6 @@ private:
     void buildRopes();
     void drawSpecks(float t, float alpha, float r, float flash, int musicMs) const;
     void drawSwimmers(float alpha, int musicMs) const;
-    void drawSwimmerFlares(float r, float flash, int musicMs) const;
-    void drawRopes(float alpha) const;
+    void drawSwimmerFlares(float r, float flash, int musicMs);
+    void drawRopes(float alpha);
 };

@@ -3,6 +3,7 @@
 #include "render/gl_entry.h"
 #include "render/post_process.h"
 #include "maths/random.h"
+#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 
@@ -22,7 +23,6 @@ constexpr int hiddenDraws = 65; // vectors drawn only to leave the generator whe
 const Vector3 sprayBlue(0.13f, 0.35f, 0.55f);
 const Vector3 sprayPale(0.53f, 0.53f, 0.45f);
 
-void emit(const Vector3& v) { glVertex3f(v.x, v.y, v.z); }
 
 } // namespace
 
@@ -222,23 +222,22 @@ Vector3 SuihkeEffect::sprayColour(const SprayParticle& p, float beat)
 void SuihkeEffect::updateParticles(const Vector3& right, const Vector3& up, float dt, float alpha)
 {
     size_t kept = 0;
-    glBegin(GL_QUADS);
     for (size_t i = 0; i < sprayParticles.size(); ++i) {
         SprayParticle& p = sprayParticles[i];
         const bool alive = stepSprayParticle(p, dt);
         const Vector3 c = sprayColour(p, sprayBeat);
-        glColor4f(c.x, c.y, c.z, alpha * p.brightness * 0.0445f);
-        billboardQuad(p.position, right, up, sprayHalfSize(p));
+        sprayBatch.color(c.x, c.y, c.z, alpha * p.brightness * 0.0445f);
+        billboardQuad(sprayBatch, p.position, right, up, sprayHalfSize(p));
         if (alive)
             sprayParticles[kept++] = p;
     }
-    glEnd();
+    sprayBatch.draw();
     sprayParticles.resize(kept);
 }
 
 // Placed relative to the eye (the modelview is reset), so it stays in the same corner of the view
 // while it turns.
-void SuihkeEffect::drawSilhouette(float t) const
+void SuihkeEffect::drawSilhouette(float t)
 {
     if (!mesh || faceData.size() != mesh->getFaceCount())
         return;
@@ -255,20 +254,27 @@ void SuihkeEffect::drawSilhouette(float t) const
     glScalef(0.1f, 0.1f, 0.1f);
     const Vector3 axis = silhouetteAxis(t);
     glRotatef(silhouetteAngle(t), axis.x, axis.y, axis.z);
-    glBegin(GL_TRIANGLES);
+    // Only the corners go to GL: with no lighting, texturing or program, the normals and texture
+    // coordinates colour nothing. The last corner's are made current afterwards, as glEnd left
+    // them.
+    const T3DFace* lastFace = nullptr;
+    size_t lastIndex = 0;
     for (size_t f = 0; f < faceData.size(); ++f) {
         const T3DFace& face = faces[f];
         if (face.a >= vertexCount || face.b >= vertexCount || face.c >= vertexCount)
             continue;
-        const Vector3& k = faceData[f].values;
-        for (const uint32_t index : {face.a, face.b, face.c}) {
-            const T3DVertex& v = vertices[index];
-            glNormal3f(face.normal.x, face.normal.y, face.normal.z);
-            gl::glMultiTexCoord2fARB(GL_TEXTURE0_ARB, v.u, v.v);
-            gl::glMultiTexCoord4fARB(GL_TEXTURE1_ARB, k.x, k.y, k.z, 0.0f);
-            emit(v.position);
-        }
+        for (const uint32_t index : {face.a, face.b, face.c})
+            silhouetteBatch.vertex(vertices[index].position);
+        lastFace = &face;
+        lastIndex = f;
     }
-    glEnd();
+    silhouetteBatch.draw();
+    if (lastFace) {
+        const T3DVertex& v = vertices[lastFace->c];
+        const Vector3& k = faceData[lastIndex].values;
+        glNormal3f(lastFace->normal.x, lastFace->normal.y, lastFace->normal.z);
+        gl::glMultiTexCoord2fARB(GL_TEXTURE0_ARB, v.u, v.v);
+        gl::glMultiTexCoord4fARB(GL_TEXTURE1_ARB, k.x, k.y, k.z, 0.0f);
+    }
     glPopMatrix();
 }

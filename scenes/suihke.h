@@ -8,6 +8,7 @@
 #include "runtime/dms.h"
 #include "toolkit/spectrum_average.h"
 #include "toolkit/spline_path.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -44,6 +45,9 @@ public:
     T3D* mesh = nullptr;
     std::vector<SilhouetteFace> faceData;
     SpectrumAverage spectrum{3};
+    // Reused every frame.
+    VertexBatch sprayBatch{GL_QUADS};
+    VertexBatch silhouetteBatch{GL_TRIANGLES};
     float sprayBeat = 0.0f; // the smoothed music level the big particles follow
 
     SuihkeEffect();
@@ -77,5 +81,5 @@ public:
 
 private:
     void updateParticles(const Vector3& right, const Vector3& up, float dt, float alpha);
-    void drawSilhouette(float t) const;
+    void drawSilhouette(float t);
 };

@@ -5,6 +5,7 @@
 #include "render/gl_entry.h"
 #include "render/post_process.h"
 #include "render/shader_manager.h"
+#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 
@@ -210,18 +211,16 @@ void TyontoEffect::drawBackground(float t, float alpha)
         const T3DVertex* vertices = background->getVertexArray();
         const T3DFace* faces = background->getFaceArray();
         const unsigned int n = background->getVertexCount(), faceCount = background->getFaceCount();
-        glBegin(GL_TRIANGLES);
         for (unsigned int i = 0; i < faceCount; ++i) {
             const T3DFace& face = faces[i];
             if (face.a >= n || face.b >= n || face.c >= n)
                 continue;
             for (const uint32_t v : {face.a, face.b, face.c}) {
-                glTexCoord2f(vertices[v].u, vertices[v].v);
-                const Vector3& p = vertices[v].position;
-                glVertex3f(p.x, p.y, p.z);
+                shellBatch.texCoord(vertices[v].u, vertices[v].v);
+                shellBatch.vertex(vertices[v].position);
             }
         }
-        glEnd();
+        shellBatch.draw();
     }
 
     ShaderProgram::unbind();
@@ -249,14 +248,13 @@ void TyontoEffect::drawParticles(float t, float alpha)
     up *= 0.1f;
 
     bindArchiveTexture("circle.jpg");
-    glBegin(GL_QUADS);
     const size_t warm = particles.size() / 4;
-    glColor3f(0.36f, 0.18f, 0.18f);
+    speckBatch.color(0.36f, 0.18f, 0.18f);
     for (size_t i = 0; i < particles.size(); ++i) {
         if (i == warm)
-            glColor3f(0.18f, 0.36f, 0.42f);
-        billboardQuad(particles[i].position, right, up, 1.0f);
+            speckBatch.color(0.18f, 0.36f, 0.42f);
+        billboardQuad(speckBatch, particles[i].position, right, up, 1.0f);
     }
-    glEnd();
+    speckBatch.draw();
     ShaderProgram::unbind();
 }

@@ -7,6 +7,7 @@
 
 #include "runtime/dms.h"
 #include "toolkit/step_timer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     int particleCount = 10000;
     std::vector<PushParticle> particles;
     StepTimer stepTimer;
+    VertexBatch shellBatch{GL_TRIANGLES}; // reused every frame
+    VertexBatch speckBatch{GL_QUADS};
 
     TyontoEffect();
     ~TyontoEffect() override;

@@ -6,6 +6,7 @@
 #include "toolkit/grey_swimmer.h"
 #include "maths/ramps.h"
 #include "maths/random.h"
+#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 
 #include <GL/gl.h>
@@ -18,10 +19,11 @@ namespace {
 
 constexpr float visibleEnough = 0.0001f; // below this a stalk or a speck is not drawn
 
-void billboard(const Vector3& centre, const Vector3& right, const Vector3& up, float halfSize, float alpha)
+void billboard(VertexBatch& batch, const Vector3& centre, const Vector3& right, const Vector3& up, float halfSize,
+               float alpha)
 {
-    glColor4f(1.0f, 1.0f, 1.0f, alpha);
-    billboardQuad(centre, right, up, halfSize);
+    batch.color(1.0f, 1.0f, 1.0f, alpha);
+    billboardQuad(batch, centre, right, up, halfSize);
 }
 
 } // namespace
@@ -82,12 +84,15 @@ void ViimeinenEffect::draw(float t, float alpha)
     // The first half thin, the rest twice as wide.
     const size_t half = stalks.size() / 2;
     for (size_t i = 0; i < stalks.size(); ++i) {
-        if (i == 0)
+        if (i == 0) {
             glLineWidth(1.0f);
-        else if (i == half)
+        } else if (i == half) {
+            stalkLines.draw();
             glLineWidth(2.0f);
-        drawStalkLine(stalks[i], alpha);
+        }
+        drawStalkLine(stalkLines, stalks[i], alpha);
     }
+    stalkLines.draw();
 
     glEnable(GL_TEXTURE_2D);
     bindArchiveTexture("flare_red.jpg");
@@ -96,10 +101,9 @@ void ViimeinenEffect::draw(float t, float alpha)
     glDisable(GL_DEPTH_TEST);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
-    glBegin(GL_QUADS);
     for (const Stalk& stalk : stalks)
-        drawStalkSprites(stalk, right, up, alpha, beatLevel);
-    glEnd();
+        drawStalkSprites(stalkSprites, stalk, right, up, alpha, beatLevel);
+    stalkSprites.draw();
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_LINE_SMOOTH);
@@ -205,27 +209,26 @@ void ViimeinenEffect::stepStalk(Stalk& s, float t)
 // -------------------------------------------------------------------------------------------------
 // Drawing
 
-void ViimeinenEffect::drawStalkLine(Stalk& s, float alpha)
+void ViimeinenEffect::drawStalkLine(VertexBatch& batch, Stalk& s, float alpha)
 {
     if (s.fade <= visibleEnough)
         return;
     // Dark at the root, brightening towards the tip.
-    glBegin(GL_LINE_STRIP);
     for (float u = 0.0f; u < 1.0f; u += 0.02f) {
-        glColor4f(s.colour.x, s.colour.y, s.colour.z, u * s.fade * alpha * s.brightness);
+        batch.color(s.colour.x, s.colour.y, s.colour.z, u * s.fade * alpha * s.brightness);
         const Vector3 v = s.bentPath.evaluate(u);
-        glVertex3f(v.x, v.y, v.z);
+        batch.vertex(v);
         s.tip = v;
     }
-    glEnd();
+    batch.endPrimitive();
 }
 
-void ViimeinenEffect::drawStalkSprites(const Stalk& s, const Vector3& right, const Vector3& up, float alpha,
-                                       float level)
+void ViimeinenEffect::drawStalkSprites(VertexBatch& batch, const Stalk& s, const Vector3& right, const Vector3& up,
+                                       float alpha, float level)
 {
     if (s.fade <= visibleEnough)
         return;
-    billboard(s.tip, right, up, (std::sin(2.0f * s.phase) + 1.0f) * 0.5f * 0.02f,
+    billboard(batch, s.tip, right, up, (std::sin(2.0f * s.phase) + 1.0f) * 0.5f * 0.02f,
               (std::sin(s.phase) * 0.3f + 0.7f) * s.fade * alpha * 0.8f);
     const int count = s.small ? 5 : 30;
     const float scale = s.small ? 0.02f : 0.05f;
@@ -234,6 +237,6 @@ void ViimeinenEffect::drawStalkSprites(const Stalk& s, const Vector3& right, con
         const float u = static_cast<float>(i) / static_cast<float>(count);
         const float size = scale * (std::sin(2.0f * s.phase + 4.0f * u) * 0.4f + 0.6f);
         const float a = alpha * (1.0f - 0.5f * u) * (std::sin(s.phase + 6.0f * u) * 0.3f + 0.7f) * gain * s.fade;
-        billboard(s.bentPath.evaluate(u), right, up, size, a);
+        billboard(batch, s.bentPath.evaluate(u), right, up, size, a);
     }
 }

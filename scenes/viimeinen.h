@@ -10,6 +10,7 @@
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/swimmer.h"
+#include "toolkit/vertex_batch.h"
 
 #include <cstddef>
 #include <vector>
@@ -45,6 +46,8 @@ public:
     SpectrumAverage spectrum;
     GroundGrid ground;
     StepTimer stepTimer;
+    // Reused every frame: the stalks of one line width, then all the stalks' sprites.
+    VertexBatch stalkLines{GL_LINE_STRIP}, stalkSprites{GL_QUADS};
     float beatLevel = 0.0f; // the smoothed music level; kept from frame to frame, never reset
 
     ViimeinenEffect();
@@ -63,9 +66,9 @@ public:
 
     static void initStalk(Stalk& stalk);
     static void stepStalk(Stalk& stalk, float t);
-    static void drawStalkLine(Stalk& stalk, float alpha);
-    static void drawStalkSprites(const Stalk& stalk, const Vector3& right, const Vector3& up, float alpha,
-                                 float level);
+    static void drawStalkLine(VertexBatch& batch, Stalk& stalk, float alpha);
+    static void drawStalkSprites(VertexBatch& batch, const Stalk& stalk, const Vector3& right, const Vector3& up,
+                                 float alpha, float level);
     // Brightness factor of the sprites for the music level: 0.4 in silence.
     static float spriteGain(float level) { return 4.0f * level + 0.4f; }
 };

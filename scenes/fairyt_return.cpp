@@ -3,7 +3,6 @@
 #include "render/post_process.h"
 #include "maths/ramps.h"
 #include "maths/random.h"
-#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 

@@ -7,7 +7,6 @@
 #include "render/post_process.h"
 #include "render/render_targets.h"
 #include "render/shader_manager.h"
-#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 

@@ -3,7 +3,6 @@
 #include "maths/ramps.h"
 #include "maths/random.h"
 #include "render/post_process.h"
-#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 #include "toolkit/swimmer.h"

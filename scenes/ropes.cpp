@@ -4,7 +4,6 @@
 #include "maths/ramps.h"
 #include "maths/random.h"
 #include "toolkit/grey_swimmer.h"
-#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 

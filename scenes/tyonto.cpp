@@ -5,7 +5,6 @@
 #include "render/gl_entry.h"
 #include "render/post_process.h"
 #include "render/shader_manager.h"
-#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
 

@@ -6,7 +6,6 @@
 #include "toolkit/grey_swimmer.h"
 #include "maths/ramps.h"
 #include "maths/random.h"
-#include "toolkit/batch_billboard.h"
 #include "toolkit/scene_kit.h"
 
 #include <GL/gl.h>

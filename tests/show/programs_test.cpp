@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,7 +59,7 @@ const std::string showStarted = "Your graphics cards vendor is";
 // Runs `action` on the visible window of exactly that title once it shows (looking `tries`
 // times, 0.2 s apart). Titles are compared by reading each window's name: xdotool's own name
 // search misses the UTF-8 names of SDL's message boxes.
-bool onWindowTitled(const std::string& title, const std::string& action, int tries = 150)
+bool onWindowTitled(const std::string& title, const std::string& action, int tries)
 {
     const std::string script =
         "for i in $(seq " + std::to_string(tries) + "); do "
@@ -69,13 +71,17 @@ bool onWindowTitled(const std::string& title, const std::string& action, int tri
 
 // A user at the keyboard: for each (window title, keys) in turn, waits for that window, gives it
 // the keyboard and types the keys through the X server, as a keyboard would. Runs beside the
-// program.
-std::thread keyboardUser(std::vector<std::pair<std::string, std::string>> steps)
+// program and stops waiting once the program has ended (or after two minutes, for a machine
+// loaded by builds).
+std::thread keyboardUser(std::vector<std::pair<std::string, std::string>> steps, const std::atomic<bool>& programEnded)
 {
-    return std::thread([steps = std::move(steps)] {
-        for (const auto& [title, keys] : steps)
-            if (!onWindowTitled(title, "xdotool windowfocus --sync $w && xdotool key --delay 100 " + keys))
-                return;
+    return std::thread([steps = std::move(steps), &programEnded] {
+        for (const auto& [title, keys] : steps) {
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+            while (!onWindowTitled(title, "xdotool windowfocus --sync $w && xdotool key --delay 100 " + keys, 1))
+                if (programEnded || std::chrono::steady_clock::now() > giveUp)
+                    return;
+        }
     });
 }
 
@@ -93,8 +99,11 @@ void closeLeftoverWindows(const ProgramResult& run)
 TEST(Show, PlayInTheDialogThenClosingTheWindowFadesOutAndExitsWithZero)
 {
     ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
-    std::thread user = keyboardUser({{setupDialogTitle, "Return"}});
-    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 60.0, 8.0);
+    std::atomic<bool> ended{false};
+    std::thread user = keyboardUser({{setupDialogTitle, "Return"}}, ended);
+    // Closed as a window manager closes it, once the show has said it started.
+    const ProgramResult run = runProgramSignalledOn({builtProgram("orvalune")}, ORV_BINARY_DIR, 300.0, showStarted);
+    ended = true;
     user.join();
     closeLeftoverWindows(run);
     EXPECT_FALSE(run.timedOut) << run.output;
@@ -105,8 +114,10 @@ TEST(Show, PlayInTheDialogThenClosingTheWindowFadesOutAndExitsWithZero)
 TEST(Show, QuitInTheDialogOpensNoWindowAndExitsWithZero)
 {
     ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
-    std::thread user = keyboardUser({{setupDialogTitle, "Escape"}});
-    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 30.0);
+    std::atomic<bool> ended{false};
+    std::thread user = keyboardUser({{setupDialogTitle, "Escape"}}, ended);
+    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 300.0);
+    ended = true;
     user.join();
     closeLeftoverWindows(run);
     EXPECT_FALSE(run.timedOut) << run.output;
@@ -121,8 +132,10 @@ TEST(Show, AMissingArchiveIsNamedAndExitsWithOne)
     const fs::path copy = folder / "orvalune";
     fs::copy_file(builtProgram("orvalune"), copy);
     // Play, then the message box that names the archive is acknowledged with Enter.
-    std::thread user = keyboardUser({{setupDialogTitle, "Return"}, {messageBoxTitle, "Return"}});
-    const ProgramResult run = runProgram({copy.string()}, folder.string(), 45.0);
+    std::atomic<bool> ended{false};
+    std::thread user = keyboardUser({{setupDialogTitle, "Return"}, {messageBoxTitle, "Return"}}, ended);
+    const ProgramResult run = runProgram({copy.string()}, folder.string(), 300.0);
+    ended = true;
     user.join();
     closeLeftoverWindows(run);
     EXPECT_EQ(run.exitCode, 1) << run.output;

@@ -11,9 +11,13 @@ struct ProgramResult {
 };
 
 // Runs the program with arguments in the working directory; `signalAfterSeconds` > 0 sends
-// SIGTERM after that long. Gives up (SIGKILL) after timeoutSeconds. Without a display the
-// program runs headless (its message boxes then only reach the output instead of waiting for a
-// click).
+// SIGTERM after that long (prefer runProgramSignalledOn: a fixed time is a guess on a loaded
+// machine). Gives up (SIGKILL) after timeoutSeconds, which should be generous: it only bounds a
+// failing run. Without a display the program runs headless (its message boxes then only reach
+// the output instead of waiting for a click).
 ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,
                          double timeoutSeconds, double signalAfterSeconds = 0.0, bool withDisplay = true);
+// The same, sending SIGTERM once the program's output holds `signalOnOutput`, never before.
+ProgramResult runProgramSignalledOn(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                                    double timeoutSeconds, const std::string& signalOnOutput);
 std::string builtProgram(const std::string& name);

@@ -1,25 +1,49 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test; the last line reads "N passed, N failed".
+# Sets everything up and runs every test; the line before the last gives the suites' wall time,
+# the last line reads "N passed, N failed".
+#
+# The tests open windows and type keys, so they run on an X server of their own (a 1920x1080
+# Xvfb on a display number it picks itself), whatever DISPLAY says: never on the user's desktop.
+# ORV_TEST_ON_MY_DISPLAY=1 runs them on the caller's DISPLAY instead.
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
 orv_install "${orv_packages[@]}" xvfb xauth xdotool ffmpeg
 orv_build -DORVALUNE_WERROR=ON
 
 xvfb_pid=""
-if [ -z "${DISPLAY:-}" ]; then
-  display=":$((90 + RANDOM % 500))"
-  Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+work=$(mktemp -d)
+cleanup() {
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+if [ "${ORV_TEST_ON_MY_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+  echo "Testing on the caller's display $DISPLAY"
+else
+  # Xvfb writes the display number it chose to the pipe once it accepts connections.
+  mkfifo "$work/display"
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  export DISPLAY="$display"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+  number=""
+  read -r -t 60 number <"$work/display" || true
+  if [ -z "$number" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$work/xvfb.log" >&2
+    exit 1
+  fi
+  export DISPLAY=":$number"
+  # Nothing of the caller's session: no Wayland compositor, no other X authority.
+  unset WAYLAND_DISPLAY XAUTHORITY
 fi
-trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
 
 results="$ORV_BUILD/test-results"
 rm -rf "$results"
 mkdir -p "$results"
 status=0
+started=$(date +%s.%N)
 (cd "$ORV_BUILD" && ctest --output-on-failure -j "$(nproc)") || status=$?
+finished=$(date +%s.%N)
 
 passed=0
 failed=0
@@ -36,5 +60,6 @@ for xml in "$results"/*.xml; do
 done
 # A suite that crashed before writing its results still counts as a failure.
 if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
+awk -v a="$started" -v b="$finished" 'BEGIN { printf "suites ran in %.1f s wall time\n", b - a }'
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <sstream>
 #include <thread>
 #include <unordered_map>
 
@@ -115,10 +116,40 @@ void upload(const std::string& name, TextureRecord& record)
     record.pixels.shrink_to_fit();
 }
 
+// The archive may say how some of its images are sampled, in "texture_settings.txt": one line
+// per image, its name and then its settings ("mipmaps": built with mip-maps and minified
+// trilinearly); '#' starts a comment. Sprites drawn far smaller than their pictures need this,
+// and it belongs to the pictures, so it travels with them. The program's own calls come later
+// and win.
+void readTextureSettings()
+{
+    std::vector<uint8_t> bytes;
+    if (!readArchiveFile("texture_settings.txt", bytes))
+        return;
+    std::istringstream lines(std::string(bytes.begin(), bytes.end()));
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line.substr(0, line.find('#')));
+        std::string name, setting;
+        if (!(words >> name))
+            continue;
+        TextureRecord& record = recordFor(name);
+        while (words >> setting) {
+            if (setting == "mipmaps") {
+                record.mipmaps = true;
+                record.parameters.emplace_back(GL_TEXTURE_MIN_FILTER, static_cast<float>(GL_LINEAR_MIPMAP_LINEAR));
+            } else {
+                dmsMsg("texture_settings.txt: unknown setting \"%s\" for \"%s\"\n", setting.c_str(), name.c_str());
+            }
+        }
+    }
+}
+
 } // namespace
 
 void decodeAllImages()
 {
+    readTextureSettings();
     std::vector<std::string> names;
     for (const std::string& name : listArchive())
         if (isImageName(name))

@@ -1,49 +1,109 @@
 // The live clock on a real audio device: SDL's "disk" driver consumes the music at the device's
-// pace, so the position must follow the samples played, smoothly and never backwards.
+// pace, so the position must follow the samples played, smoothly and never backwards. It is
+// compared with the frames the device wrote, not with the wall clock, so a loaded machine that
+// delays the device thread does not fail it.
 #include "runtime/dms.h"
 #include "tests/runtime/runtime_fixture.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+// SDL's disk driver writes what the device consumes to this file: its length is the count of
+// frames played (float stereo), the measure the clock must follow whatever the machine's load.
+std::string deviceFile() { return "/tmp/orvalune-audio-clock-" + std::to_string(getpid()) + ".raw"; }
+
+double framesPlayed()
+{
+    struct stat info{};
+    return stat(deviceFile().c_str(), &info) == 0 ? static_cast<double>(info.st_size) / (2 * sizeof(float)) : 0.0;
+}
+
+double framesToMs(double frames) { return frames * 1000.0 / 44100.0; }
+
+// The device's buffers (1024 frames): what was heard lags the frames written by the two still
+// queued, and a reading can fall on either side of one being written.
+constexpr double buffersMs = 3 * 1024 * 1000.0 / 44100.0;
+
+// Waits (boundedly) until the device has written `frames` more than `from`; the count then.
+double waitForFrames(double from, double frames)
+{
+    const Uint64 giveUp = SDL_GetTicks64() + 60000;
+    double now = framesPlayed();
+    while (now < from + frames && SDL_GetTicks64() < giveUp) {
+        SDL_Delay(2);
+        now = framesPlayed();
+    }
+    return now;
+}
+
+// Reads the clock between two counts of the frames played.
+struct Reading {
+    double framesBefore, framesAfter;
+    int position;
+};
+Reading readClock()
+{
+    Reading r{};
+    r.framesBefore = framesPlayed();
+    dmsUpdateTimer();
+    r.position = dmsGetModulePosition();
+    r.framesAfter = framesPlayed();
+    return r;
+}
+
+// The clock moved from `from` to `to` by what the device played in between (no seek).
+bool followedThePlay(const Reading& from, const Reading& to)
+{
+    const double moved = to.position - from.position;
+    return moved >= framesToMs(to.framesBefore - from.framesAfter) - buffersMs - 2.0 &&
+           moved <= framesToMs(to.framesAfter - from.framesBefore) + buffersMs + 2.0;
+}
 
 // Runs in a fresh process (a death-test child), so the runtime opens live, not offline.
 int liveClockChecks()
 {
     setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    setenv("SDL_DISKAUDIOFILE", deviceFile().c_str(), 1);
     if (!openRuntimeOnTestArchive(false))
         return 10;
     dmsInitTimer();
     dmsPlaySong(1);
-    std::vector<int> positions;
-    const Uint64 start = SDL_GetTicks64();
-    while (SDL_GetTicks64() - start < 1200) {
-        dmsUpdateTimer();
-        positions.push_back(dmsGetModulePosition());
-        SDL_Delay(5);
+    if (waitForFrames(0.0, 4096.0) < 4096.0)
+        return 15; // the device never played
+    // Sample the clock while the device plays about a second.
+    std::vector<Reading> readings = {readClock()};
+    while (readings.back().framesAfter < readings.front().framesAfter + 44100.0) {
+        if (waitForFrames(readings.back().framesAfter, 256.0) < readings.back().framesAfter + 256.0)
+            return 16; // the device stopped
+        readings.push_back(readClock());
     }
-    for (size_t i = 1; i < positions.size(); ++i)
-        if (positions[i] < positions[i - 1])
+    for (size_t i = 1; i < readings.size(); ++i)
+        if (readings[i].position < readings[i - 1].position)
             return 11; // ran backwards without a seek
-    const int elapsed = static_cast<int>(SDL_GetTicks64() - start);
-    if (std::abs(positions.back() - elapsed) > 250)
-        return 12; // does not follow the device's pace
-    const int before = positions.back();
+    if (!followedThePlay(readings.front(), readings.back()))
+        return 12; // does not follow the frames played
+    // A seek moves the clock by its amount; from there it follows the frames played again.
+    const Reading before = readClock();
     dmsAdjustTime(-500.0f);
-    dmsUpdateTimer();
-    const int after = dmsGetModulePosition();
-    if (after > before - 400 || after < before - 600)
+    const Reading after = readClock();
+    const double seekSpanMs = framesToMs(after.framesAfter - before.framesBefore) + buffersMs;
+    if (after.position < before.position - 500 - 2 || after.position > before.position - 500 + seekSpanMs + 2)
         return 13; // the seek did not move the clock by its amount
-    SDL_Delay(300);
-    dmsUpdateTimer();
-    if (dmsGetModulePosition() < after + 150)
-        return 14; // the clock stalled after the seek
+    waitForFrames(after.framesAfter, 0.3 * 44100.0);
+    const Reading later = readClock();
+    if (later.position < after.position + 250 || !followedThePlay(after, later))
+        return 14; // the clock stalled or ran off after the seek
     dmsShutDown();
+    std::remove(deviceFile().c_str());
     return 0;
 }
 

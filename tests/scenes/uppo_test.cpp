@@ -2,9 +2,11 @@
 // step cap after a stall; and its frames through the capture tool.
 #include "runtime/offline.h"
 #include "scenes/uppo.h"
+#include "tests/support/gl_context.h"
 #include "tests/support/process.h"
 #include "maths/random.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
@@ -212,4 +214,34 @@ TEST(DescentFrames, PlanktonShowOverTheDarkBlueAfterTheDescentHasRun)
     EXPECT_GT(blue, red * 1.5);
     EXPECT_GT(specks, 30);
     EXPECT_LT(specks, w * h / 20);
+}
+
+// The organisms are drawn a dozen or two pixels across: the archive has the runtime build them
+// with mip-maps and minify them trilinearly, and their small levels are still solid shapes.
+// Pictures the archive says nothing about keep plain linear filtering.
+TEST(DescentTextures, OrganismsAreMipMappedAndStaySolidWhenSmall)
+{
+    ASSERT_TRUE(openTestWindow(64, 48)) << "needs a display (Xvfb) and the built data.pak";
+    for (const char* name : {"protozoa1.png", "protozoa2.png", "plankton1.png", "plankton2.png", "jellyfish1.png",
+                             "seahorse1.png", "circle.jpg"}) {
+        const Texture* texture = dmsGetTexture(name);
+        const bool organism = std::string(name) != "circle.jpg";
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture->getID()));
+        GLint minFilter = 0, smallWidth = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+        EXPECT_EQ(minFilter, organism ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR) << name;
+        if (organism) {
+            // Level 4: 16 pixels along the longer side of a 256-pixel picture.
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 4, GL_TEXTURE_WIDTH, &smallWidth);
+            EXPECT_EQ(smallWidth, static_cast<GLint>(texture->getWidth() / 16)) << name;
+            std::vector<uint8_t> texels(static_cast<size_t>(texture->getWidth() * texture->getHeight()) / 256 * 4);
+            glGetTexImage(GL_TEXTURE_2D, 4, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+            int solid = 0;
+            for (size_t i = 3; i < texels.size(); i += 4)
+                solid += texels[i] > 110;
+            EXPECT_GE(solid * 5, static_cast<int>(texels.size() / 4)) << name << " at 16 pixels";
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << name;
+    }
 }

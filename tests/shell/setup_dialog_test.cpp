@@ -229,12 +229,12 @@ TEST_F(Setup, OnScreenTheKeyboardAloneChoosesAndPlays)
     std::mutex mutex;
     std::condition_variable wake;
     std::thread user([&] {
-        std::system("timeout 30 xdotool search --sync --onlyvisible --name '^Velmora::Quillon - Orvalune$' "
+        std::system("timeout 120 xdotool search --sync --onlyvisible --name '^Velmora::Quillon - Orvalune$' "
                     "windowfocus --sync >/dev/null 2>&1 && "
                     "xdotool key --delay 120 Down Tab Down Tab space Tab space Return");
-        // A dialog the keys did not close is closed as SIGTERM closes it, so the test ends.
+        // A dialog the keys did not close is closed as SIGTERM closes it, so a failing test ends.
         std::unique_lock<std::mutex> lock(mutex);
-        if (!wake.wait_for(lock, std::chrono::seconds(20), [&] { return closed.load(); }))
+        if (!wake.wait_for(lock, std::chrono::seconds(120), [&] { return closed.load(); }))
             std::raise(SIGTERM);
     });
     const SetupChoice choice = runSetupDialog();

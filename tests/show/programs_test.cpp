@@ -8,6 +8,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <algorithm>
@@ -117,7 +119,7 @@ const std::string showStarted = "Your graphics cards vendor is";
 // Runs `action` on the visible window of exactly that title once it shows (looking `tries`
 // times, 0.2 s apart). Titles are compared by reading each window's name: xdotool's own name
 // search misses the UTF-8 names of SDL's message boxes.
-bool onWindowTitled(const std::string& title, const std::string& action, int tries = 150)
+bool onWindowTitled(const std::string& title, const std::string& action, int tries)
 {
     const std::string script =
         "for i in $(seq " + std::to_string(tries) + "); do "
@@ -129,13 +131,17 @@ bool onWindowTitled(const std::string& title, const std::string& action, int tri
 
 // A user at the keyboard: for each (window title, keys) in turn, waits for that window, gives it
 // the keyboard and types the keys through the X server, as a keyboard would. Runs beside the
-// program.
-std::thread keyboardUser(std::vector<std::pair<std::string, std::string>> steps)
+// program and stops waiting once the program has ended (or after two minutes, for a machine
+// loaded by builds).
+std::thread keyboardUser(std::vector<std::pair<std::string, std::string>> steps, const std::atomic<bool>& programEnded)
 {
-    return std::thread([steps = std::move(steps)] {
-        for (const auto& [title, keys] : steps)
-            if (!onWindowTitled(title, "xdotool windowfocus --sync $w && xdotool key --delay 100 " + keys))
-                return;
+    return std::thread([steps = std::move(steps), &programEnded] {
+        for (const auto& [title, keys] : steps) {
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+            while (!onWindowTitled(title, "xdotool windowfocus --sync $w && xdotool key --delay 100 " + keys, 1))
+                if (programEnded || std::chrono::steady_clock::now() > giveUp)
+                    return;
+        }
     });
 }
 
@@ -153,8 +159,11 @@ void closeLeftoverWindows(const ProgramResult& run)
 TEST(Show, PlayInTheDialogThenClosingTheWindowFadesOutAndExitsWithZero)
 {
     ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
-    std::thread user = keyboardUser({{setupDialogTitle, "Return"}});
-    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 60.0, 8.0);
+    std::atomic<bool> ended{false};
+    std::thread user = keyboardUser({{setupDialogTitle, "Return"}}, ended);
+    // Closed as a window manager closes it, once the show has said it started.
+    const ProgramResult run = runProgramSignalledOn({builtProgram("orvalune")}, ORV_BINARY_DIR, 300.0, showStarted);
+    ended = true;
     user.join();
     closeLeftoverWindows(run);
     EXPECT_FALSE(run.timedOut) << run.output;
@@ -165,8 +174,10 @@ TEST(Show, PlayInTheDialogThenClosingTheWindowFadesOutAndExitsWithZero)
 TEST(Show, QuitInTheDialogOpensNoWindowAndExitsWithZero)
 {
     ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
-    std::thread user = keyboardUser({{setupDialogTitle, "Escape"}});
-    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 30.0);
+    std::atomic<bool> ended{false};
+    std::thread user = keyboardUser({{setupDialogTitle, "Escape"}}, ended);
+    const ProgramResult run = runProgram({builtProgram("orvalune")}, ORV_BINARY_DIR, 300.0);
+    ended = true;
     user.join();
     closeLeftoverWindows(run);
     EXPECT_FALSE(run.timedOut) << run.output;
@@ -181,8 +192,10 @@ TEST(Show, AMissingArchiveIsNamedAndExitsWithOne)
     const fs::path copy = folder / "orvalune";
     fs::copy_file(builtProgram("orvalune"), copy);
     // Play, then the message box that names the archive is acknowledged with Enter.
-    std::thread user = keyboardUser({{setupDialogTitle, "Return"}, {messageBoxTitle, "Return"}});
-    const ProgramResult run = runProgram({copy.string()}, folder.string(), 45.0);
+    std::atomic<bool> ended{false};
+    std::thread user = keyboardUser({{setupDialogTitle, "Return"}, {messageBoxTitle, "Return"}}, ended);
+    const ProgramResult run = runProgram({copy.string()}, folder.string(), 300.0);
+    ended = true;
     user.join();
     closeLeftoverWindows(run);
     EXPECT_EQ(run.exitCode, 1) << run.output;
@@ -288,7 +301,8 @@ TEST(Show, AWindowFromTheCommandLineStartsAtTheGivenTimeAndEscapeEndsIt)
                        "sleep 1.5; eval $(xdotool getwindowgeometry --shell $w); "
                        "ffmpeg -v error -y -f x11grab -video_size ${WIDTH}x${HEIGHT} -i \"$DISPLAY+$X,$Y\" "
                        "-frames:v 1 '" + shot.string() + "'; "
-                       "xdotool windowfocus --sync $w; xdotool keydown Escape; sleep 0.6; xdotool keyup Escape");
+                       "xdotool windowfocus --sync $w; xdotool keydown Escape; sleep 0.6; xdotool keyup Escape",
+                       600); // up to 2 minutes for the window: bounds a failing run only
     });
     const ProgramResult run = runProgram({builtProgram("orvalune"), "--window", "640x480", "--start", "95000"},
                                          ORV_BINARY_DIR, 90.0);

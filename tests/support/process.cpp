@@ -13,8 +13,10 @@ std::string builtProgram(const std::string& name)
     return access(path.c_str(), X_OK) == 0 ? path : name;
 }
 
-ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,
-                         double timeoutSeconds, double signalAfterSeconds, bool withDisplay, int stopSignal)
+namespace {
+
+ProgramResult run(const std::vector<std::string>& argv, const std::string& workingDirectory, double timeoutSeconds,
+                  double signalAfterSeconds, const std::string& signalOnOutput, bool withDisplay, int stopSignal)
 {
     ProgramResult result;
     int pipeFds[2];
@@ -54,7 +56,9 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
         if (waitpid(child, &status, WNOHANG) == child)
             break;
         const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
-        if (signalAfterSeconds > 0 && !signalled && elapsed >= signalAfterSeconds) {
+        const bool due = (signalAfterSeconds > 0 && elapsed >= signalAfterSeconds) ||
+                         (!signalOnOutput.empty() && result.output.find(signalOnOutput) != std::string::npos);
+        if (due && !signalled) {
             kill(child, stopSignal);
             signalled = true;
         }
@@ -73,4 +77,18 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
     if (!result.timedOut && WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
     return result;
+}
+
+} // namespace
+
+ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                         double timeoutSeconds, double signalAfterSeconds, bool withDisplay, int stopSignal)
+{
+    return run(argv, workingDirectory, timeoutSeconds, signalAfterSeconds, {}, withDisplay, stopSignal);
+}
+
+ProgramResult runProgramSignalledOn(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                                    double timeoutSeconds, const std::string& signalOnOutput, int stopSignal)
+{
+    return run(argv, workingDirectory, timeoutSeconds, 0.0, signalOnOutput, true, stopSignal);
 }

@@ -11,10 +11,14 @@ struct ProgramResult {
 };
 
 // Runs the program with arguments in the working directory; `signalAfterSeconds` > 0 sends
-// `stopSignal` (SIGTERM by default) after that long. Gives up (SIGKILL) after timeoutSeconds. Without a display the
-// program runs headless (its message boxes then only reach the output instead of waiting for a
-// click).
+// `stopSignal` (SIGTERM by default) after that long (prefer runProgramSignalledOn: a fixed time is
+// a guess on a loaded machine). Gives up (SIGKILL) after timeoutSeconds, which should be
+// generous: it only bounds a failing run. Without a display the program runs headless (its
+// message boxes then only reach the output instead of waiting for a click).
 ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,
                          double timeoutSeconds, double signalAfterSeconds = 0.0, bool withDisplay = true,
                          int stopSignal = 15);
+// The same, sending `stopSignal` once the program's output holds `signalOnOutput`, never before.
+ProgramResult runProgramSignalledOn(const std::vector<std::string>& argv, const std::string& workingDirectory,
+                                    double timeoutSeconds, const std::string& signalOnOutput, int stopSignal = 15);
 std::string builtProgram(const std::string& name);

@@ -214,6 +214,61 @@ TEST(DatagenAssets, SpritesAreShapesOnTransparency)
     }
 }
 
+// The descent draws these pictures about 16 pixels across, averaged down by their mip-maps: each
+// organism must still be one solid shape there, not a few broken lines or a faint smudge.
+TEST(DatagenAssets, SpritesStaySolidShapesAtTheSizeTheDescentShowsThem)
+{
+    for (const char* name : {"protozoa1.png", "protozoa2.png", "plankton1.png", "plankton2.png", "jellyfish1.png",
+                             "seahorse1.png"}) {
+        const Decoded d = decode(name);
+        ASSERT_GE(std::min(d.width, d.height), 16) << name;
+        // Box-average the alpha to 16 pixels along the longer side, keeping the aspect.
+        const int step = std::max(d.width, d.height) / 16;
+        const int w = d.width / step, h = d.height / step;
+        std::vector<int> solid(size_t(w) * h);
+        int solidCount = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                int sum = 0;
+                for (int j = 0; j < step; ++j)
+                    for (int i = 0; i < step; ++i)
+                        sum += d.at(x * step + i, y * step + j, 3);
+                const bool isSolid = sum >= step * step * 110; // at least about 0.43 opaque
+                solid[size_t(y) * w + x] = isSolid;
+                solidCount += isSolid;
+            }
+        EXPECT_GE(solidCount * 5, w * h) << name << ": " << solidCount << " of " << w * h
+                                         << " pixels solid at 16 pixels";
+        // The largest connected group of solid pixels holds most of them: one body.
+        int largest = 0;
+        std::vector<int> seen(solid.size());
+        for (size_t start = 0; start < solid.size(); ++start) {
+            if (!solid[start] || seen[start])
+                continue;
+            std::vector<size_t> stack = {start};
+            seen[start] = 1;
+            int size = 0;
+            while (!stack.empty()) {
+                const size_t i = stack.back();
+                stack.pop_back();
+                ++size;
+                const int x = int(i % size_t(w)), y = int(i / size_t(w));
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = x + dx, ny = y + dy;
+                        const size_t n = size_t(ny) * w + nx;
+                        if (nx >= 0 && ny >= 0 && nx < w && ny < h && solid[n] && !seen[n]) {
+                            seen[n] = 1;
+                            stack.push_back(n);
+                        }
+                    }
+            }
+            largest = std::max(largest, size);
+        }
+        EXPECT_GE(largest * 4, solidCount * 3) << name << ": the solid pixels fall apart into pieces";
+    }
+}
+
 TEST(DatagenAssets, AdditiveLightsFadeToBlackBeforeTheEdges)
 {
     for (const char* name : {"smoke1.jpg", "smoke2.jpg", "smoke3.jpg", "smoke4.jpg"}) {

@@ -11,6 +11,16 @@ PakFile jpeg(const std::string& name, const Image& image) { return {name, encode
 PakFile png(const std::string& name, const Image& image) { return {name, encodePng(image, true)}; }
 PakFile mesh(const std::string& name, const T3D& object) { return {name, encodeT3D(object)}; }
 
+// How the runtime samples some of the pictures. The descent draws the organisms a dozen or two
+// pixels across: without mip-maps their minified outlines break into dashes.
+PakFile textureSettings()
+{
+    std::string text = "# name, then its settings (mipmaps: mip-mapped, trilinear minification)\n";
+    for (const char* name : spriteNames)
+        text += std::string(name) + " mipmaps\n";
+    return {"texture_settings.txt", std::vector<uint8_t>(text.begin(), text.end())};
+}
+
 } // namespace
 
 std::vector<PakFile> generateAssets()
@@ -22,12 +32,13 @@ std::vector<PakFile> generateAssets()
     files.push_back(jpeg("water_distort.jpg", makeWaterDistortion()));
     files.push_back(jpeg("envmap.jpg", makeEnvironmentMask()));
     files.push_back(jpeg("circle.jpg", makeCircle()));
-    files.push_back(png("protozoa1.png", makeCiliate()));
-    files.push_back(png("protozoa2.png", makeStentor()));
-    files.push_back(png("plankton1.png", makeDiatom()));
-    files.push_back(png("plankton2.png", makeCopepod()));
-    files.push_back(png("jellyfish1.png", makeMedusa()));
-    files.push_back(png("seahorse1.png", makeSeahorse()));
+    files.push_back(png(spriteNames[0], makeCiliate()));
+    files.push_back(png(spriteNames[1], makeStentor()));
+    files.push_back(png(spriteNames[2], makeDiatom()));
+    files.push_back(png(spriteNames[3], makeCopepod()));
+    files.push_back(png(spriteNames[4], makeMedusa()));
+    files.push_back(png(spriteNames[5], makeSeahorse()));
+    files.push_back(textureSettings());
     files.push_back(jpeg("flare_white.jpg", makeFlare(FlareTint::White)));
     files.push_back(jpeg("flare_red.jpg", makeFlare(FlareTint::Red)));
     files.push_back(jpeg("flare_blue.jpg", makeFlare(FlareTint::Blue)));

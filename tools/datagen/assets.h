@@ -7,6 +7,9 @@
 
 // Textures, meshes and pictures of data.pak, in a fixed order.
 std::vector<PakFile> generateAssets();
+// The organisms the descent drifts past, drawn small: the archive has them mip-mapped.
+inline constexpr const char* spriteNames[] = {"protozoa1.png", "protozoa2.png", "plankton1.png",
+                                              "plankton2.png", "jellyfish1.png", "seahorse1.png"};
 // The program's built-in resources by number: 103 the dialog banner, 113 the window icon (PNG).
 struct GeneratedResource {
     int id;

@@ -1,5 +1,8 @@
 // Microscopic life, drawn as translucent light-grey sprites (alpha carries the shape), and two
-// plankton shells drawn as light on black.
+// plankton shells drawn as light on black. The descent shows the sprites only a dozen or two
+// pixels across, so each organism is first a filled, softly glowing body with a brighter rim and
+// wide limbs, which holds up when its mip-maps average it down; the fine anatomy is drawn over
+// that as light for the scenes and moments that show it larger.
 #include "tools/datagen/generators.h"
 
 #include <algorithm>
@@ -87,23 +90,56 @@ public:
         stroke([&](Point p) { return length(p.x - c.x, p.y - c.y) - radius; }, width, opacity, bright,
                {c.x - r, c.y - r}, {c.x + r, c.y + r});
     }
-    // A smooth polyline through the points, its width changing from w0 to w1.
+    // A smooth polyline through the points, its width changing from w0 to w1. One shape, so a
+    // translucent curve does not darken into beads where its pieces overlap.
     void curve(const std::vector<Point>& points, float w0, float w1, float opacity, float bright)
     {
-        for (size_t i = 0; i + 1 < points.size(); ++i) {
-            const float t = float(i) / float(std::max<size_t>(1, points.size() - 2));
-            line(points[i], points[i + 1], mix(w0, w1, t), opacity, bright);
+        if (points.size() < 2)
+            return;
+        const size_t pieces = points.size() - 1;
+        const auto width = [&](size_t i) { return mix(w0, w1, float(i) / float(pieces)); };
+        Point lo = points[0], hi = points[0];
+        for (const Point& p : points) {
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
         }
+        const float r = std::max(w0, w1) * 0.5f + 2.0f;
+        fill(
+            [&](Point p) {
+                float d = 1e9f;
+                for (size_t i = 0; i < pieces; ++i)
+                    d = std::min(d, taperedDistance(p, points[i], points[i + 1], width(i) * 0.5f, width(i + 1) * 0.5f));
+                return d;
+            },
+            opacity, bright, {lo.x - r, lo.y - r}, {hi.x + r, hi.y + r});
+    }
+    // A glowing body: filled at `core` opacity and dimmer inside, rising to a fully opaque, bright
+    // rim `rim` pixels wide at the outline.
+    void glowBody(const std::function<float(Point)>& distance, float core, float rim, Point lo, Point hi)
+    {
+        each(lo, hi, [&](int x, int y, Point p) {
+            const float d = distance(p);
+            const float depth = smoothstep(0.0f, rim, -d);
+            paint(x, y, coverage(d) * mix(1.0f, core, depth), mix(1.0f, 0.35f, depth));
+        });
     }
     Point all() const { return {float(width()), float(height())}; }
 
-    // Light grey everywhere (so filtering never pulls in a dark fringe), the shape in alpha.
-    Image finish(float baseGrey = 0.74f) const
+    // Light grey everywhere (so filtering never pulls in a dark fringe), the shape in alpha,
+    // wrapped in a soft halo of `haloOpacity` that also widens every thin line.
+    Image finish(float baseGrey = 0.62f, float haloOpacity = 0.55f) const
     {
+        Field halo = alpha;
+        blurClamped(halo, 3.5f);
         Image image(width(), height());
         for (size_t i = 0; i < alpha.values.size(); ++i) {
-            const float v = baseGrey + (1.0f - baseGrey) * clamp01(light.values[i]);
-            image.pixels[i] = {v * 0.97f, v, v, clamp01(alpha.values[i])};
+            const float a = clamp01(alpha.values[i]);
+            const float glow = haloOpacity * clamp01(halo.values[i] * 1.6f);
+            const float out = std::max(a, glow);
+            // Where the halo adds opacity it adds light: the glow is the brightest part.
+            const float lit = out > 0.0f ? mix(clamp01(light.values[i]), 1.0f, (out - a) / out) : 0.0f;
+            const float v = baseGrey + (1.0f - baseGrey) * lit;
+            image.pixels[i] = {v * 0.97f, v, v, out};
         }
         return image;
     }
@@ -159,7 +195,7 @@ void cilia(Canvas& c, const std::function<float(Point)>& outline, const std::vec
         const float sway = bend * std::sin(float(i) * 0.7f);
         const Point mid{r.x + nx * reach * 0.5f - ny * sway, r.y + ny * reach * 0.5f + nx * sway};
         const Point tip{r.x + nx * reach - ny * sway * 2.2f, r.y + ny * reach + nx * sway * 2.2f};
-        c.curve({r, mid, tip}, 1.0f, 0.7f, opacity, 0.8f);
+        c.curve({r, mid, tip}, 2.4f, 1.4f, opacity, 0.9f);
     }
 }
 
@@ -214,7 +250,7 @@ Image makeCiliate()
         return std::max(dy, dx);
     };
     const Point lo{0, 0}, hi = c.all();
-    c.fill(body, 0.16f, 0.2f, lo, hi);
+    c.glowBody(body, 0.62f, 7.0f, lo, hi);
     granules(c, body, 71, 0.22f);
     c.fill([&](Point p) { return ellipseDistance(p, {122, 60}, 24, 15, 0.1f); }, 0.32f, 0.7f, lo, hi);
     c.stroke([&](Point p) { return ellipseDistance(p, {122, 60}, 24, 15, 0.1f); }, 1.2f, 0.45f, 0.9f, lo, hi);
@@ -233,7 +269,7 @@ Image makeCiliate()
     // The oral groove's funnel.
     c.curve({{112, 96}, {120, 86}, {126, 78}, {130, 74}}, 2.2f, 1.0f, 0.5f, 0.8f);
     c.stroke(body, 1.8f, 0.85f, 1.0f, lo, hi);
-    cilia(c, body, outlinePoints(body, centre, 150, 126.0f), 7.5f, 0.9f, 0.45f);
+    cilia(c, body, outlinePoints(body, centre, 150, 126.0f), 9.0f, 0.9f, 0.7f);
     return c.finish();
 }
 
@@ -243,48 +279,48 @@ Image makeStentor()
     // nucleus in the bell and a long coiled stalk.
     Canvas c(128, 256);
     const Point lo{0, 0}, hi = c.all();
-    const float rimY = 30.0f, baseY = 112.0f;
+    const float rimY = 28.0f, baseY = 128.0f;
     const auto bell = [&](Point p) {
         const float t = std::clamp((p.y - rimY) / (baseY - rimY), 0.0f, 1.0f);
-        const float half = 46.0f * (1.0f - std::pow(t, 1.6f) * 0.9f) * (0.92f + 0.08f * std::sin(t * pi));
+        const float half = 52.0f * (1.0f - std::pow(t, 1.6f) * 0.88f) * (0.92f + 0.08f * std::sin(t * pi));
         const float dx = std::fabs(p.x - 64.0f) - half;
         const float dy = std::max(rimY - p.y, p.y - baseY);
         return std::max(dx, dy);
     };
-    c.fill(bell, 0.17f, 0.2f, lo, hi);
+    c.glowBody(bell, 0.62f, 7.0f, lo, hi);
     granules(c, bell, 81, 0.22f);
     // The horseshoe nucleus.
     std::vector<Point> horseshoe;
     for (int i = 0; i <= 16; ++i) {
         const float a = pi * (0.15f + 0.7f * float(i) / 16.0f);
-        horseshoe.push_back({64.0f + std::cos(a) * 22.0f, 52.0f + std::sin(a) * 30.0f});
+        horseshoe.push_back({64.0f + std::cos(a) * 25.0f, 54.0f + std::sin(a) * 36.0f});
     }
     c.curve(horseshoe, 7.0f, 5.0f, 0.4f, 0.8f);
     vacuoleStar(c, {82, 48}, 4.0f, 6, 0.55f);
-    c.disc({50, 78}, 5.0f, 0.2f, 0.9f);
-    c.ring({50, 78}, 5.0f, 1.0f, 0.45f, 1.0f);
-    c.disc({72, 92}, 3.5f, 0.2f, 0.9f);
-    c.ring({72, 92}, 3.5f, 1.0f, 0.45f, 1.0f);
+    c.disc({48, 84}, 5.0f, 0.2f, 0.9f);
+    c.ring({48, 84}, 5.0f, 1.0f, 0.45f, 1.0f);
+    c.disc({74, 102}, 3.5f, 0.2f, 0.9f);
+    c.ring({74, 102}, 3.5f, 1.0f, 0.45f, 1.0f);
     // The rim (peristome) is a thick lip.
-    c.fill([&](Point p) { return ellipseDistance(p, {64, rimY + 1.0f}, 48, 6); }, 0.45f, 0.8f, lo, hi);
+    c.fill([&](Point p) { return ellipseDistance(p, {64, rimY + 1.0f}, 54, 7); }, 0.6f, 0.9f, lo, hi);
     c.stroke(bell, 1.7f, 0.85f, 1.0f, lo, hi);
     // The mouth cilia curl up in a crown.
     for (int i = 0; i < 34; ++i) {
         const float s = float(i) / 33.0f * 2.0f - 1.0f;
-        const Point root{64.0f + s * 46.0f, rimY - 2.0f + 2.0f * std::fabs(s)};
-        const float lean = s * 9.0f;
-        c.curve({root, {root.x + lean * 0.4f, root.y - 7.0f}, {root.x + lean, root.y - 13.0f - 3.0f * (1 - std::fabs(s))}},
-                1.1f, 0.6f, 0.55f, 0.9f);
+        const Point root{64.0f + s * 50.0f, rimY - 2.0f + 2.0f * std::fabs(s)};
+        const float lean = s * 7.0f;
+        c.curve({root, {root.x + lean * 0.4f, root.y - 7.0f}, {root.x + lean, root.y - 12.0f - 3.0f * (1 - std::fabs(s))}},
+                2.2f, 1.3f, 0.7f, 0.9f);
     }
     // The stalk: a fine coiled thread with its inner fibre.
     std::vector<Point> stalk;
     for (int i = 0; i <= 120; ++i) {
         const float t = float(i) / 120.0f;
-        stalk.push_back({64.0f + 5.0f * std::sin(t * 38.0f) * (0.4f + 0.6f * t) + 6.0f * std::sin(t * 3.0f),
-                         baseY - 2.0f + t * 138.0f});
+        stalk.push_back({64.0f + 5.0f * std::sin(t * 30.0f) * (0.4f + 0.6f * t) + 6.0f * std::sin(t * 3.0f),
+                         baseY - 2.0f + t * 116.0f});
     }
-    c.curve(stalk, 3.2f, 2.4f, 0.7f, 0.9f);
-    c.disc(stalk.back(), 3.5f, 0.7f, 0.9f);
+    c.curve(stalk, 8.0f, 5.5f, 0.85f, 0.9f);
+    c.disc(stalk.back(), 5.0f, 0.85f, 0.9f);
     return c.finish();
 }
 
@@ -306,7 +342,7 @@ Image makeDiatom()
         const float dx = std::fabs(u) * 118.0f - 118.0f;
         return std::max(dy, dx);
     };
-    c.fill(valve, 0.22f, 0.3f, lo, hi);
+    c.glowBody(valve, 0.6f, 7.0f, lo, hi);
     // Striae: fine ribs radiating slightly from the middle.
     for (int i = -46; i <= 46; ++i) {
         if (std::abs(i) < 2)
@@ -341,44 +377,44 @@ Image makeCopepod()
     Canvas c(256, 256);
     const Point lo{0, 0}, hi = c.all();
     const float cx = 128.0f;
-    const auto body = [&](Point p) { return ellipseDistance(p, {cx, 108}, 30, 56); };
+    const auto body = [&](Point p) { return ellipseDistance(p, {cx, 104}, 42, 72); };
     // Antennae first, so the body lies over their roots.
     for (int side : {-1, 1}) {
         std::vector<Point> antenna;
         for (int i = 0; i <= 24; ++i) {
             const float t = float(i) / 24.0f;
-            antenna.push_back({cx + float(side) * (14.0f + t * 112.0f), 66.0f - 22.0f * std::sin(t * 1.4f) + t * t * 44.0f});
+            antenna.push_back({cx + float(side) * (18.0f + t * 104.0f), 58.0f - 22.0f * std::sin(t * 1.4f) + t * t * 44.0f});
         }
-        c.curve(antenna, 3.0f, 1.2f, 0.75f, 0.9f);
+        c.curve(antenna, 7.0f, 3.0f, 0.85f, 0.9f);
         for (size_t i = 3; i < antenna.size(); i += 2) {
             const Point a = antenna[i];
-            c.line(a, {a.x + float(side) * 5.0f, a.y + 9.0f}, 0.8f, 0.45f, 0.9f);
+            c.line(a, {a.x + float(side) * 5.0f, a.y + 10.0f}, 1.6f, 0.6f, 0.9f);
         }
         // Feeding limbs and swimming legs along the underside.
         for (int k = 0; k < 4; ++k) {
-            const float y = 112.0f + float(k) * 12.0f;
-            c.curve({{cx + float(side) * 18.0f, y}, {cx + float(side) * 34.0f, y + 8.0f}, {cx + float(side) * 40.0f, y + 18.0f}},
-                    2.0f, 0.8f, 0.4f, 0.85f);
+            const float y = 104.0f + float(k) * 14.0f;
+            c.curve({{cx + float(side) * 30.0f, y}, {cx + float(side) * 48.0f, y + 8.0f}, {cx + float(side) * 56.0f, y + 20.0f}},
+                    4.5f, 2.0f, 0.7f, 0.85f);
         }
     }
-    c.fill(body, 0.2f, 0.25f, lo, hi);
+    c.glowBody(body, 0.62f, 8.0f, lo, hi);
     granules(c, body, 91, 0.2f);
     // Gut and oil drop.
-    c.curve({{cx, 80}, {cx + 3, 110}, {cx - 2, 140}, {cx, 168}}, 7.0f, 4.0f, 0.28f, 0.6f);
-    c.disc({cx - 8, 118}, 6.0f, 0.35f, 1.0f);
-    c.ring({cx - 8, 118}, 6.0f, 1.0f, 0.5f, 1.0f);
+    c.curve({{cx, 62}, {cx + 4, 100}, {cx - 3, 140}, {cx, 172}}, 9.0f, 5.0f, 0.3f, 0.6f);
+    c.disc({cx - 11, 112}, 8.0f, 0.4f, 1.0f);
+    c.ring({cx - 11, 112}, 8.0f, 1.3f, 0.55f, 1.0f);
     // Segment lines across the body.
     for (int k = 0; k < 4; ++k) {
-        const float y = 120.0f + float(k) * 10.0f;
-        const float half = 30.0f * std::sqrt(std::max(0.0f, 1.0f - std::pow((y - 108.0f) / 56.0f, 2.0f)));
+        const float y = 118.0f + float(k) * 13.0f;
+        const float half = 42.0f * std::sqrt(std::max(0.0f, 1.0f - std::pow((y - 104.0f) / 72.0f, 2.0f)));
         c.curve({{cx - half + 1, y - 2}, {cx, y + 2}, {cx + half - 1, y - 2}}, 1.2f, 1.2f, 0.5f, 0.9f);
     }
     c.stroke(body, 1.8f, 0.85f, 1.0f, lo, hi);
     // The tail: three narrowing segments and the forked prongs with long bristles.
-    float y = 162.0f, half = 10.0f;
+    float y = 170.0f, half = 14.0f;
     for (int k = 0; k < 3; ++k) {
-        const auto seg = [&, y, half](Point p) { return ellipseDistance(p, {cx, y + 7.0f}, half, 9.0f); };
-        c.fill(seg, 0.3f, 0.4f, lo, hi);
+        const auto seg = [&, y, half](Point p) { return ellipseDistance(p, {cx, y + 7.0f}, half, 9.5f); };
+        c.glowBody(seg, 0.62f, 4.0f, lo, hi);
         c.stroke(seg, 1.5f, 0.8f, 1.0f, lo, hi);
         y += 15.0f;
         half *= 0.82f;
@@ -386,15 +422,15 @@ Image makeCopepod()
     for (int side : {-1, 1}) {
         const Point base{cx + float(side) * 4.0f, y + 2.0f};
         const Point tip{cx + float(side) * 9.0f, y + 16.0f};
-        c.line(base, tip, 3.0f, 0.8f, 1.0f);
+        c.line(base, tip, 5.0f, 0.85f, 1.0f);
         for (int k = 0; k < 3; ++k) {
             const float spread = float(side) * (4.0f + float(k) * 9.0f);
-            c.curve({tip, {tip.x + spread * 0.5f, tip.y + 22.0f}, {tip.x + spread, tip.y + 48.0f - float(k) * 6.0f}}, 1.1f, 0.6f,
-                    0.55f, 0.9f);
+            c.curve({tip, {tip.x + spread * 0.5f, tip.y + 12.0f}, {tip.x + spread, tip.y + 26.0f - float(k) * 4.0f}}, 2.4f, 1.2f,
+                    0.7f, 0.9f);
         }
     }
     // The eye.
-    c.disc({cx, 60}, 4.5f, 0.8f, 1.0f);
+    c.disc({cx, 42}, 6.0f, 0.9f, 1.0f);
     return c.finish();
 }
 
@@ -423,9 +459,9 @@ Image makeMedusa()
             const float u = float(k) / 20.0f;
             t.push_back({root.x + s * 12.0f * u + std::sin(phase + u * 6.0f) * 7.0f * u, root.y + len * u});
         }
-        c.curve(t, 1.8f, 0.6f, 0.55f, 0.9f);
+        c.curve(t, 5.0f, 2.0f, 0.7f, 0.9f);
     }
-    c.fill(bell, 0.15f, 0.25f, lo, hi);
+    c.glowBody(bell, 0.55f, 9.0f, lo, hi);
     // A brighter jelly layer along the top of the dome.
     c.stroke([&](Point p) { return bell(p) + 6.0f; }, 6.0f, 0.12f, 0.8f, lo, hi);
     // The mouth tube with its frilled lips.
@@ -463,8 +499,8 @@ Image makeSeahorse()
         float x, y, r;
     };
     std::vector<Knot> spine;
-    const Knot path[] = {{66, 30, 11}, {70, 44, 11}, {72, 58, 10}, {66, 74, 12}, {62, 92, 16}, {64, 112, 18},
-                         {68, 132, 16}, {70, 152, 12}, {68, 170, 9}, {62, 186, 7}};
+    const Knot path[] = {{66, 30, 13}, {70, 44, 13}, {72, 58, 12.5f}, {66, 74, 15}, {62, 92, 20}, {64, 112, 22},
+                         {68, 132, 20}, {70, 152, 15}, {68, 170, 11.5f}, {62, 186, 9}};
     for (const Knot& k : path)
         spine.push_back(k);
     // The tail curls forward into a spiral.
@@ -473,7 +509,7 @@ Image makeSeahorse()
         const float t = float(i) / 24.0f;
         const float a = -0.2f + t * 4.6f;
         const float radius = 20.0f * (1.0f - t * 0.75f);
-        spine.push_back({curlCentre.x + std::cos(a) * radius, curlCentre.y - std::sin(a) * radius * -1.0f, 6.5f * (1.0f - t * 0.7f)});
+        spine.push_back({curlCentre.x + std::cos(a) * radius, curlCentre.y - std::sin(a) * radius * -1.0f, 8.5f * (1.0f - t * 0.65f)});
     }
     const auto bodyDistance = [&](Point p) {
         float d = 1e9f;
@@ -486,16 +522,23 @@ Image makeSeahorse()
         }
         // The head: a deep skull tipped forward, and the long snout tapering to a small flared
         // mouth, all blended smoothly into each other.
-        d = smoothUnion(d, ellipseDistance(p, {61, 34}, 14, 10.5f, 0.45f), 5.0f);
-        d = smoothUnion(d, taperedDistance(p, {52, 39}, {19, 51}, 6.0f, 3.4f), 4.0f);
-        d = smoothUnion(d, length(p.x - 18.0f, p.y - 51.5f) - 4.2f, 2.0f);
+        d = smoothUnion(d, ellipseDistance(p, {61, 34}, 16, 12.5f, 0.45f), 5.0f);
+        d = smoothUnion(d, taperedDistance(p, {52, 39}, {17, 52}, 7.5f, 4.5f), 4.0f);
+        d = smoothUnion(d, length(p.x - 16.0f, p.y - 52.5f) - 5.5f, 2.0f);
         // The belly's forward curve.
-        d = smoothUnion(d, ellipseDistance(p, {58, 112}, 16, 26, 0.1f), 6.0f);
+        d = smoothUnion(d, ellipseDistance(p, {56, 112}, 20, 30, 0.1f), 6.0f);
         // The crown.
         d = smoothUnion(d, taperedDistance(p, {65, 28}, {71, 13}, 5.0f, 2.6f), 3.0f);
         return d;
     };
-    c.fill(bodyDistance, 0.3f, 0.3f, lo, hi);
+    // The dorsal fin first, so the back lies over its root.
+    const auto fin = [](Point p) { return ellipseDistance(p, {92, 121}, 10, 19, -0.2f); };
+    c.glowBody(fin, 0.45f, 4.0f, lo, hi);
+    for (int k = 0; k < 9; ++k) {
+        const float y = 107.0f + float(k) * 4.5f;
+        c.line({82.0f, y}, {100.0f + std::sin(float(k) * 0.4f) * 2.0f, y - 4.0f}, 1.6f, 0.6f, 1.0f);
+    }
+    c.glowBody(bodyDistance, 0.62f, 6.0f, lo, hi);
     granules(c, bodyDistance, 61, 0.15f);
     // Bony rings across the trunk and tail.
     for (size_t i = 1; i + 1 < spine.size(); ++i) {
@@ -508,12 +551,6 @@ Image makeSeahorse()
             c.disc({spine[i].x - nx * r, spine[i].y - ny * r}, 1.8f, 0.7f, 1.0f);
         }
     }
-    // The dorsal fin: a fan of fine rays on the back.
-    for (int k = 0; k < 9; ++k) {
-        const float y = 112.0f + float(k) * 4.0f;
-        c.line({80.0f, y}, {96.0f + std::sin(float(k) * 0.4f) * 2.0f, y - 4.0f}, 1.0f, 0.55f, 1.0f);
-    }
-    c.stroke([](Point p) { return ellipseDistance(p, {88, 121}, 9, 18, -0.2f); }, 1.0f, 0.3f, 1.0f, lo, hi);
     // Eye and the gill opening.
     c.disc({58, 36}, 4.5f, 0.85f, 1.0f);
     c.ring({58, 36}, 6.5f, 1.0f, 0.5f, 1.0f);

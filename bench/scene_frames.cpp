@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,6 +42,19 @@ double timedFrame(LoopState& loop)
     glFinish();
     const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
     return spent.count();
+}
+
+// With perf record -D -1 --control fifo:PATH, ORV_PERF_CONTROL=PATH lets perf sample only the
+// measured frames: "enable" before them, "disable" after.
+void perfControl(const char* command)
+{
+    const char* path = std::getenv("ORV_PERF_CONTROL");
+    if (!path)
+        return;
+    if (std::FILE* fifo = std::fopen(path, "w")) {
+        std::fprintf(fifo, "%s\n", command);
+        std::fclose(fifo);
+    }
 }
 
 double median(std::vector<double> values)
@@ -111,11 +125,13 @@ void BM_SceneFrame(benchmark::State& state)
     glFinish();
 
     std::vector<double> frameMs;
+    perfControl("enable");
     for (auto _ : state) {
         const double spent = timedFrame(loop);
         frameMs.push_back(spent);
         state.SetIterationTime(spent / 1000.0);
     }
+    perfControl("disable");
     state.counters["median_ms"] = median(frameMs);
     state.counters["glErrors"] = glGetError() != GL_NO_ERROR;
 }

@@ -1,13 +1,10 @@
-// The first 66 seconds: one simulation step of each scene (no GL), and whole frames of the show
-// at each scene's time as the capture tool draws them (the driver's own start-up and frame,
-// offline, 1280x720). Run from the build directory (it opens data.pak there); see
-// bench/README.md for the commands and figures.
+// The first 66 seconds: one simulation step of each scene (no GL). Whole frames are in
+// bench/scene_frames.cpp; see bench/README.md for the commands and figures.
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "scenes/fairyt_open.h"
 #include "scenes/metakappyra.h"
 #include "scenes/uppo.h"
-#include "bench/show_frames.h"
 #include "shell/driver.h"
 #include "maths/random.h"
 
@@ -66,18 +63,6 @@ void BM_FlareStep(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FlareStep);
-
-// -------------------------------------------------------------------------------------------------
-// Whole frames
-
-// Opening alone; descent alone; descent with the flares over it.
-BENCHMARK(BM_ShowFrame)
-    ->Args({2000, 3000})
-    ->Args({14000, 28000})
-    ->Args({36000, 48000})
-    ->Iterations(60)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,8 +1,5 @@
 // The fish, the push and the creatures (150 s to 204 s): one simulation step of each scene (no
-// GL), and whole frames of the show at chosen times, drawn by the driver's own start-up and frame
-// code offline at 1280x720. Run from the build directory (it opens data.pak there); see
-// bench/README.md for the commands and figures.
-#include "bench/show_frames.h"
+// GL). Whole frames are in bench/scene_frames.cpp; see bench/README.md for the commands and figures.
 #include "runtime/dms.h"
 #include "scenes/fisut.h"
 #include "scenes/oliot.h"
@@ -52,20 +49,6 @@ void BM_CreaturesStep(benchmark::State& state)
         creatures.simulate(195000, 0.8f);
 }
 BENCHMARK(BM_CreaturesStep);
-
-// -------------------------------------------------------------------------------------------------
-// Whole frames
-
-// The fish mid-scene; the push with the cloud torn; the creatures' ribbons and swimmers; sprouts
-// and strands grown.
-BENCHMARK(BM_ShowFrame)
-    ->Args({150000, 158000})
-    ->Args({167000, 175000})
-    ->Args({183000, 188000})
-    ->Args({190000, 200000})
-    ->Iterations(60)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

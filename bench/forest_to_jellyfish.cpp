@@ -1,13 +1,10 @@
-// From the forest to the jellyfish (66.5 s to 150 s): one simulation step of each scene (no GL),
-// and whole frames of the show at chosen times, drawn by the driver's own start-up and frame code
-// offline at 1280x720. Run from the build directory (it opens data.pak there); see
-// bench/README.md for the commands and figures.
+// From the forest to the jellyfish (66.5 s to 150 s): one simulation step of each scene (no GL).
+// Whole frames are in bench/scene_frames.cpp; see bench/README.md for the commands and figures.
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "scenes/alkuotukset.h"
 #include "scenes/meduusa.h"
 #include "scenes/metsae.h"
-#include "bench/show_frames.h"
 #include "shell/driver.h"
 #include "maths/random.h"
 #include "toolkit/swimmer.h"
@@ -65,20 +62,6 @@ void BM_JellyfishStep(benchmark::State& state)
     state.counters["tentacles"] = static_cast<double>(tentacles);
 }
 BENCHMARK(BM_JellyfishStep);
-
-// -------------------------------------------------------------------------------------------------
-// Whole frames
-
-// The forest alone; the forest under the early creatures' specks; the shells (with the shared
-// swimmers and the specks); all the jellyfish with their bubbles.
-BENCHMARK(BM_ShowFrame)
-    ->Args({66500, 70000})
-    ->Args({72000, 80000})
-    ->Args({91000, 95000})
-    ->Args({100000, 120000})
-    ->Iterations(60)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,8 +1,6 @@
 // From the spray to the return (204 s to 305 s): one simulation step of the ropes and of the
-// return's specks, the spray's particles for one frame (no GL), and whole frames of the show at
-// chosen times, drawn by the driver's own start-up and frame code offline at 1280x720. Run from
-// the build directory (it opens data.pak there); see bench/README.md for the commands and figures.
-#include "bench/show_frames.h"
+// return's specks, the spray's particles for one frame (no GL). Whole frames are in
+// bench/scene_frames.cpp; see bench/README.md for the commands and figures.
 #include "maths/random.h"
 #include "scenes/fairyt_return.h"
 #include "scenes/ropes.h"
@@ -61,21 +59,6 @@ void BM_SprayParticles(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(particles.size()));
 }
 BENCHMARK(BM_SprayParticles);
-
-// -------------------------------------------------------------------------------------------------
-// Whole frames
-
-// The spray at its fullest; the ropes swaying with bubbles; the ropes with the stretched swimmers
-// and their flares; the return's flight early and after the colour change.
-BENCHMARK(BM_ShowFrame)
-    ->Args({203900, 214000})
-    ->Args({221400, 228000})
-    ->Args({221400, 245000})
-    ->Args({254400, 262000})
-    ->Args({254400, 280000})
-    ->Iterations(60)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,7 +1,6 @@
 // The ending (296 s to 363 s): the ripple field's step, its two maps and their upload, one step of
-// the last scene, and whole frames of the greetings, the last scene and the credits, drawn by the
-// driver's own start-up and frame code offline at 1280x720. Run from the build directory (it
-// opens data.pak there); see bench/README.md for the commands and figures.
+// the last scene. Whole frames are in bench/scene_frames.cpp; see bench/README.md for the
+// commands and figures.
 #include "bench/show_frames.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
@@ -96,21 +95,6 @@ void BM_LastSceneStep(benchmark::State& state)
     state.counters["steps_per_call"] = static_cast<double>(steps) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_LastSceneStep)->Unit(benchmark::kMicrosecond);
-
-// -------------------------------------------------------------------------------------------------
-// Whole frames
-
-// The greetings over the return scene with one picture, then all three; the last scene with its
-// stalks in full growth and while they wilt; the credits over the last scene.
-BENCHMARK(BM_ShowFrame)
-    ->Args({296000, 299500})
-    ->Args({296000, 302650})
-    ->Args({305000, 315000})
-    ->Args({305000, 330000})
-    ->Args({345000, 352000})
-    ->Iterations(60)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "runtime/dms.h"
 #include "maths/random.h"
 
+#include <algorithm>
 #include <cmath>
 
 PostProcess postProcess;
@@ -51,9 +52,10 @@ void copyInto(void (*bindTarget)(GLuint), GLuint target, GLuint source, int w, i
     unbindFBO();
 }
 
-// One blur pass from source into target (128 pixels); without a program a plain copy.
+// One blur pass from source into target (128 pixels); without a program a plain copy. Without
+// draw only the program's uniforms are set, as the pass would leave them.
 void blurCopy(ShaderProgram* blur, const char* offsetName, float offset, float alpha, GLuint target,
-              GLuint source, int w, int h)
+              GLuint source, int w, int h, bool draw)
 {
     if (blur) {
         blur->bind();
@@ -61,10 +63,39 @@ void blurCopy(ShaderProgram* blur, const char* offsetName, float offset, float a
         blur->setUniform1f(offsetName, offset);
         blur->setUniform1f("alpha", alpha);
     }
-    copyInto(bindTextureFBO128, target, source, w, h);
+    if (draw)
+        copyInto(bindTextureFBO128, target, source, w, h);
     if (blur)
         ShaderProgram::unbind();
 }
+
+// What the last glow pass left in the reduced targets (tex512a, tex256a, the 128 pair), so that the
+// next pass can tell whether redoing its work would write the same bytes again.
+struct GlowInputs {
+    int32_t iterations = 0;
+    float xoff = 0.0f, yoff = 0.0f, blurAlpha = 0.0f, darkenAlpha = 0.0f;
+    int32_t mode = 0;
+    int w = 0, h = 0;
+    float clearColour[4] = {}; // the capture's only colour, when it was empty
+
+    bool operator==(const GlowInputs&) const = default;
+};
+struct GlowRecord {
+    bool valid = false;
+    bool overEmptyCapture = false;
+    bool darkened = false;
+    GlowInputs inputs;
+    unsigned long bindingsAfter = 0; // renderTargetBindings() as the pass ended
+};
+GlowRecord lastGlow;
+
+// beginCapture's clear: its colour, and the binding count right after it.
+struct CaptureClear {
+    bool cleared = false;
+    float colour[4] = {};
+    unsigned long bindingsAfter = 0;
+};
+CaptureClear captureClear;
 
 // Looked up by name on every use, like everywhere else; a missing program leaves fixed-function
 // drawing in place instead of failing.
@@ -98,20 +129,44 @@ void PostProcess::beginCapture(bool clear)
     bindTextureFBO1024(renderTargets.tex1024a);
     if (clear)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    captureClear.cleared = clear;
+    if (clear)
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, captureClear.colour);
+    captureClear.bindingsAfter = renderTargetBindings();
 }
 
 void PostProcess::glowPass(int32_t iterations, float xoff, float yoff, float blurAlpha, float darkenAlpha,
-                           float glowAmount, int32_t mode)
+                           float glowAmount, int32_t mode, bool captureEmpty)
 {
     const RenderTargets& t = renderTargets;
     const int w = dmsGetWindowWidth();
     const int h = dmsGetWindowHeight();
+    ShaderProgram* darken = program("darken");
+    const bool darkening = darkenAlpha >= 0.0f && darken;
+
+    // Work whose result already lies in the targets is skipped; the window and every target end
+    // with the same bytes, and the programs with the same uniforms, as if it had been redone. The
+    // binding count proves no one drew into a target in between.
+    const unsigned long bindings = renderTargetBindings();
+    GlowInputs inputs{iterations, xoff, yoff, blurAlpha, darkenAlpha, mode, w, h, {}};
+    const bool emptyNow = captureEmpty && captureClear.cleared && captureClear.bindingsAfter == bindings;
+    if (emptyNow)
+        std::copy(captureClear.colour, captureClear.colour + 4, inputs.clearColour);
+    // 1. The capture holds only the colour it was cleared to, as it did for the last glow pass, with
+    //    the same settings, and nothing was bound since but this capture: every reduced target
+    //    already holds exactly what the whole chain would write again.
+    const bool reuseAll = emptyNow && lastGlow.valid && lastGlow.overEmptyCapture && lastGlow.inputs == inputs &&
+                          lastGlow.bindingsAfter + 1 == bindings;
+    // 2. The capture is the one the last glow pass reduced (nothing bound since), and neither pass
+    //    darkens: tex512a and tex256a still hold its reduction, since the blurs only exchange the
+    //    128 pair. Only the copy into 128 and the blurs need doing again.
+    const bool reuseReduction = !reuseAll && lastGlow.valid && lastGlow.bindingsAfter == bindings &&
+                                !lastGlow.darkened && !darkening && lastGlow.inputs.w == w && lastGlow.inputs.h == h;
+
     beginWindowPass(w, h, false);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
-    ShaderProgram* darken = program("darken");
-    const bool darkening = darkenAlpha >= 0.0f && darken;
     if (darkening) {
         darken->bind();
         gl::glActiveTextureARB(GL_TEXTURE0_ARB);
@@ -121,19 +176,27 @@ void PostProcess::glowPass(int32_t iterations, float xoff, float yoff, float blu
     } else {
         ShaderProgram::unbind();
     }
-    copyInto(bindTextureFBO512, t.tex512a, t.tex1024a, w, h);
-    if (darkening)
+    if (!reuseAll && !reuseReduction) {
+        copyInto(bindTextureFBO512, t.tex512a, t.tex1024a, w, h);
+        if (darkening)
+            ShaderProgram::unbind();
+        copyInto(bindTextureFBO256, t.tex256a, t.tex512a, w, h);
+    } else if (darkening) {
         ShaderProgram::unbind();
-    copyInto(bindTextureFBO256, t.tex256a, t.tex512a, w, h);
-    copyInto(bindTextureFBO128, t.tex128a, t.tex256a, w, h);
-
-    // A skipped axis still copies, so the exchange always ends in tex128a.
-    ShaderProgram* blurx = program("blurx");
-    for (int32_t i = 0; i < iterations; ++i) {
-        blurCopy(mode != 2 ? blurx : nullptr, "xoff", xoff, blurAlpha, t.tex128b, t.tex128a, w, h);
-        ShaderProgram* blury = program("blury");
-        blurCopy(mode != 1 ? blury : nullptr, "yoff", yoff, blurAlpha, t.tex128a, t.tex128b, w, h);
     }
+    if (!reuseAll)
+        copyInto(bindTextureFBO128, t.tex128a, t.tex256a, w, h);
+
+    // A skipped axis still copies, so the exchange always ends in tex128a. Reusing everything,
+    // one round without drawing leaves the uniforms as the blurs would.
+    ShaderProgram* blurx = program("blurx");
+    const int32_t rounds = reuseAll ? std::min(iterations, int32_t{1}) : iterations;
+    for (int32_t i = 0; i < rounds; ++i) {
+        blurCopy(mode != 2 ? blurx : nullptr, "xoff", xoff, blurAlpha, t.tex128b, t.tex128a, w, h, !reuseAll);
+        ShaderProgram* blury = program("blury");
+        blurCopy(mode != 1 ? blury : nullptr, "yoff", yoff, blurAlpha, t.tex128a, t.tex128b, w, h, !reuseAll);
+    }
+    lastGlow = {true, emptyNow, darkening, inputs, renderTargetBindings()};
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);

@@ -14,9 +14,12 @@ public:
     static void beginCapture(bool clear);
     // Adds the capture and a blurred, reduced copy of it (times glowAmount) to the window. mode 0
     // blurs along both axes, 1 only x, 2 only y; a negative darkenAlpha skips the darkening
-    // (otherwise the reduced copy holds c * c * darkenAlpha before the blur).
+    // (otherwise the reduced copy holds c * c * darkenAlpha before the blur). captureEmpty is the
+    // caller's word that nothing was drawn since beginCapture(true): the pass may then reuse the
+    // reduction of the last empty capture. A second pass over an unchanged capture reuses its
+    // reduction by itself.
     static void glowPass(int32_t iterations, float xoff, float yoff, float blurAlpha, float darkenAlpha,
-                         float glowAmount, int32_t mode);
+                         float glowAmount, int32_t mode, bool captureEmpty = false);
     // Adds the capture, recoloured by the "meta" program, to the window.
     static void metaPass();
     // A radial streak whose trail carries over from frame to frame; replaces the window's picture.

@@ -12,6 +12,8 @@ RenderTargets renderTargets;
 
 namespace {
 
+unsigned long bindings = 0;
+
 constexpr UINT warningBox = MB_TOPMOST | MB_ICONWARNING;
 constexpr int noiseSize = 512;
 
@@ -103,6 +105,7 @@ void createNoiseTextures()
 
 void bindTextureTarget(GLuint fbo, GLuint renderbuffer, GLuint texture, int size, const char* label)
 {
+    ++bindings;
     gl::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, fbo);
     gl::glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, texture, 0);
     gl::glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, renderbuffer);
@@ -168,6 +171,7 @@ void createRenderTargets()
 
 void bindDepthFBO()
 {
+    ++bindings;
     gl::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, renderTargets.depthFbo);
     gl::glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D,
                                   renderTargets.depthTexture, 0);
@@ -202,6 +206,8 @@ void unbindFBO()
     gl::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     dmsResetViewport();
 }
+
+unsigned long renderTargetBindings() { return bindings; }
 
 bool checkFramebuffer(const char* label)
 {

@@ -35,6 +35,11 @@ void bindTextureFBO256(GLuint texture);
 void bindTextureFBO128(GLuint texture);
 void unbindFBO();
 
+// Counts the bindings of off-screen targets (any size, the depth target too). Drawing reaches a
+// target only through a binding, so while the count stands still no target's content changes:
+// a pass may reuse what it left in one.
+unsigned long renderTargetBindings();
+
 // Logs why the bound frame buffer is incomplete, with the label. False when incomplete; an
 // unsupported configuration shows a message box and exits (code 0).
 bool checkFramebuffer(const char* label);

@@ -199,7 +199,11 @@ void MeduusaEffect::draw(float t, float alpha)
     for (const Jellyfish& jelly : jellyfish)
         drawJellyLines(batches, jelly, alpha, colourMix);
     glDisable(GL_LINE_SMOOTH);
-    PostProcess::glowPass(6, 0.007f, 0.007f, 0.91f - 0.005f * std::sin(glowLevel * 3.14f), -1.0f, 1.0f, 0);
+    // Until the first jellyfish appears (100 s) drawJellyLines draws nothing, so the capture holds
+    // only its clear colour: the pass may reuse last frame's identical reduction of it.
+    const bool noLines = std::all_of(jellyfish.begin(), jellyfish.end(),
+                                     [](const Jellyfish& j) { return j.visibility < invisible; });
+    PostProcess::glowPass(6, 0.007f, 0.007f, 0.91f - 0.005f * std::sin(glowLevel * 3.14f), -1.0f, 1.0f, 0, noLines);
 
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);

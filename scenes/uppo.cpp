@@ -112,7 +112,8 @@ void UppoEffect::run()
     const float k = (0.7f - 0.4f * t) * alpha;
     drawScreenQuad(0.09f * k, 0.1845f * k, 0.2969f * k, 0.4f * alpha);
     draw(t, alpha);
-    // A second, wider glow of the same capture.
+    // A second, wider glow of the same capture. Nothing was bound since the first, so the pass
+    // reuses the first's 512 and 256 reductions, which a redo would write byte for byte again.
     PostProcess::glowPass(6, 0.005f, 0.005f, 0.92f, -1.0f, 1.0f, 0);
 }
 

@@ -4,6 +4,7 @@
 #include "render/render_targets.h"
 #include "render/screen.h"
 #include "render/shader_manager.h"
+#include "render/warm_up.h"
 #include "runtime/dms.h"
 #include "shell/camera_tracks.h"
 #include "toolkit/show_state.h"
@@ -79,6 +80,7 @@ bool startShow(const ShowMode& mode, const char* archive)
     registerEffects();
     dmsInitEffects();
     dmsInitTimer();
+    warmUpGl(); // after the textures are uploaded; no scene's first frame compiles anything now
     dmsPlaySong(1);
     return true;
 }

@@ -324,3 +324,125 @@ TEST_F(PassTest, ScreenQuadOverwritesOrAddsAsTheBlendSays)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Glow work skipped when its result already lies in the targets
+
+// Everything a glow pass leaves: the window and the targets it reduces into.
+struct GlowResult {
+    std::vector<unsigned char> window, tex512a, tex256a, tex128a, tex128b;
+    bool operator==(const GlowResult&) const = default;
+};
+
+std::vector<unsigned char> textureBytes(GLuint texture, int size)
+{
+    std::vector<unsigned char> bytes(static_cast<size_t>(size * size * 4));
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return bytes;
+}
+
+GlowResult glowResult()
+{
+    const RenderTargets& t = renderTargets;
+    GlowResult r;
+    r.window.resize(static_cast<size_t>(testWidth * testHeight * 4));
+    glReadPixels(0, 0, testWidth, testHeight, GL_RGBA, GL_UNSIGNED_BYTE, r.window.data());
+    r.tex512a = textureBytes(t.tex512a, 512);
+    r.tex256a = textureBytes(t.tex256a, 256);
+    r.tex128a = textureBytes(t.tex128a, 128);
+    r.tex128b = textureBytes(t.tex128b, 128);
+    return r;
+}
+
+// Overwrites a reduced target behind the passes' back (an upload is no binding): a pass that
+// reuses the target shows the scribble, a pass that redoes its work wipes it.
+void scribbleOver(GLuint texture, int size)
+{
+    const std::vector<unsigned char> white(static_cast<size_t>(size * size * 4), 255);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// A binding with no drawing: the passes must assume a target changed and redo everything.
+void touchTargets()
+{
+    bindTextureFBO128(renderTargets.tex128b);
+    unbindFBO();
+}
+
+// Two frames of a scene whose capture stays empty, as the jellyfish scene's before 100 s: the
+// second frame may differ by a binding between the frames, the scene's word that its capture is
+// empty, its clear colour, and a scribble over tex128a after the first frame.
+struct SecondFrame {
+    bool touch = false;
+    bool empty = true;
+    float red = 0.02f;
+    bool scribble = false;
+};
+
+GlowResult emptyCaptureFrames(const SecondFrame& second)
+{
+    clearWindow(0.0f, 0.0f, 0.0f, 0.0f);
+    captureColour(0.02f, 0.02f, 0.06f, 1.0f);
+    PostProcess::glowPass(6, 0.007f, 0.007f, 0.91f, -1.0f, 1.0f, 0, true);
+    if (second.scribble)
+        scribbleOver(renderTargets.tex128a, 128);
+    clearWindow(0.1f, 0.1f, 0.1f, 1.0f);
+    if (second.touch)
+        touchTargets();
+    captureColour(second.red, 0.02f, 0.06f, 1.0f);
+    PostProcess::glowPass(6, 0.007f, 0.007f, 0.91f, -1.0f, 1.0f, 0, second.empty);
+    return glowResult();
+}
+
+TEST_F(PassTest, GlowOverAnEmptyCaptureLeavesWhatTheWholeChainLeaves)
+{
+    const GlowResult redone = emptyCaptureFrames({.touch = true});
+    const GlowResult reused = emptyCaptureFrames({});
+    EXPECT_TRUE(reused == redone);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(PassTest, GlowOverAnEmptyCaptureReusesOnlyWhatNothingCanHaveChanged)
+{
+    const GlowResult clean = emptyCaptureFrames({.touch = true});
+    // The same empty capture and nothing bound: the chain was skipped, the scribble shows.
+    EXPECT_FALSE(emptyCaptureFrames({.scribble = true}) == clean);
+    // A binding in between, or a capture the scene may have drawn into: redone, scribble gone.
+    EXPECT_TRUE(emptyCaptureFrames({.touch = true, .scribble = true}) == clean);
+    EXPECT_TRUE(emptyCaptureFrames({.empty = false, .scribble = true}) == clean);
+    // Another clear colour: redone.
+    const GlowResult redder = emptyCaptureFrames({.touch = true, .red = 0.2f});
+    EXPECT_TRUE(emptyCaptureFrames({.red = 0.2f, .scribble = true}) == redder);
+}
+
+// The descent's two glows of one capture: a sharp-edged picture, glowed twice, and the second
+// pass possibly after a binding or with tex256a scribbled over.
+GlowResult twoGlowsOfOneCapture(bool touch, bool scribble, float darkenSecond = -1.0f)
+{
+    clearWindow(0.0f, 0.0f, 0.0f, 0.0f);
+    captureColour(0.0f, 0.0f, 0.0f, 1.0f);
+    paintCapture(100, 200, 300, 400, 0.8f, 0.5f, 0.2f, 1.0f);
+    PostProcess::glowPass(4, 0.008f, 0.008f, 0.9f, -1.0f, 1.0f, 0);
+    if (scribble)
+        scribbleOver(renderTargets.tex256a, 256);
+    if (touch)
+        touchTargets();
+    PostProcess::glowPass(6, 0.005f, 0.005f, 0.92f, darkenSecond, 1.0f, 0);
+    return glowResult();
+}
+
+TEST_F(PassTest, SecondGlowOfTheSameCaptureReusesItsReduction)
+{
+    const GlowResult redone = twoGlowsOfOneCapture(true, false);
+    EXPECT_TRUE(twoGlowsOfOneCapture(false, false) == redone);
+    EXPECT_FALSE(twoGlowsOfOneCapture(false, true) == redone); // tex256a was reused
+    EXPECT_TRUE(twoGlowsOfOneCapture(true, true) == redone);
+    // A darkening pass changes the reduction: it is redone.
+    const GlowResult darkened = twoGlowsOfOneCapture(true, false, 0.5f);
+    EXPECT_TRUE(twoGlowsOfOneCapture(false, true, 0.5f) == darkened);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}

@@ -67,20 +67,25 @@ void bindOnUnits(GLuint texture, int units)
     }
 }
 
-// The fixed-function pipeline: each blending untextured and with each kind of texture, and the
-// smoothed lines and points, which the driver draws through programs of its own.
-void warmUpFixedFunction(const GLuint (&textures)[3])
+// The fixed-function pipeline in one blending, untextured and with each kind of texture.
+void warmUpBlending(const Blending& b)
 {
-    for (const Blending& b : blendings) {
-        setBlending(b);
-        glDisable(GL_TEXTURE_2D);
+    const GLuint textures[3] = {scratchTexture(GL_RGB8, GL_RGB, false), scratchTexture(GL_RGBA8, GL_RGBA, false),
+                                scratchTexture(GL_RGB8, GL_RGB, true)};
+    setBlending(b);
+    glDisable(GL_TEXTURE_2D);
+    warmUpQuad(GL_QUADS);
+    glEnable(GL_TEXTURE_2D);
+    for (GLuint texture : textures) {
+        glBindTexture(GL_TEXTURE_2D, texture);
         warmUpQuad(GL_QUADS);
-        glEnable(GL_TEXTURE_2D);
-        for (GLuint texture : textures) {
-            glBindTexture(GL_TEXTURE_2D, texture);
-            warmUpQuad(GL_QUADS);
-        }
     }
+    glDeleteTextures(3, textures);
+}
+
+// The smoothed lines and points, which the driver draws through programs of its own.
+void warmUpLinesAndPoints()
+{
     glDisable(GL_TEXTURE_2D);
     setBlending(blendings[2]);
     glEnable(GL_LINE_SMOOTH);
@@ -93,21 +98,15 @@ void warmUpFixedFunction(const GLuint (&textures)[3])
     warmUpQuad(GL_POINTS);
 }
 
-// Every program once, additive, over target-like textures on the first four units (what the
+// One program, additive, over target-like textures on the first four units (what the
 // full-screen passes and most scene programs sample).
-void warmUpPrograms()
+void warmUpProgram(ShaderProgram& program)
 {
-    if (!shaderManager)
-        return;
     bindOnUnits(renderTargets.tex1024b, 4);
     setBlending(blendings[1]);
     glEnable(GL_TEXTURE_2D);
-    for (const ShaderNode& node : shaderManager->registry) {
-        if (!node.program || !node.program->program)
-            continue;
-        node.program->bind();
-        warmUpQuad(GL_QUADS);
-    }
+    program.bind();
+    warmUpQuad(GL_QUADS);
     ShaderProgram::unbind();
     bindOnUnits(0, 4);
 }
@@ -137,13 +136,12 @@ void warmUpTargets()
     unbindFBO();
 }
 
-} // namespace
-
-void warmUpGl()
+// Runs one piece of warm-up with every GL state it touches put back: the attribute stacks hold
+// the fixed state (scissor, blending, enables, texture bindings and units, colour, viewport), the
+// matrices are pushed, and the program and frame buffer go back to what they were.
+template <typename Piece>
+void isolated(const Piece& piece)
 {
-    // Everything this touches: the attribute stacks hold the fixed state (scissor, blending,
-    // enables, texture bindings and units, colour, viewport), the matrices are pushed, and the
-    // program and frame buffer go back to what they were (the window's).
     GLint program = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -155,19 +153,38 @@ void warmUpGl()
     glLoadIdentity();
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, 0, 0, 0);
-
-    const GLuint textures[3] = {scratchTexture(GL_RGB8, GL_RGB, false), scratchTexture(GL_RGBA8, GL_RGBA, false),
-                                scratchTexture(GL_RGB8, GL_RGB, true)};
-    warmUpFixedFunction(textures);
-    warmUpPrograms();
-    warmUpTargets();
-    glDeleteTextures(3, textures);
-
+    piece();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
     gl::glUseProgramObjectARB(static_cast<GLhandleARB>(program));
-    glFinish(); // the compiling is done here, not in the first frame
+    glFinish(); // the compiling is done here, not in a later frame
+}
+
+constexpr int blendingCount = static_cast<int>(sizeof blendings / sizeof blendings[0]);
+
+} // namespace
+
+bool warmUpGlStep()
+{
+    static int next = 0;
+    const int programCount = shaderManager ? static_cast<int>(shaderManager->registry.size()) : 0;
+    const int piece = next++;
+    if (piece < blendingCount) {
+        isolated([&] { warmUpBlending(blendings[piece]); });
+    } else if (piece == blendingCount) {
+        isolated(warmUpLinesAndPoints);
+    } else if (piece == blendingCount + 1) {
+        isolated(warmUpTargets);
+    } else if (piece < blendingCount + 2 + programCount) {
+        ShaderProgram* program = shaderManager->registry[static_cast<size_t>(piece - blendingCount - 2)].program.get();
+        if (program && program->program)
+            isolated([&] { warmUpProgram(*program); });
+    } else {
+        next = piece; // done; stays done
+        return false;
+    }
+    return true;
 }

@@ -38,10 +38,15 @@ capture_at "${2:-WORKTREE}" b
 # RGB or RGBA) for the very same picture.
 pixel_sums() {
   (cd "$1" && find . -name '*.png' | sort | while read -r png; do
-    echo "$png $(ffmpeg -v error -i "$png" -f rawvideo -pix_fmt rgb24 - | md5sum | cut -d' ' -f1)"
+    echo "$png $(ffmpeg -nostdin -v error -i "$png" -f rawvideo -pix_fmt rgb24 - | md5sum | cut -d' ' -f1)"
   done)
 }
 pixel_sums "$work/frames-a" >"$work/pixels-a.txt"
+# A picture that could not be decoded would hash like every other undecodable one: refuse it.
+if grep -q "$(printf '' | md5sum | cut -d' ' -f1)" "$work/pixels-a.txt"; then
+  echo "some frames could not be decoded" >&2
+  exit 1
+fi
 pixel_sums "$work/frames-b" >"$work/pixels-b.txt"
 if [ -s "$work/pixels-a.txt" ] && diff "$work/pixels-a.txt" "$work/pixels-b.txt" >/dev/null; then
   echo "identical: $(wc -l <"$work/pixels-a.txt") frames"

@@ -80,7 +80,6 @@ bool startShow(const ShowMode& mode, const char* archive)
     registerEffects();
     dmsInitEffects();
     dmsInitTimer();
-    warmUpGl(); // after the textures are uploaded; no scene's first frame compiles anything now
     dmsPlaySong(1);
     return true;
 }
@@ -121,6 +120,8 @@ void drawFrame(LoopState& state)
         state.done = fadeOut(state.fadeRemaining);
     if (dmsGetModulePosition() > showEndMs)
         state.done = true;
+    // One piece of the GL warm-up a frame until all is warm; it leaves no pixel and no state.
+    warmUpGlStep();
 }
 
 void loopStep(LoopState& state)

@@ -54,6 +54,7 @@ struct MusicStream::Decoder {
     OggVorbis_File file{};
     int rate = 0;
     int64_t totalFrames = 0;
+    int64_t position = 0; // the next frame a read gives, kept here: vorbisfile loses it at a seam
 };
 
 MusicStream::MusicStream() = default;
@@ -104,7 +105,13 @@ int64_t MusicStream::totalFrames() const { return decoder ? decoder->totalFrames
 
 bool MusicStream::seek(int64_t frame)
 {
-    return decoder && ov_pcm_seek(&decoder->file, std::clamp<int64_t>(frame, 0, decoder->totalFrames)) == 0;
+    if (!decoder)
+        return false;
+    const int64_t target = std::clamp<int64_t>(frame, 0, decoder->totalFrames);
+    if (ov_pcm_seek(&decoder->file, target) != 0)
+        return false;
+    decoder->position = target;
+    return true;
 }
 
 void MusicStream::readStereo(int64_t first, float* out, int frames, bool seekFirst)
@@ -119,13 +126,22 @@ void MusicStream::readStereo(int64_t first, float* out, int frames, bool seekFir
     }
     if (done >= frames || !decoder || first >= decoder->totalFrames)
         return;
-    if (seekFirst && ov_pcm_seek(&decoder->file, first) != 0)
+    if (seekFirst && !seek(first))
         return;
+    // At the seam between two links vorbisfile may report the end, or a gap: a seek to where the
+    // read stands carries on into the next link. A damaged file gets a bounded number of tries.
+    int retries = 0;
     while (done < frames) {
         float** pcm = nullptr;
         int link = 0;
         const long got = ov_read_float(&decoder->file, &pcm, frames - done, &link);
-        if (got <= 0)
+        if (got == 0 || got == OV_HOLE) {
+            const int64_t at = decoder->position;
+            if (at >= decoder->totalFrames || ++retries > 16 || ov_pcm_seek(&decoder->file, at) != 0)
+                break;
+            continue;
+        }
+        if (got < 0)
             break;
         // The chunk's own link says how many channels it holds.
         const vorbis_info* info = ov_info(&decoder->file, link);
@@ -139,6 +155,7 @@ void MusicStream::readStereo(int64_t first, float* out, int frames, bool seekFir
             to[i * 2 + 1] = right[i];
         }
         done += static_cast<int>(got);
+        decoder->position += got;
     }
 }
 

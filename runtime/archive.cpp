@@ -7,6 +7,7 @@
 #include <physfs.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <unordered_map>
@@ -55,6 +56,50 @@ bool mountChecked(bool ok, const std::string& label, std::string& error)
     return true;
 }
 
+// The archive's bytes as a PhysicsFS stream. PhysicsFS's own memory mount never frees its stream
+// on unmount; this one is freed by PhysicsFS through destroy, and every entry read duplicates it.
+struct ByteCursor {
+    const std::vector<uint8_t>* bytes;
+    PHYSFS_uint64 position;
+};
+
+PHYSFS_Io* byteStream(const std::vector<uint8_t>* bytes, PHYSFS_uint64 position);
+
+PHYSFS_sint64 streamRead(PHYSFS_Io* io, void* out, PHYSFS_uint64 length)
+{
+    auto* cursor = static_cast<ByteCursor*>(io->opaque);
+    const PHYSFS_uint64 n = std::min<PHYSFS_uint64>(length, cursor->bytes->size() - cursor->position);
+    if (n > 0)
+        std::memcpy(out, cursor->bytes->data() + cursor->position, static_cast<size_t>(n));
+    cursor->position += n;
+    return static_cast<PHYSFS_sint64>(n);
+}
+PHYSFS_sint64 streamWrite(PHYSFS_Io*, const void*, PHYSFS_uint64) { return -1; }
+int streamSeek(PHYSFS_Io* io, PHYSFS_uint64 offset)
+{
+    auto* cursor = static_cast<ByteCursor*>(io->opaque);
+    if (offset > cursor->bytes->size())
+        return 0;
+    cursor->position = offset;
+    return 1;
+}
+PHYSFS_sint64 streamTell(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(static_cast<ByteCursor*>(io->opaque)->position); }
+PHYSFS_sint64 streamLength(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(static_cast<ByteCursor*>(io->opaque)->bytes->size()); }
+PHYSFS_Io* streamDuplicate(PHYSFS_Io* io) { return byteStream(static_cast<ByteCursor*>(io->opaque)->bytes, 0); }
+int streamFlush(PHYSFS_Io*) { return 1; }
+void streamDestroy(PHYSFS_Io* io)
+{
+    delete static_cast<ByteCursor*>(io->opaque);
+    delete io;
+}
+
+PHYSFS_Io* byteStream(const std::vector<uint8_t>* bytes, PHYSFS_uint64 position)
+{
+    auto* io = new PHYSFS_Io{0, new ByteCursor{bytes, position}, streamRead, streamWrite, streamSeek, streamTell,
+                             streamLength, streamDuplicate, streamFlush, streamDestroy};
+    return io;
+}
+
 bool startPhysfs(std::string& error)
 {
     if (mounted)
@@ -84,10 +129,13 @@ bool openArchiveBytes(const uint8_t* data, size_t size, std::string& error)
         return false;
     mountedBytes.assign(data, data + size);
     archiveSize = size;
-    // PhysicsFS wants a name with the archive's extension to pick the reader.
-    return mountChecked(
-        PHYSFS_mountMemory(mountedBytes.data(), mountedBytes.size(), nullptr, "memory.zip", nullptr, 0) != 0,
-        "memory.zip", error);
+    // PhysicsFS wants a name with the archive's extension to pick the reader. It owns the stream
+    // once the mount succeeds.
+    PHYSFS_Io* stream = byteStream(&mountedBytes, 0);
+    const bool mountedNow = PHYSFS_mountIo(stream, "memory.zip", nullptr, 0) != 0;
+    if (!mountedNow)
+        streamDestroy(stream);
+    return mountChecked(mountedNow, "memory.zip", error);
 }
 
 void closeArchive()

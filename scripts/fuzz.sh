@@ -17,6 +17,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebI
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}" >/dev/null
 
 export ASAN_OPTIONS="detect_leaks=1"
+export LSAN_OPTIONS="suppressions=$root/fuzz/leaks.supp:print_suppressions=0:fast_unwind_on_malloc=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 for target in "${targets[@]}"; do
   mkdir -p "$build/corpus/$target"

@@ -1,34 +1,141 @@
 // The data archive: a zip read through PhysicsFS, and the texts and meshes inside it.
+#include "runtime/archive.h"
+
 #include "runtime/mesh.h"
 #include "runtime/state.h"
 
 #include <physfs.h>
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <unordered_map>
 
-namespace VELMORA_PELAGOR::detail {
+namespace VELMORA_PELAGOR {
 
 namespace {
 bool mounted = false;
 std::string mountedPath;
+std::vector<uint8_t> mountedBytes; // the archive itself, when mounted from memory
+uint64_t archiveSize = 0;
+std::string damage;
+
+// Deflate expands at most 1032 times; nothing the show reads comes near the ceiling.
+constexpr uint64_t deflateMaxRatio = 1032;
+constexpr uint64_t entryCeiling = uint64_t(256) << 20;
+constexpr size_t readChunk = size_t(1) << 20;
 
 const char* physfsError() { return PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode()); }
-} // namespace
 
-bool openArchive(const std::string& path, std::string& error)
+bool mountChecked(bool ok, const std::string& label, std::string& error)
 {
+    if (!ok) {
+        error = physfsError();
+        mountedBytes.clear();
+        return false;
+    }
+    mounted = true;
+    mountedPath = label;
+    damage.clear();
+    // Name the damaged entries once, up front; the rest of the archive is used as it is.
+    std::vector<std::string> broken;
+    for (const std::string& name : listArchive()) {
+        PHYSFS_File* file = PHYSFS_openRead(name.c_str());
+        if (file)
+            PHYSFS_close(file);
+        else
+            broken.push_back("\"" + name + "\" (" + physfsError() + ")");
+    }
+    if (!broken.empty()) {
+        damage = std::to_string(broken.size()) + (broken.size() == 1 ? " entry" : " entries") + " cannot be read:";
+        for (const std::string& item : broken)
+            damage += " " + item;
+        dmsMsg("The data archive \"%s\" is damaged: %s; every other entry is used\n", label.c_str(), damage.c_str());
+    }
+    return true;
+}
+
+// The archive's bytes as a PhysicsFS stream. PhysicsFS's own memory mount never frees its stream
+// on unmount; this one is freed by PhysicsFS through destroy, and every entry read duplicates it.
+struct ByteCursor {
+    const std::vector<uint8_t>* bytes;
+    PHYSFS_uint64 position;
+};
+
+PHYSFS_Io* byteStream(const std::vector<uint8_t>* bytes, PHYSFS_uint64 position);
+
+PHYSFS_sint64 streamRead(PHYSFS_Io* io, void* out, PHYSFS_uint64 length)
+{
+    auto* cursor = static_cast<ByteCursor*>(io->opaque);
+    const PHYSFS_uint64 n = std::min<PHYSFS_uint64>(length, cursor->bytes->size() - cursor->position);
+    if (n > 0)
+        std::memcpy(out, cursor->bytes->data() + cursor->position, static_cast<size_t>(n));
+    cursor->position += n;
+    return static_cast<PHYSFS_sint64>(n);
+}
+PHYSFS_sint64 streamWrite(PHYSFS_Io*, const void*, PHYSFS_uint64) { return -1; }
+int streamSeek(PHYSFS_Io* io, PHYSFS_uint64 offset)
+{
+    auto* cursor = static_cast<ByteCursor*>(io->opaque);
+    if (offset > cursor->bytes->size())
+        return 0;
+    cursor->position = offset;
+    return 1;
+}
+PHYSFS_sint64 streamTell(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(static_cast<ByteCursor*>(io->opaque)->position); }
+PHYSFS_sint64 streamLength(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(static_cast<ByteCursor*>(io->opaque)->bytes->size()); }
+PHYSFS_Io* streamDuplicate(PHYSFS_Io* io) { return byteStream(static_cast<ByteCursor*>(io->opaque)->bytes, 0); }
+int streamFlush(PHYSFS_Io*) { return 1; }
+void streamDestroy(PHYSFS_Io* io)
+{
+    delete static_cast<ByteCursor*>(io->opaque);
+    delete io;
+}
+
+PHYSFS_Io* byteStream(const std::vector<uint8_t>* bytes, PHYSFS_uint64 position)
+{
+    auto* io = new PHYSFS_Io{0, new ByteCursor{bytes, position}, streamRead, streamWrite, streamSeek, streamTell,
+                             streamLength, streamDuplicate, streamFlush, streamDestroy};
+    return io;
+}
+
+bool startPhysfs(std::string& error)
+{
+    if (mounted)
+        closeArchive();
     if (!PHYSFS_isInit() && !PHYSFS_init(nullptr)) {
         error = physfsError();
         return false;
     }
-    if (!PHYSFS_mount(path.c_str(), nullptr, 0)) {
-        error = physfsError();
-        return false;
-    }
-    mounted = true;
-    mountedPath = path;
     return true;
+}
+} // namespace
+
+bool openArchive(const std::string& path, std::string& error)
+{
+    if (!startPhysfs(error))
+        return false;
+    std::error_code code;
+    archiveSize = std::filesystem::file_size(path, code);
+    if (code)
+        archiveSize = 0;
+    return mountChecked(PHYSFS_mount(path.c_str(), nullptr, 0) != 0, path, error);
+}
+
+bool openArchiveBytes(const uint8_t* data, size_t size, std::string& error)
+{
+    if (!startPhysfs(error))
+        return false;
+    mountedBytes.assign(data, data + size);
+    archiveSize = size;
+    // PhysicsFS wants a name with the archive's extension to pick the reader. It owns the stream
+    // once the mount succeeds.
+    PHYSFS_Io* stream = byteStream(&mountedBytes, 0);
+    const bool mountedNow = PHYSFS_mountIo(stream, "memory.zip", nullptr, 0) != 0;
+    if (!mountedNow)
+        streamDestroy(stream);
+    return mountChecked(mountedNow, "memory.zip", error);
 }
 
 void closeArchive()
@@ -36,30 +143,69 @@ void closeArchive()
     if (mounted)
         PHYSFS_unmount(mountedPath.c_str());
     mounted = false;
+    mountedBytes.clear();
+    mountedBytes.shrink_to_fit();
+    archiveSize = 0;
+    damage.clear();
     if (PHYSFS_isInit())
         PHYSFS_deinit();
 }
 
 bool archiveIsOpen() { return mounted; }
 
-bool readArchiveFile(const char* name, std::vector<uint8_t>& bytes)
+const std::string& archiveDamage() { return damage; }
+
+size_t maxEntryBytes() { return static_cast<size_t>(std::min(archiveSize * deflateMaxRatio, entryCeiling)); }
+
+ArchiveRead readArchiveEntry(const char* name, std::vector<uint8_t>& bytes, std::string& why)
 {
     bytes.clear();
+    why.clear();
     if (!mounted || !name)
-        return false;
+        return ArchiveRead::Missing;
     PHYSFS_File* file = PHYSFS_openRead(name);
-    if (!file)
-        return false;
-    const PHYSFS_sint64 length = PHYSFS_fileLength(file);
-    bool ok = length >= 0;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(length));
-        ok = PHYSFS_readBytes(file, bytes.data(), static_cast<PHYSFS_uint64>(length)) == length;
+    if (!file) {
+        const PHYSFS_ErrorCode code = PHYSFS_getLastErrorCode();
+        if (code == PHYSFS_ERR_NOT_FOUND)
+            return ArchiveRead::Missing;
+        why = PHYSFS_getErrorByCode(code);
+        return ArchiveRead::Unreadable;
+    }
+    const PHYSFS_sint64 declared = PHYSFS_fileLength(file);
+    if (declared < 0) {
+        why = "its size is unknown";
+    } else if (static_cast<uint64_t>(declared) > maxEntryBytes()) {
+        why = "it declares " + std::to_string(declared) + " bytes, more than the archive can hold";
+    } else {
+        // In chunks: a size the headers lie about costs only the bytes that really come.
+        const size_t total = static_cast<size_t>(declared);
+        while (bytes.size() < total) {
+            const size_t done = bytes.size();
+            const size_t want = std::min(readChunk, total - done);
+            bytes.resize(done + want);
+            const PHYSFS_sint64 got = PHYSFS_readBytes(file, bytes.data() + done, want);
+            if (got < 0 || static_cast<size_t>(got) < want) {
+                const size_t have = done + static_cast<size_t>(std::max<PHYSFS_sint64>(got, 0));
+                why = "it ends after " + std::to_string(have) + " of its " + std::to_string(total) + " bytes";
+                break;
+            }
+        }
     }
     PHYSFS_close(file);
-    if (!ok)
+    if (!why.empty()) {
         bytes.clear();
-    return ok;
+        bytes.shrink_to_fit();
+        return ArchiveRead::Unreadable;
+    }
+    return ArchiveRead::Ok;
+}
+
+std::string archiveReadProblem(const char* name, ArchiveRead result, const std::string& why)
+{
+    const std::string quoted = std::string("\"") + (name ? name : "") + "\"";
+    if (result == ArchiveRead::Missing)
+        return quoted + " is not in the data archive";
+    return quoted + " cannot be read from the data archive (" + why + ")";
 }
 
 std::vector<std::string> listArchive()
@@ -67,25 +213,29 @@ std::vector<std::string> listArchive()
     std::vector<std::string> names;
     if (!mounted)
         return names;
+    // With links forbidden PhysicsFS inspects every entry to leave links out, and one damaged
+    // entry then fails the whole listing. Links are listed here and refused when opened.
+    const int allowed = PHYSFS_symbolicLinksPermitted();
+    PHYSFS_permitSymbolicLinks(1);
     char** list = PHYSFS_enumerateFiles("");
+    PHYSFS_permitSymbolicLinks(allowed);
     for (char** item = list; item && *item; ++item)
         names.emplace_back(*item);
     PHYSFS_freeList(list);
     return names;
 }
 
+} // namespace VELMORA_PELAGOR
+
+namespace VELMORA_PELAGOR::detail {
+
 namespace {
-// The runtime owns every text and mesh it hands out; they live until the process ends.
-std::unordered_map<std::string, std::unique_ptr<std::string>>& texts()
-{
-    static std::unordered_map<std::string, std::unique_ptr<std::string>> map;
-    return map;
-}
-std::unordered_map<std::string, std::unique_ptr<T3D>>& meshes()
-{
-    static std::unordered_map<std::string, std::unique_ptr<T3D>> map;
-    return map;
-}
+// The runtime owns every text and mesh it hands out; they live until the process ends. Built
+// before main, so they outlive any exit handler that shuts the runtime down.
+std::unordered_map<std::string, std::unique_ptr<std::string>> textMap;
+std::unordered_map<std::string, std::unique_ptr<T3D>> meshMap;
+std::unordered_map<std::string, std::unique_ptr<std::string>>& texts() { return textMap; }
+std::unordered_map<std::string, std::unique_ptr<T3D>>& meshes() { return meshMap; }
 } // namespace
 
 void releaseResources()
@@ -108,8 +258,9 @@ const char* dmsGetText(const char* name)
     if (found != texts().end())
         return found->second ? found->second->c_str() : nullptr;
     std::vector<uint8_t> bytes;
-    if (!readArchiveFile(name, bytes)) {
-        dmsMsg("dmsGetText: \"%s\" is not in the data archive\n", name);
+    std::string why;
+    if (const ArchiveRead read = readArchiveEntry(name, bytes, why); read != ArchiveRead::Ok) {
+        dmsMsg("dmsGetText: %s\n", archiveReadProblem(name, read, why).c_str());
         texts()[name] = nullptr;
         return nullptr;
     }
@@ -127,8 +278,9 @@ T3D* dmsGetObject(const char* name)
         return found->second.get();
     auto mesh = std::make_unique<T3D>();
     std::vector<uint8_t> bytes;
-    if (!readArchiveFile(key.c_str(), bytes)) {
-        dmsMsg("dmsGetObject: \"%s\" is not in the data archive; using an empty mesh\n", key.c_str());
+    std::string why;
+    if (const ArchiveRead read = readArchiveEntry(key.c_str(), bytes, why); read != ArchiveRead::Ok) {
+        dmsMsg("dmsGetObject: %s; using an empty mesh\n", archiveReadProblem(key.c_str(), read, why).c_str());
     } else {
         std::string error;
         if (!decodeT3D(bytes.data(), bytes.size(), *mesh, error))
@@ -142,5 +294,9 @@ T3D* dmsGetObject(const char* name)
 } // namespace VELMORA_PELAGOR
 
 namespace VELMORA_PELAGOR {
-bool dmsReadArchiveFile(const char* name, std::vector<uint8_t>& bytes) { return detail::readArchiveFile(name, bytes); }
+bool dmsReadArchiveFile(const char* name, std::vector<uint8_t>& bytes)
+{
+    std::string why;
+    return readArchiveEntry(name, bytes, why) == ArchiveRead::Ok;
+}
 } // namespace VELMORA_PELAGOR

@@ -5,10 +5,9 @@
 // is smooth, matches what is heard and never runs backwards except on a seek. Past the end of
 // the song the callback keeps counting silent frames, so the clock runs on. Without an audio
 // device the clock is the wall clock; offline it advances a fixed step per frame.
+#include "runtime/music_stream.h"
 #include "runtime/spectrum.h"
 #include "runtime/state.h"
-
-#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cmath>
@@ -22,87 +21,6 @@ namespace {
 constexpr int spectrumSize = spectrumBinCount;
 constexpr int fftSize = spectrumWindowSize;
 
-// A vorbisfile reader over the archive's bytes, one cursor per decoder.
-struct MemorySource {
-    const std::vector<uint8_t>* bytes = nullptr;
-    size_t position = 0;
-};
-
-size_t readMemory(void* out, size_t size, size_t count, void* source)
-{
-    auto* s = static_cast<MemorySource*>(source);
-    const size_t available = s->bytes->size() - s->position;
-    const size_t n = std::min(available, size * count);
-    std::memcpy(out, s->bytes->data() + s->position, n);
-    s->position += n;
-    return size ? n / size : 0;
-}
-
-int seekMemory(void* source, ogg_int64_t offset, int whence)
-{
-    auto* s = static_cast<MemorySource*>(source);
-    ogg_int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = static_cast<ogg_int64_t>(s->position);
-    else if (whence == SEEK_END)
-        base = static_cast<ogg_int64_t>(s->bytes->size());
-    const ogg_int64_t target = base + offset;
-    if (target < 0 || target > static_cast<ogg_int64_t>(s->bytes->size()))
-        return -1;
-    s->position = static_cast<size_t>(target);
-    return 0;
-}
-
-long tellMemory(void* source) { return static_cast<long>(static_cast<MemorySource*>(source)->position); }
-
-const ov_callbacks memoryCallbacks = {readMemory, seekMemory, nullptr, tellMemory};
-
-struct Decoder {
-    MemorySource source;
-    OggVorbis_File file{};
-    bool open = false;
-
-    bool openOn(const std::vector<uint8_t>& bytes)
-    {
-        source = {&bytes, 0};
-        open = ov_open_callbacks(&source, &file, nullptr, 0, memoryCallbacks) == 0;
-        return open;
-    }
-    void close()
-    {
-        if (open)
-            ov_clear(&file);
-        open = false;
-    }
-    // Reads frames from `first` on into interleaved stereo; frames outside the song are silent.
-    void readStereo(int64_t first, float* out, int frames, int64_t totalFrames, bool seek)
-    {
-        std::fill(out, out + frames * 2, 0.0f);
-        int done = 0;
-        if (first < 0) {
-            done = static_cast<int>(std::min<int64_t>(-first, frames));
-            first = 0;
-        }
-        if (done >= frames || first >= totalFrames || !open)
-            return;
-        if (seek && ov_pcm_seek(&file, first) != 0)
-            return;
-        const int channels = ov_info(&file, -1)->channels;
-        while (done < frames) {
-            float** pcm = nullptr;
-            int section = 0;
-            const long got = ov_read_float(&file, &pcm, frames - done, &section);
-            if (got <= 0)
-                break;
-            for (long i = 0; i < got; ++i) {
-                out[(done + i) * 2] = pcm[0][i];
-                out[(done + i) * 2 + 1] = pcm[channels > 1 ? 1 : 0][i];
-            }
-            done += static_cast<int>(got);
-        }
-    }
-};
-
 enum class ClockMode { Stopped, Audio, Wall, Offline };
 
 struct MusicState {
@@ -110,8 +28,8 @@ struct MusicState {
     bool loaded = false;
     int rate = 44100;
     int64_t totalFrames = 0;
-    Decoder playback; // audio thread only, or under the device lock
-    Decoder analysis; // main thread only
+    MusicStream playback; // audio thread only, or under the device lock
+    MusicStream analysis; // main thread only
 
     SDL_AudioDeviceID device = 0;
     int bufferFrames = 0;
@@ -158,7 +76,7 @@ void audioCallback(void*, Uint8* stream, int length)
     MusicState& m = music();
     const int frames = length / static_cast<int>(2 * sizeof(float));
     auto* out = reinterpret_cast<float*>(stream);
-    m.playback.readStereo(m.nextFrame, out, frames, m.totalFrames, false);
+    m.playback.readStereo(m.nextFrame, out, frames, false);
     // Volume changes glide over about 5 ms, so mute and unmute never click.
     const float glide = 1.0f / (0.005f * static_cast<float>(m.rate));
     for (int i = 0; i < frames; ++i) {
@@ -204,11 +122,11 @@ void computeSpectrum(double atMs)
     MusicState& m = music();
     std::fill(std::begin(m.spectrum), std::end(m.spectrum), 0.0f);
     m.spectrumAtMs = atMs;
-    if (!m.loaded || !m.analysis.open)
+    if (!m.loaded || !m.analysis.isOpen())
         return;
     float stereo[fftSize * 2];
     const int64_t centre = static_cast<int64_t>(atMs * m.rate / 1000.0);
-    m.analysis.readStereo(centre - fftSize / 2, stereo, fftSize, m.totalFrames, true);
+    m.analysis.readStereo(centre - fftSize / 2, stereo, fftSize, true);
 
     float mono[fftSize];
     for (int i = 0; i < fftSize; ++i)
@@ -221,22 +139,19 @@ void computeSpectrum(double atMs)
 bool openMusic()
 {
     MusicState& m = music();
-    if (!readArchiveFile("music.ogg", m.ogg)) {
-        dmsMsg("dmsInitEx: \"music.ogg\" is not in the data archive; the show runs silently\n");
+    std::string why;
+    if (const ArchiveRead read = readArchiveEntry("music.ogg", m.ogg, why); read != ArchiveRead::Ok) {
+        dmsMsg("dmsInitEx: %s; the show runs silently\n", archiveReadProblem("music.ogg", read, why).c_str());
         return false;
     }
-    if (!m.playback.openOn(m.ogg) || !m.analysis.openOn(m.ogg)) {
-        dmsMsg("dmsInitEx: \"music.ogg\" is not a readable Ogg Vorbis file; the show runs silently\n");
+    if (!m.playback.open(m.ogg, why) || !m.analysis.open(m.ogg, why)) {
+        dmsMsg("dmsInitEx: \"music.ogg\" cannot be played (%s); the show runs silently\n", why.c_str());
         closeMusic();
         return false;
     }
-    m.rate = static_cast<int>(ov_info(&m.playback.file, -1)->rate);
-    m.totalFrames = ov_pcm_total(&m.playback.file, -1);
-    m.loaded = m.rate > 0 && m.totalFrames > 0;
-    if (!m.loaded) {
-        closeMusic();
-        return false;
-    }
+    m.rate = m.playback.rate();
+    m.totalFrames = m.playback.totalFrames();
+    m.loaded = true;
     if (offline().enabled)
         return true;
 
@@ -310,7 +225,7 @@ void dmsPlaySong(int play)
     if (m.device) {
         const int64_t startFrame = static_cast<int64_t>(m.positionMs * m.rate / 1000.0);
         SDL_LockAudioDevice(m.device);
-        ov_pcm_seek(&m.playback.file, std::min(startFrame, m.totalFrames));
+        m.playback.seek(startFrame);
         m.nextFrame = startFrame;
         m.callbackSeen = false;
         SDL_UnlockAudioDevice(m.device);
@@ -366,7 +281,7 @@ void dmsAdjustTime(float ms)
     case ClockMode::Audio: {
         const int64_t frame = static_cast<int64_t>(target * m.rate / 1000.0);
         SDL_LockAudioDevice(m.device);
-        ov_pcm_seek(&m.playback.file, std::min(frame, m.totalFrames));
+        m.playback.seek(frame);
         // Heard position = next - 2 buffers + elapsed: make it read `target` from now on.
         m.nextFrame = frame + 2 * m.bufferFrames;
         m.callbackCounter = SDL_GetPerformanceCounter();

@@ -1,6 +1,7 @@
 // State shared by the runtime's own files. Nothing outside runtime/ includes this.
 #pragma once
 
+#include "runtime/archive.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 
@@ -38,15 +39,9 @@ struct OfflineState {
 };
 OfflineState& offline();
 
-// Archive access (PhysicsFS).
-bool openArchive(const std::string& path, std::string& error);
-void closeArchive();
-bool archiveIsOpen();
-bool readArchiveFile(const char* name, std::vector<uint8_t>& bytes);
-std::vector<std::string> listArchive();
-
-// Textures: decoded while starting, uploaded on first use or when the timer starts.
-void decodeAllImages();
+// Textures: listed while starting; decoded and uploaded one at a time on first use or when the
+// timer starts.
+void listArchiveImages();
 void uploadPendingTextures();
 void releaseTextures();
 

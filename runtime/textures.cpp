@@ -1,12 +1,15 @@
-// Textures: every image of the archive is decoded while the runtime starts, uploaded on first
-// use (or when the timer starts, whichever is first) so no frame stalls on a decode.
+// Textures: the archive's images are listed while the runtime starts and decoded, uploaded and
+// freed one at a time when the timer starts (or on first use, if that comes earlier), so no frame
+// stalls on a decode and no more than a few decoded pictures exist at once.
+#include "runtime/image_decode.h"
 #include "runtime/state.h"
 
 #include <GL/gl.h>
-#include <stb/stb_image.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <thread>
 #include <unordered_map>
@@ -17,19 +20,15 @@ namespace {
 
 struct TextureRecord {
     Texture texture;
-    std::vector<uint8_t> pixels; // decoded, top row first; emptied after upload
-    int channels = 4;
-    bool decoded = false;
+    bool inArchive = false; // an image entry of the archive
     bool uploaded = false;
     bool mipmaps = false;
     std::vector<std::pair<unsigned int, float>> parameters;
 };
 
-std::unordered_map<std::string, std::unique_ptr<TextureRecord>>& records()
-{
-    static std::unordered_map<std::string, std::unique_ptr<TextureRecord>> map;
-    return map;
-}
+// Built before main, so it outlives any exit handler that shuts the runtime down.
+std::unordered_map<std::string, std::unique_ptr<TextureRecord>> recordMap;
+std::unordered_map<std::string, std::unique_ptr<TextureRecord>>& records() { return recordMap; }
 
 bool isImageName(const std::string& name)
 {
@@ -51,23 +50,40 @@ TextureRecord& recordFor(const std::string& name)
     return *slot;
 }
 
-bool decode(const std::vector<uint8_t>& bytes, TextureRecord& record)
+// What a decode gives the upload: the picture, or why there is none.
+struct DecodeResult {
+    DecodedImage image;
+    std::string problem; // empty when the image decoded
+};
+
+ImageLimits textureLimits()
 {
-    int w = 0, h = 0, channels = 0;
-    if (bytes.empty() ||
-        !stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels))
-        return false;
-    const int wanted = channels == 4 || channels == 2 ? 4 : 3;
-    unsigned char* pixels = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, wanted);
-    if (!pixels)
-        return false;
-    record.pixels.assign(pixels, pixels + static_cast<size_t>(w) * h * wanted);
-    stbi_image_free(pixels);
-    record.texture.width = static_cast<unsigned int>(w);
-    record.texture.height = static_cast<unsigned int>(h);
-    record.channels = wanted;
-    record.decoded = true;
-    return true;
+    ImageLimits limits;
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    if (side > 0)
+        limits.maxSide = side;
+    return limits;
+}
+
+DecodeResult readAndDecode(const std::string& name, const ImageLimits& limits)
+{
+    DecodeResult result;
+    std::vector<uint8_t> bytes;
+    std::string why;
+    const ArchiveRead read = readArchiveEntry(name.c_str(), bytes, why);
+    if (read != ArchiveRead::Ok) {
+        result.problem = archiveReadProblem(name.c_str(), read, why);
+        return result;
+    }
+    try {
+        if (!decodeImage(bytes.data(), bytes.size(), limits, result.image, why))
+            result.problem = "\"" + name + "\" is not a readable image (" + why + ")";
+    } catch (const std::exception& e) {
+        result.image = DecodedImage{};
+        result.problem = "\"" + name + "\" is not a readable image (" + e.what() + ")";
+    }
+    return result;
 }
 
 void applyParameters(const TextureRecord& record)
@@ -76,24 +92,23 @@ void applyParameters(const TextureRecord& record)
         glTexParameterf(GL_TEXTURE_2D, parameter, value);
 }
 
-void upload(const std::string& name, TextureRecord& record)
+// Puts the decoded picture (or a white placeholder, after saying why) on the card.
+void upload(TextureRecord& record, const DecodeResult& decoded)
 {
-    if (record.uploaded || !window().context)
-        return;
     static const uint8_t white[4] = {255, 255, 255, 255};
     const uint8_t* pixels = white;
     int w = 1, h = 1;
     GLenum format = GL_RGBA;
-    if (record.decoded) {
-        pixels = record.pixels.data();
-        w = static_cast<int>(record.texture.width);
-        h = static_cast<int>(record.texture.height);
-        format = record.channels == 4 ? GL_RGBA : GL_RGB;
+    if (decoded.problem.empty()) {
+        pixels = decoded.image.pixels.data();
+        w = decoded.image.width;
+        h = decoded.image.height;
+        format = decoded.image.channels == 4 ? GL_RGBA : GL_RGB;
     } else {
-        record.texture.width = record.texture.height = 1;
-        dmsMsg("dmsGetTexture: \"%s\" is missing from the data archive or not a readable image; using a 1x1 "
-               "placeholder\n", name.c_str());
+        dmsMsg("dmsGetTexture: %s; using a 1x1 placeholder\n", decoded.problem.c_str());
     }
+    record.texture.width = static_cast<unsigned int>(w);
+    record.texture.height = static_cast<unsigned int>(h);
     // The caller may be mid-frame with a texture bound: leave the binding as it was.
     GLint previous = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
@@ -112,8 +127,18 @@ void upload(const std::string& name, TextureRecord& record)
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
     record.texture.id = id;
     record.uploaded = true;
-    record.pixels.clear();
-    record.pixels.shrink_to_fit();
+}
+
+void uploadNow(const std::string& name, TextureRecord& record)
+{
+    if (record.uploaded || !window().context)
+        return;
+    DecodeResult decoded;
+    if (record.inArchive)
+        decoded = readAndDecode(name, textureLimits());
+    else
+        decoded.problem = archiveReadProblem(name.c_str(), ArchiveRead::Missing, "");
+    upload(record, decoded);
 }
 
 // The archive may say how some of its images are sampled, in "texture_settings.txt": one line
@@ -124,8 +149,14 @@ void upload(const std::string& name, TextureRecord& record)
 void readTextureSettings()
 {
     std::vector<uint8_t> bytes;
-    if (!readArchiveFile("texture_settings.txt", bytes))
+    std::string why;
+    const ArchiveRead read = readArchiveEntry("texture_settings.txt", bytes, why);
+    if (read == ArchiveRead::Missing)
         return;
+    if (read != ArchiveRead::Ok) {
+        dmsMsg("%s\n", archiveReadProblem("texture_settings.txt", read, why).c_str());
+        return;
+    }
     std::istringstream lines(std::string(bytes.begin(), bytes.end()));
     std::string line;
     while (std::getline(lines, line)) {
@@ -147,47 +178,65 @@ void readTextureSettings()
 
 } // namespace
 
-void decodeAllImages()
+void listArchiveImages()
 {
     readTextureSettings();
-    std::vector<std::string> names;
     for (const std::string& name : listArchive())
         if (isImageName(name))
-            names.push_back(name);
-    std::sort(names.begin(), names.end());
-
-    struct Job {
-        std::string name;
-        std::vector<uint8_t> bytes;
-        TextureRecord* record;
-        bool ok = false;
-    };
-    std::vector<Job> jobs;
-    for (const std::string& name : names) {
-        Job job{name, {}, &recordFor(name)};
-        readArchiveFile(name.c_str(), job.bytes);
-        jobs.push_back(std::move(job));
-    }
-    // Two decoders: start-up time is mostly JPEG decoding.
-    const size_t threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
-    std::vector<std::thread> workers;
-    for (size_t t = 0; t < threads; ++t)
-        workers.emplace_back([&jobs, t, threads] {
-            for (size_t i = t; i < jobs.size(); i += threads)
-                jobs[i].ok = decode(jobs[i].bytes, *jobs[i].record);
-        });
-    for (auto& worker : workers)
-        worker.join();
-    for (const Job& job : jobs)
-        if (!job.ok)
-            dmsMsg("dmsGetTexture: \"%s\" is not a readable image\n", job.name.c_str());
+            recordFor(name).inArchive = true;
 }
 
 void uploadPendingTextures()
 {
+    if (!window().context)
+        return;
+    std::vector<std::pair<std::string, TextureRecord*>> pending;
     for (auto& [name, record] : records())
-        if (record->decoded)
-            upload(name, *record);
+        if (record->inArchive && !record->uploaded)
+            pending.emplace_back(name, record.get());
+    std::sort(pending.begin(), pending.end());
+    if (pending.empty())
+        return;
+
+    // Workers decode ahead of the upload by at most one image each, so decoded pictures never
+    // pile up: the card's copy is the only one that lasts.
+    const ImageLimits limits = textureLimits();
+    const size_t threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
+    std::vector<std::unique_ptr<DecodeResult>> results(pending.size());
+    std::mutex lock;
+    std::condition_variable changed;
+    size_t nextDecode = 0, nextUpload = 0;
+    std::vector<std::thread> workers;
+    for (size_t t = 0; t < threads; ++t)
+        workers.emplace_back([&] {
+            std::unique_lock<std::mutex> guard(lock);
+            for (;;) {
+                changed.wait(guard, [&] { return nextDecode >= pending.size() || nextDecode < nextUpload + threads; });
+                if (nextDecode >= pending.size())
+                    return;
+                const size_t index = nextDecode++;
+                guard.unlock();
+                auto result = std::make_unique<DecodeResult>(readAndDecode(pending[index].first, limits));
+                guard.lock();
+                results[index] = std::move(result);
+                changed.notify_all();
+            }
+        });
+    for (; nextUpload < pending.size();) {
+        std::unique_ptr<DecodeResult> result;
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            changed.wait(guard, [&] { return results[nextUpload] != nullptr; });
+            result = std::move(results[nextUpload]);
+        }
+        upload(*pending[nextUpload].second, *result);
+        result.reset();
+        std::lock_guard<std::mutex> guard(lock);
+        ++nextUpload;
+        changed.notify_all();
+    }
+    for (auto& worker : workers)
+        worker.join();
 }
 
 void releaseTextures()
@@ -210,7 +259,7 @@ Texture* dmsGetTexture(const char* name)
 {
     const std::string key = name ? name : "";
     TextureRecord& record = recordFor(key);
-    upload(key, record);
+    uploadNow(key, record);
     return &record.texture;
 }
 

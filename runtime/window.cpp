@@ -229,7 +229,7 @@ bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int
     dmsPerspective3D();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    decodeAllImages();
+    listArchiveImages();
     openMusic();
     return true;
 }

@@ -144,6 +144,7 @@ void loopStep(LoopState& state)
 
 void shutDownShow()
 {
+    releaseEffects();
     releaseRenderTargets();
     ShaderManager::release();
     dmsSetGamma(0);

@@ -20,6 +20,8 @@ struct LoopState {
 bool startShow(const ShowMode& mode, const char* archive = "data.pak");
 // Constructs the effects and registers each on the timeline, in the order of the show.
 void registerEffects();
+// Takes the effects off the timeline and destroys them; the GL context must still be current.
+void releaseEffects();
 // One frame without the swap: clock, camera, Escape, clear, effects, seek keys, fade, end.
 void drawFrame(LoopState& state);
 // One pass of the loop: handles one waiting window message, or draws and swaps one frame.

@@ -21,6 +21,7 @@
 #include "shell/driver.h"
 
 #include "runtime/dms.h"
+#include "runtime/offline.h"
 #include "scenes/alkuotukset.h"
 #include "scenes/credits.h"
 #include "scenes/fairyt_open.h"
@@ -37,22 +38,45 @@
 #include "scenes/uppo.h"
 #include "scenes/viimeinen.h"
 
+#include <memory>
+#include <vector>
+
+namespace {
+// The effects belong to the show: built here, released at shutdown. Built before main, so it
+// outlives any exit handler that shuts the show down.
+std::vector<std::unique_ptr<Base>> ownedEffects;
+
+void add(unsigned long start, unsigned long end, int layer, const char* name, Base* effect)
+{
+    ownedEffects.emplace_back(effect);
+    dmsAddEffect(start, end, layer, name, effect);
+}
+} // namespace
+
 void registerEffects()
 {
-    //            start     end  layer  name           effect
-    dmsAddEffect(     0,  10500,  0, "fairyt",      new FairytOpenEffect());
-    dmsAddEffect(  8000,  66500, 10, "uppo",        new UppoEffect());
-    dmsAddEffect( 39000,  65500,  5, "metakappyra", new MetakappyraEffect());
-    dmsAddEffect( 66500,  91000, 10, "metsae",      new MetsaeEffect());
-    dmsAddEffect( 91000, 150000, 10, "meduusa",     new MeduusaEffect());
-    dmsAddEffect( 72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
-    dmsAddEffect(150000, 167000,  0, "fisut",       new FisutEffect());
-    dmsAddEffect(167000, 182800, 10, "tyonto",      new TyontoEffect());
-    dmsAddEffect(182950, 204000, 10, "oliot",       new OliotEffect());
-    dmsAddEffect(204000, 221500, 10, "suihke",      new SuihkeEffect());
-    dmsAddEffect(221500, 254500, 10, "ropes",       new RopesEffect());
-    dmsAddEffect(254500, 305000,  0, "fairyt",      new FairytReturnEffect());
-    dmsAddEffect(296000, 308000,  0, "Greets",      new GreetsEffect());
-    dmsAddEffect(305000, 362000, 10, "viimeinen",   new ViimeinenEffect());
-    dmsAddEffect(346000, 361000,  5, "credits",     new CreditsEffect());
+    //    start     end  layer  name           effect
+    add(     0,  10500,  0, "fairyt",      new FairytOpenEffect());
+    add(  8000,  66500, 10, "uppo",        new UppoEffect());
+    add( 39000,  65500,  5, "metakappyra", new MetakappyraEffect());
+    add( 66500,  91000, 10, "metsae",      new MetsaeEffect());
+    add( 91000, 150000, 10, "meduusa",     new MeduusaEffect());
+    add( 72000, 150000, 10, "alkuotukset", new AlkuotuksetEffect(0));
+    add(150000, 167000,  0, "fisut",       new FisutEffect());
+    add(167000, 182800, 10, "tyonto",      new TyontoEffect());
+    add(182950, 204000, 10, "oliot",       new OliotEffect());
+    add(204000, 221500, 10, "suihke",      new SuihkeEffect());
+    add(221500, 254500, 10, "ropes",       new RopesEffect());
+    add(254500, 305000,  0, "fairyt",      new FairytReturnEffect());
+    add(296000, 308000,  0, "Greets",      new GreetsEffect());
+    add(305000, 362000, 10, "viimeinen",   new ViimeinenEffect());
+    add(346000, 361000,  5, "credits",     new CreditsEffect());
+}
+
+void releaseEffects()
+{
+    dmsClearTimeline();
+    for (auto& effect : ownedEffects)
+        effect->release();
+    ownedEffects.clear();
 }

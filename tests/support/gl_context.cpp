@@ -3,7 +3,7 @@
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 
-#include <cstdlib>
+#include <gtest/gtest.h>
 
 std::string builtArchivePath() { return std::string(ORV_BINARY_DIR) + "/data.pak"; }
 
@@ -13,8 +13,12 @@ bool openTestWindow(int width, int height, const char* archive)
         dmsEnableOffline({60, 0});
         const std::string path = archive ? archive : builtArchivePath();
         const bool ok = dmsInitEx(width, height, 32, false, 1, false, false, 0, 0, path.c_str(), 0);
-        // Close the window before the process ends, whatever the tests did.
-        std::atexit([] { dmsShutDown(); });
+        // Close the window when the tests are over, whatever they did: while every static the
+        // runtime uses still exists (an exit handler would run after some are gone).
+        struct ShutDown : ::testing::Environment {
+            void TearDown() override { dmsShutDown(); }
+        };
+        ::testing::AddGlobalTestEnvironment(new ShutDown);
         return ok;
     }();
     return opened;

@@ -55,13 +55,14 @@ long memoryTell(void* source) { return static_cast<long>(static_cast<MemoryReade
 } // namespace
 
 bool encodeVorbis(const Song& song, float quality, std::vector<uint8_t>& bytes, std::string& error,
-                  const Progress& progress)
+                  const Progress& progress, int serial)
 {
+    const int channels = song.right.empty() ? 1 : 2;
     vorbis_info info;
     vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, 2, sampleRate, quality) != 0) {
+    if (vorbis_encode_init_vbr(&info, channels, sampleRate, quality) != 0) {
         vorbis_info_clear(&info);
-        error = "the Vorbis encoder refused stereo 44.1 kHz at this quality";
+        error = "the Vorbis encoder refused 44.1 kHz at this quality";
         return false;
     }
     vorbis_comment comment;
@@ -72,7 +73,7 @@ bool encodeVorbis(const Song& song, float quality, std::vector<uint8_t>& bytes, 
     vorbis_analysis_init(&dsp, &info);
     vorbis_block_init(&dsp, &block);
     ogg_stream_state stream;
-    ogg_stream_init(&stream, oggSerial);
+    ogg_stream_init(&stream, serial);
 
     ogg_packet header, headerComment, headerCode;
     vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
@@ -94,7 +95,8 @@ bool encodeVorbis(const Song& song, float quality, std::vector<uint8_t>& bytes, 
         if (n > 0) {
             float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
             std::memcpy(buffer[0], song.left.data() + done, n * sizeof(float));
-            std::memcpy(buffer[1], song.right.data() + done, n * sizeof(float));
+            if (channels == 2)
+                std::memcpy(buffer[1], song.right.data() + done, n * sizeof(float));
             done += n;
         }
         // Zero frames written marks the end of the stream.

@@ -10,9 +10,10 @@
 // A fixed stream serial number: the same song always gives the same bytes.
 constexpr int oggSerial = 0x4f52564c;
 
-// Encodes stereo 44.1 kHz at the given vorbisenc quality (-0.1 .. 1) into bytes.
+// Encodes 44.1 kHz at the given vorbisenc quality (-0.1 .. 1) into bytes: stereo, or mono when
+// the song's right channel is empty. Streams chained into one file need distinct serials.
 bool encodeVorbis(const Song& song, float quality, std::vector<uint8_t>& bytes, std::string& error,
-                  const Progress& progress = {});
+                  const Progress& progress = {}, int serial = oggSerial);
 
 // Decodes Ogg Vorbis bytes (stereo expected) into a song; reports the stream's rate and channels.
 bool decodeVorbis(const std::vector<uint8_t>& bytes, Song& song, int& rate, int& channels, std::string& error);

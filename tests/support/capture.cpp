@@ -17,7 +17,7 @@ CapturedFrame captureAt(int ms, int width, int height)
     const fs::path out = fs::temp_directory_path() / ("orvalune-frame-" + std::to_string(getpid()) + "-" + std::to_string(ms));
     fs::remove_all(out);
     const ProgramResult run =
-        runProgram({builtProgram("orvalune-capture"), "--at", std::to_string(ms), "--size",
+        runProgram({builtProgram("orvalune-capture"), "--seek", "--at", std::to_string(ms), "--size",
                     std::to_string(width) + "x" + std::to_string(height), "--out", out.string()},
                    ORV_BINARY_DIR, 300.0);
     frame.log = run.output;

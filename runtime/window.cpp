@@ -57,6 +57,7 @@ Rect pictureRect()
     return {(w.width - width) / 2, (w.height - height) / 2, width, height};
 }
 
+// (Through void (*)(): PROC differs by platform and GCC accepts that one as a generic function pointer.)
 // Offline, frame buffer 0 means the runtime's own frame buffer: the show's code binds 0 to
 // "draw to the window" and the picture must land where the capture reads it.
 PFNGLBINDFRAMEBUFFEREXTPROC realBindFramebuffer = nullptr;
@@ -99,7 +100,7 @@ bool createOfflineFramebuffer(std::string& error)
     glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
     glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
     for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
-        setProcAddressOverride(name, reinterpret_cast<PROC>(&bindFramebufferRedirected));
+        setProcAddressOverride(name, reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(&bindFramebufferRedirected)));
     return true;
 }
 

@@ -10,7 +10,7 @@ ORV_BUILD="${ORV_BUILD:-$ORV_ROOT/build}"
 ORV_WIN_BUILD="${ORV_WIN_BUILD:-$ORV_ROOT/build-win}"
 source "$ORV_ROOT/scripts/setup.sh"
 
-orv_install "${orv_packages[@]}" g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64
+orv_install "${orv_packages[@]}" g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
 cmake -S "$ORV_ROOT" -B "$ORV_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$ORV_BUILD" -j "$(nproc)" --target data_pak orv_resources
 

@@ -52,6 +52,8 @@ const ModuleResource* findModuleResource(int id);
 
 // GL entry points that the runtime reroutes (the offline frame buffer stands in for the window).
 void setProcAddressOverride(const char* name, PROC replacement);
+// The rerouted entry point of that name, or null.
+PROC procAddressOverride(const char* name);
 
 // Defined by the generated resources of the program (the window icon and the dialog banner).
 void registerBuiltInResources();

@@ -2,46 +2,15 @@
 #include "platform/dialog_window.h"
 
 #include <cstring>
-#include <string>
-#include <unordered_map>
 
 namespace {
 PlatformBackend* installedBackend = nullptr;
-const ModuleResource* moduleResources = nullptr;
-size_t moduleResourceCount = 0;
-std::unordered_map<std::string, PROC>& procOverrides()
-{
-    static std::unordered_map<std::string, PROC> overrides;
-    return overrides;
-}
 // The program's one module; its address is all the handle means.
 HINSTANCE__* const programModule = reinterpret_cast<HINSTANCE__*>(uintptr_t{0x400000});
 } // namespace
 
 PlatformBackend& activeBackend() { return installedBackend ? *installedBackend : sdlBackend(); }
 void setActiveBackend(PlatformBackend* backend) { installedBackend = backend; }
-
-void registerModuleResources(const ModuleResource* resources, size_t count)
-{
-    moduleResources = resources;
-    moduleResourceCount = count;
-}
-
-const ModuleResource* findModuleResource(int id)
-{
-    for (size_t i = 0; i < moduleResourceCount; ++i)
-        if (moduleResources[i].id == id)
-            return &moduleResources[i];
-    return nullptr;
-}
-
-void setProcAddressOverride(const char* name, PROC replacement)
-{
-    if (replacement)
-        procOverrides()[name] = replacement;
-    else
-        procOverrides().erase(name);
-}
 
 BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeMsg)
 {
@@ -93,9 +62,8 @@ PROC wglGetProcAddress(LPCSTR name)
 {
     if (!name)
         return nullptr;
-    auto found = procOverrides().find(name);
-    if (found != procOverrides().end())
-        return found->second;
+    if (PROC replacement = procAddressOverride(name))
+        return replacement;
     return activeBackend().getProcAddress(name);
 }
 

@@ -39,7 +39,12 @@
 //   SetFocus          the control (or the dialog's first control) that gets the keys.
 //   InitCommonControls nothing to register here; kept for the dialog's shape.
 // The calls go to the active backend: SDL with GTK dialogs by default, or a scripted one in tests.
+// On Windows they are the system's own (platform/win32/native.h).
 #pragma once
+
+#ifdef _WIN32
+#include "platform/win32/native.h"
+#else
 
 #include <cstdint>
 
@@ -227,3 +232,5 @@ HWND SetActiveWindow(HWND hwnd);
 BOOL SetForegroundWindow(HWND hwnd);
 HWND SetFocus(HWND hwnd);
 void InitCommonControls();
+
+#endif // _WIN32

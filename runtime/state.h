@@ -5,7 +5,11 @@
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 
+#ifdef _WIN32
+#include "platform/win32.h"
+#else
 #include <SDL.h>
+#endif
 
 #include <cstdint>
 #include <string>
@@ -14,16 +18,24 @@
 namespace VELMORA_PELAGOR::detail {
 
 struct WindowState {
+#ifdef _WIN32
+    HWND window = nullptr;
+    HDC dc = nullptr;
+    HGLRC context = nullptr;
+    bool modeChanged = false; // full screen switched the display's mode
+    WORD gammaRamp[3][256] = {};
+#else
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
+    bool videoStarted = false;
+    Uint16 gammaRamp[3][256] = {};
+#endif
     int width = 0, height = 0;
     int aspectIndex = 0;
-    bool videoStarted = false;
     // Offline: the frame buffer that stands in for the window.
     unsigned int offlineFramebuffer = 0;
     unsigned int offlineColor = 0, offlineDepth = 0;
     bool gammaSaved = false;
-    Uint16 gammaRamp[3][256] = {};
     // The scene's projection and modelview while dmsPerspective2D is in force; one copy, not GL's
     // matrix stack, so nested or unpaired calls cannot overflow or underflow anything.
     bool in2D = false;
@@ -31,6 +43,18 @@ struct WindowState {
     float sceneModelview[16] = {};
 };
 WindowState& window();
+
+// The window system's part: runtime/window_sdl.cpp, or runtime/win32/window_win32.cpp on Windows.
+// Opens the window (hidden offline) with a current GL context and sets width and height; false
+// after a message box (fail) naming the problem.
+bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate);
+// Releases context and window; safe when nothing is open.
+void closePlatformWindow();
+void* glProcAddress(const char* name);
+// The program's own folder, or empty when unknown.
+std::string programFolder();
+// Shows the problem in a message box; returns false.
+bool fail(const std::string& text);
 
 // Offline options as set before dmsInitEx.
 struct OfflineState {

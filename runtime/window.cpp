@@ -57,6 +57,7 @@ Rect pictureRect()
     return {(w.width - width) / 2, (w.height - height) / 2, width, height};
 }
 
+// (Through void (*)(): PROC differs by platform and GCC accepts that one as a generic function pointer.)
 // Offline, frame buffer 0 means the runtime's own frame buffer: the show's code binds 0 to
 // "draw to the window" and the picture must land where the capture reads it.
 PFNGLBINDFRAMEBUFFEREXTPROC realBindFramebuffer = nullptr;
@@ -68,13 +69,13 @@ void APIENTRY bindFramebufferRedirected(GLenum target, GLuint framebuffer)
 bool createOfflineFramebuffer(std::string& error)
 {
     WindowState& w = window();
-    realBindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEREXTPROC>(SDL_GL_GetProcAddress("glBindFramebufferEXT"));
-    auto genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(SDL_GL_GetProcAddress("glGenFramebuffersEXT"));
-    auto genRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSEXTPROC>(SDL_GL_GetProcAddress("glGenRenderbuffersEXT"));
-    auto bindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFEREXTPROC>(SDL_GL_GetProcAddress("glBindRenderbufferEXT"));
-    auto storage = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEEXTPROC>(SDL_GL_GetProcAddress("glRenderbufferStorageEXT"));
-    auto attach = reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC>(SDL_GL_GetProcAddress("glFramebufferRenderbufferEXT"));
-    auto status = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC>(SDL_GL_GetProcAddress("glCheckFramebufferStatusEXT"));
+    realBindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEREXTPROC>(glProcAddress("glBindFramebufferEXT"));
+    auto genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(glProcAddress("glGenFramebuffersEXT"));
+    auto genRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSEXTPROC>(glProcAddress("glGenRenderbuffersEXT"));
+    auto bindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFEREXTPROC>(glProcAddress("glBindRenderbufferEXT"));
+    auto storage = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEEXTPROC>(glProcAddress("glRenderbufferStorageEXT"));
+    auto attach = reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC>(glProcAddress("glFramebufferRenderbufferEXT"));
+    auto status = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC>(glProcAddress("glCheckFramebufferStatusEXT"));
     if (!realBindFramebuffer || !genFramebuffers || !genRenderbuffers || !bindRenderbuffer || !storage || !attach ||
         !status) {
         error = "the GL driver has no frame-buffer objects";
@@ -99,7 +100,7 @@ bool createOfflineFramebuffer(std::string& error)
     glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
     glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
     for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
-        setProcAddressOverride(name, reinterpret_cast<PROC>(&bindFramebufferRedirected));
+        setProcAddressOverride(name, reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(&bindFramebufferRedirected)));
     return true;
 }
 
@@ -111,9 +112,8 @@ std::string archivePath(const char* name)
         return requested.string();
     // Beside the program (a build folder), then where an installation puts it, then the working
     // directory.
-    if (char* base = SDL_GetBasePath()) {
+    if (const std::string base = programFolder(); !base.empty()) {
         const fs::path folder(base);
-        SDL_free(base);
         for (const fs::path& candidate : {folder / requested, folder / ".." / "share" / "orvalune" / requested}) {
             std::error_code error;
             if (fs::exists(candidate, error))
@@ -123,74 +123,14 @@ std::string archivePath(const char* name)
     return requested.string();
 }
 
+} // namespace
+
 bool fail(const std::string& text)
 {
     MessageBoxA(dmsGetHWND(), text.c_str(), "Orvalune", MB_OK | MB_ICONERROR);
     return false;
 }
 
-// Full screen in the chosen mode where the window system can switch modes; elsewhere (Wayland,
-// or a mode switch that fails) full screen at the desktop's own mode, with the picture
-// letterboxed to the chosen aspect ratio, rather than no show at all.
-void enterFullScreen(SDL_Window* window, const std::string& driver, int width, int height, int refreshRate)
-{
-    if (driver != "wayland") {
-        SDL_DisplayMode wanted{SDL_PIXELFORMAT_RGB888, width, height, refreshRate, nullptr};
-        SDL_DisplayMode closest;
-        if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(window), &wanted, &closest) &&
-            SDL_SetWindowDisplayMode(window, &closest) == 0 && SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0)
-            return;
-    }
-    dmsMsg("dmsInitEx: the window system cannot switch to %dx%d; full screen at the desktop's own mode\n", width,
-           height);
-    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-}
-
-bool openWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate)
-{
-    WindowState& w = window();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return fail(std::string("Cannot open a window: no display (") + SDL_GetError() + ")");
-    w.videoStarted = true;
-    // SDL falls back to an invisible driver when there is no display: fine for rendering
-    // offline, useless for a show someone wants to watch.
-    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
-    if (!offline().enabled && (driver == "offscreen" || driver == "dummy"))
-        return fail("Cannot open a window: no display (set DISPLAY or start a desktop session)");
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-
-    Uint32 flags = SDL_WINDOW_OPENGL;
-    if (offline().enabled)
-        flags |= SDL_WINDOW_HIDDEN;
-    if (alwaysOnTop && !offline().enabled)
-        flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    w.window = SDL_CreateWindow("Orvalune", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
-    if (!w.window)
-        return fail(std::string("Cannot open a window: ") + SDL_GetError());
-    if (fullscreen && !offline().enabled)
-        enterFullScreen(w.window, driver, width, height, refreshRate);
-    w.context = SDL_GL_CreateContext(w.window);
-    if (!w.context)
-        return fail(std::string("Cannot create an OpenGL context: ") + SDL_GetError());
-    SDL_GL_MakeCurrent(w.window, w.context);
-    SDL_GL_SetSwapInterval(offline().enabled ? 0 : 1);
-    if (offline().enabled) {
-        w.width = width;
-        w.height = height;
-    } else {
-        SDL_GL_GetDrawableSize(w.window, &w.width, &w.height);
-    }
-    w.gammaSaved = SDL_GetWindowGammaRamp(w.window, w.gammaRamp[0], w.gammaRamp[1], w.gammaRamp[2]) == 0;
-    return true;
-}
-
-} // namespace
 } // namespace VELMORA_PELAGOR::detail
 
 namespace VELMORA_PELAGOR {
@@ -220,7 +160,7 @@ bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int
     std::string error;
     if (!openArchive(path, error))
         return fail("Cannot open the data archive \"" + path + "\": " + error);
-    if (!openWindow(width, height, fullscreen, alwaysOnTop, refreshRate))
+    if (!openPlatformWindow(width, height, fullscreen, alwaysOnTop, refreshRate))
         return false;
     if (offline().enabled && !createOfflineFramebuffer(error))
         return fail("Cannot render offline: " + error);
@@ -233,15 +173,6 @@ bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int
     openMusic();
     return true;
 }
-
-void dmsSetWindowTitle(const char* title)
-{
-    if (window().window)
-        SDL_SetWindowTitle(window().window, title ? title : "");
-}
-
-HWND dmsGetHWND() { return reinterpret_cast<HWND>(window().window); }
-HDC dmsGetHDC() { return reinterpret_cast<HDC>(window().window); }
 
 int dmsGetWindowWidth() { return window().width; }
 int dmsGetWindowHeight() { return window().height; }
@@ -289,17 +220,6 @@ void dmsResetViewport()
     glViewport(r.x, r.y, r.w, r.h);
 }
 
-void dmsSetGamma(int gamma)
-{
-    WindowState& w = window();
-    if (!w.window || !w.gammaSaved)
-        return;
-    if (gamma == 0)
-        SDL_SetWindowGammaRamp(w.window, w.gammaRamp[0], w.gammaRamp[1], w.gammaRamp[2]);
-    else
-        SDL_SetWindowBrightness(w.window, 1.0f + static_cast<float>(gamma) / 100.0f);
-}
-
 void dmsReadFrame(std::vector<uint8_t>& rgba)
 {
     const WindowState& w = window();
@@ -330,13 +250,9 @@ void dmsShutDown()
         releaseTextures();
         for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
             setProcAddressOverride(name, nullptr);
-        SDL_GL_DeleteContext(w.context);
     }
     releaseResources();
-    if (w.window)
-        SDL_DestroyWindow(w.window);
-    if (w.videoStarted)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    closePlatformWindow();
     closeArchive();
     const int aspect = w.aspectIndex;
     w = WindowState{};

@@ -1,0 +1,104 @@
+# The Windows build, cross-compiled with MinGW-w64 (scripts/build-windows.sh): the show and the
+# capture tool as native Win32 programs, with neither SDL nor GTK.
+#
+# What comes from where, none of it copied into the tree:
+#   zlib                  Debian's MinGW build (libz-mingw-w64-dev)
+#   OpenGL, GLU           the system's opengl32 and glu32
+#   stb_image, stb_vorbis Debian's libstb-dev headers, compiled in files of our own; stb_vorbis
+#                         decodes the music (libvorbis has no MinGW build in Debian)
+#   the archive           our zip reader over zlib behind PhysicsFS's interface
+#                         (runtime/win32/physfs.h): PhysicsFS has no MinGW build nor source here
+#   the FFT               our radix-2 transform behind kissfft's interface (runtime/win32/kissfft)
+# data.pak and the generated module resources come from the Linux build (ORV_HOST_BUILD): the
+# data is the very same file on both platforms.
+
+set(ORV_HOST_BUILD "${CMAKE_SOURCE_DIR}/build" CACHE PATH "The Linux build that made data.pak")
+
+find_package(ZLIB REQUIRED)
+find_package(Threads REQUIRED)
+
+add_library(orv_warnings INTERFACE)
+# Windows' PROC returns INT_PTR, so every GL entry point cast from wglGetProcAddress's answer would
+# warn: that cast is how WGL is meant to be used.
+target_compile_options(orv_warnings INTERFACE -Wall -Wextra -Wno-cast-function-type
+  $<$<BOOL:${ORVALUNE_WERROR}>:-Werror>)
+
+# The stb headers, as <stb/...>, from Debian's package (its /usr/include cannot be searched by a
+# Windows compiler as a whole).
+set(ORV_STB_DIR ${CMAKE_BINARY_DIR}/third_party)
+file(MAKE_DIRECTORY ${ORV_STB_DIR}/stb)
+foreach(header stb_image.h stb_image_write.h stb_vorbis.h)
+  configure_file(/usr/include/stb/${header} ${ORV_STB_DIR}/stb/${header} COPYONLY)
+endforeach()
+
+add_library(orv_windows_base INTERFACE)
+target_include_directories(orv_windows_base INTERFACE ${CMAKE_SOURCE_DIR})
+target_include_directories(orv_windows_base SYSTEM INTERFACE ${ORV_STB_DIR} ${CMAKE_SOURCE_DIR}/runtime/win32)
+target_compile_definitions(orv_windows_base INTERFACE _USE_MATH_DEFINES)
+target_link_libraries(orv_windows_base INTERFACE Threads::Threads)
+
+# Third-party implementations: built as they come, without our warnings.
+add_library(orv_stb STATIC ${CMAKE_SOURCE_DIR}/platform/win32/stb_implementation.cpp
+  ${CMAKE_SOURCE_DIR}/runtime/win32/stb_vorbis_implementation.cpp)
+target_link_libraries(orv_stb PUBLIC orv_windows_base)
+
+function(orv_windows_library name)
+  cmake_parse_arguments(ARG "" "" "FOLDERS;EXCLUDE;EXTRA" ${ARGN})
+  set(sources)
+  foreach(folder ${ARG_FOLDERS})
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
+  foreach(pattern ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "${pattern}")
+  endforeach()
+  add_library(${name} STATIC ${sources} ${ARG_EXTRA})
+  target_link_libraries(${name} PUBLIC orv_windows_base PRIVATE orv_warnings)
+endfunction()
+
+orv_windows_library(orv_platform FOLDERS platform platform/win32
+  EXCLUDE "/platform/(win32|sdl_backend|dialog_gtk|dialog_window|scripted_backend)\\.cpp$" "stb_implementation")
+target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
+
+orv_windows_library(orv_runtime FOLDERS runtime runtime/win32
+  EXCLUDE "/runtime/(music|textures|window_sdl)\\.cpp$" "stb_vorbis_implementation")
+target_link_libraries(orv_runtime PUBLIC orv_platform orv_stb ZLIB::ZLIB glu32 opengl32 winmm)
+
+foreach(layer maths render toolkit scenes)
+  orv_windows_library(orv_${layer} FOLDERS ${layer})
+endforeach()
+target_link_libraries(orv_maths PUBLIC orv_runtime)
+target_link_libraries(orv_render PUBLIC orv_maths orv_runtime)
+target_link_libraries(orv_toolkit PUBLIC orv_render orv_maths orv_runtime)
+target_link_libraries(orv_scenes PUBLIC orv_toolkit orv_render orv_maths orv_runtime)
+orv_windows_library(orv_shell FOLDERS shell EXCLUDE "/shell/main\\.cpp$")
+target_link_libraries(orv_shell PUBLIC orv_scenes orv_toolkit orv_render orv_maths orv_runtime orv_platform)
+
+add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)
+target_link_libraries(orv_resources PUBLIC orv_platform)
+
+orv_windows_library(orv_capture_lib FOLDERS tools/capture
+  EXCLUDE "/capture/(main|child_process|video_encoder)\\.cpp$" EXTRA ${CMAKE_SOURCE_DIR}/tools/capture/win32/video_unavailable.cpp)
+target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
+
+add_executable(orvalune ${CMAKE_SOURCE_DIR}/shell/main.cpp)
+target_link_libraries(orvalune PRIVATE orv_shell orv_resources orv_warnings)
+
+add_executable(orvalune-capture ${CMAKE_SOURCE_DIR}/tools/capture/main.cpp)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/tools/capture/main.cpp PROPERTIES
+  COMPILE_OPTIONS "-include;${CMAKE_SOURCE_DIR}/platform/win32/posix_signals.h")
+target_link_libraries(orvalune-capture PRIVATE orv_capture_lib orv_shell orv_resources orv_warnings)
+
+# The same data.pak as the Linux build, beside the programs.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/data.pak
+  COMMAND ${CMAKE_COMMAND} -E copy ${ORV_HOST_BUILD}/data.pak ${CMAKE_BINARY_DIR}/data.pak
+  DEPENDS ${ORV_HOST_BUILD}/data.pak)
+add_custom_target(data_pak ALL DEPENDS ${CMAKE_BINARY_DIR}/data.pak)
+
+# The package: orvalune.exe, orvalune-capture.exe and data.pak in one zip.
+add_custom_target(package_zip
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/orvalune-windows.zip --format=zip
+          orvalune.exe orvalune-capture.exe data.pak
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  DEPENDS orvalune orvalune-capture data_pak
+  COMMENT "Packing orvalune-windows.zip")

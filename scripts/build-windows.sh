@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The Windows build: installs the MinGW-w64 cross compiler, its zlib and Wine (only those missing),
+# builds the Linux build's data.pak and module resources (the same data on both platforms), then
+# cross-compiles orvalune.exe and orvalune-capture.exe into build-win/ and packs
+# build-win/orvalune-windows.zip. Extra arguments go to CMake's build (e.g. --target orvalune).
+set -euo pipefail
+
+ORV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+ORV_BUILD="${ORV_BUILD:-$ORV_ROOT/build}"
+ORV_WIN_BUILD="${ORV_WIN_BUILD:-$ORV_ROOT/build-win}"
+source "$ORV_ROOT/scripts/setup.sh"
+
+orv_install "${orv_packages[@]}" g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
+cmake -S "$ORV_ROOT" -B "$ORV_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$ORV_BUILD" -j "$(nproc)" --target data_pak orv_resources
+
+cmake -S "$ORV_ROOT" -B "$ORV_WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw-w64-x86_64.cmake" -DORV_HOST_BUILD="$ORV_BUILD" >/dev/null
+if [ $# -gt 0 ]; then
+  cmake --build "$ORV_WIN_BUILD" -j "$(nproc)" "$@"
+else
+  cmake --build "$ORV_WIN_BUILD" -j "$(nproc)" --target package_zip
+fi

@@ -1,0 +1,36 @@
+// The Windows build writes frames only: video goes through ffmpeg as a child process with the
+// music on an extra descriptor, which the POSIX process code provides and this build does not.
+// Encode the frames afterwards with ffmpeg instead.
+#include "tools/capture/video_encoder.h"
+
+namespace {
+constexpr const char* unavailable = "video output is not available in the Windows build; write frames (--out FOLDER) "
+                                    "and encode them with ffmpeg";
+}
+
+std::vector<std::string> encodersFor(OutputKind) { return {}; }
+
+std::string secondsText(double ms) { return std::to_string(ms / 1000.0); }
+
+std::vector<std::string> ffmpegArguments(const CaptureOptions&, int, int, bool) { return {}; }
+
+bool checkFfmpeg(OutputKind, std::string& problem)
+{
+    problem = unavailable;
+    return false;
+}
+
+VideoEncoder::~VideoEncoder() = default;
+
+bool VideoEncoder::open(const CaptureOptions&, int, int, const std::vector<uint8_t>&, std::string& problem)
+{
+    problem = unavailable;
+    return false;
+}
+
+bool VideoEncoder::write(const std::vector<uint8_t>&) { return false; }
+bool VideoEncoder::finish() { return false; }
+void VideoEncoder::discard() {}
+
+bool ChildProcess::start(const std::vector<std::string>&, int) { return false; }
+bool ChildProcess::finish() { return false; }

@@ -3,14 +3,14 @@
 # starting from its seed corpus in fuzz/corpus/ (new inputs go to build-fuzz/corpus/, the seeds
 # stay as they are). A crash, a sanitizer report, an allocation over 256 MB or an input running
 # over 10 s stops the run; the input is left in build-fuzz/ as crash-* or slow-unit-*.
-#   scripts/fuzz.sh SECONDS [TARGET...]     targets: mesh archive image music (default: all)
+#   scripts/fuzz.sh SECONDS [TARGET...]     targets: mesh archive image music options (default: all)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORV_FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}"
 shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(mesh archive image music)
+[ ${#targets[@]} -eq 0 ] && targets=(mesh archive image music options)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALUNE_FUZZ=ON \
   -DORVALUNE_TESTS=OFF -DORVALUNE_BENCH=OFF >/dev/null

@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${ORV_SANITIZE_BUILD:-$root/build-sanitize}"
 suites=(runtime maths layout toolkit)
-fuzzers=(mesh archive image music)
+fuzzers=(mesh archive image music options)
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALUNE_SANITIZE=ON -DORVALUNE_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target orvalune-capture "${suites[@]/#/test_}" "${fuzzers[@]/#/fuzz_}" >/dev/null

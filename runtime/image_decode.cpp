@@ -17,27 +17,6 @@ constexpr int maxJpegScans = 256;
 // Text and profile chunks are of no use here; a compressed one may not grow past this.
 constexpr png_alloc_size_t maxPngChunkBytes = 1 << 20;
 
-bool sizeAllowed(long long width, long long height, int channels, const ImageLimits& limits, std::string& error)
-{
-    if (width <= 0 || height <= 0) {
-        error = "it declares an empty picture";
-        return false;
-    }
-    const std::string declared = "it declares " + std::to_string(width) + "x" + std::to_string(height) + " pixels";
-    if (width > limits.maxSide || height > limits.maxSide) {
-        error = declared + ", more than the largest texture (" + std::to_string(limits.maxSide) + " pixels a side)";
-        return false;
-    }
-    const unsigned long long bytes =
-        static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height) * static_cast<unsigned>(channels);
-    if (bytes > limits.maxBytes) {
-        error = declared + " (" + std::to_string(bytes >> 20) + " MB decoded), more than the " +
-                std::to_string(limits.maxBytes >> 20) + " MB an image may take";
-        return false;
-    }
-    return true;
-}
-
 // ---------------------------------------------------------------------------------------------
 // JPEG
 // ---------------------------------------------------------------------------------------------
@@ -109,7 +88,7 @@ bool decodeJpeg(const uint8_t* data, size_t size, const ImageLimits& limits, Dec
     jpeg_read_header(&info, TRUE);
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     const int outChannels = cmyk ? 4 : 3;
-    if (!sizeAllowed(info.image_width, info.image_height, outChannels, limits, error)) {
+    if (!imageSizeAllowed(info.image_width, info.image_height, outChannels, limits, error)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -197,7 +176,7 @@ bool decodePng(const uint8_t* data, size_t size, const ImageLimits& limits, Deco
     const bool palette = colour == PNG_COLOR_TYPE_PALETTE;
     const bool alpha = (colour & PNG_COLOR_MASK_ALPHA) != 0 || (palette && png_get_valid(png, info, PNG_INFO_tRNS));
     const int channels = alpha ? 4 : 3;
-    if (!sizeAllowed(width, height, channels, limits, error)) {
+    if (!imageSizeAllowed(width, height, channels, limits, error)) {
         png_destroy_read_struct(&png, &info, nullptr);
         return false;
     }
@@ -239,11 +218,11 @@ bool decodePng(const uint8_t* data, size_t size, const ImageLimits& limits, Deco
 bool decodeImage(const uint8_t* data, size_t size, const ImageLimits& limits, DecodedImage& image, std::string& error)
 {
     image = DecodedImage{};
-    static const uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (data && size >= 8 && std::memcmp(data, pngSignature, 8) == 0)
-        return decodePng(data, size, limits, image, error);
-    if (data && size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
-        return decodeJpeg(data, size, limits, image, error);
+    switch (imageKind(data, size)) {
+    case ImageKind::Png: return decodePng(data, size, limits, image, error);
+    case ImageKind::Jpeg: return decodeJpeg(data, size, limits, image, error);
+    case ImageKind::Unknown: break;
+    }
     error = "neither a JPEG nor a PNG";
     return false;
 }

@@ -1,4 +1,5 @@
-// Decoding the archive's pictures: JPEG through libjpeg-turbo, PNG through libpng.
+// Decoding the archive's pictures: JPEG through libjpeg-turbo, PNG through libpng
+// (runtime/image_decode.cpp); on Windows both through stb_image (runtime/win32/image_decode_stb.cpp).
 //
 // Images are hostile data like any other: the size a file declares is checked against the largest
 // texture the card takes and a byte budget before a single pixel is decoded, and every failure
@@ -27,5 +28,12 @@ struct DecodedImage {
 // carry alpha (an alpha channel, or a palette with transparency) and RGB otherwise; 16-bit samples
 // keep their high byte. On failure the image is empty and error says why.
 bool decodeImage(const uint8_t* data, size_t size, const ImageLimits& limits, DecodedImage& image, std::string& error);
+
+// Shared by the decoders (runtime/image_limits.cpp).
+enum class ImageKind { Unknown, Jpeg, Png };
+ImageKind imageKind(const uint8_t* data, size_t size);
+// Whether a picture of the declared size, decoded to `channels` bytes a pixel, fits the limits;
+// if not, error says why.
+bool imageSizeAllowed(long long width, long long height, int channels, const ImageLimits& limits, std::string& error);
 
 } // namespace VELMORA_PELAGOR

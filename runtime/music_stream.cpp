@@ -116,17 +116,8 @@ bool MusicStream::seek(int64_t frame)
 
 void MusicStream::readStereo(int64_t first, float* out, int frames, bool seekFirst)
 {
-    if (frames <= 0)
-        return;
-    std::fill(out, out + static_cast<size_t>(frames) * 2, 0.0f);
     int done = 0;
-    if (first < 0) {
-        done = static_cast<int>(std::min<int64_t>(-first, frames));
-        first = 0;
-    }
-    if (done >= frames || !decoder || first >= decoder->totalFrames)
-        return;
-    if (seekFirst && !seek(first))
+    if (!startRead(first, out, frames, seekFirst, done))
         return;
     // At the seam between two links vorbisfile may report the end, or a gap: a seek to where the
     // read stands carries on into the next link. A damaged file gets a bounded number of tries.

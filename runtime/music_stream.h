@@ -5,6 +5,7 @@
 // Links at different sample rates are refused, since the clock counts frames at one rate.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,24 @@ public:
 private:
     struct Decoder;
     std::unique_ptr<Decoder> decoder;
+
+    // The start of every read, on both platforms' decoders: silences the frames asked for, counts
+    // in `done` those before the song and moves `first` to its start, then seeks there if asked.
+    // False when nothing is left to decode.
+    bool startRead(int64_t& first, float* out, int frames, bool seekFirst, int& done)
+    {
+        done = 0;
+        if (frames <= 0)
+            return false;
+        std::fill(out, out + static_cast<size_t>(frames) * 2, 0.0f);
+        if (first < 0) {
+            done = static_cast<int>(std::min<int64_t>(-first, frames));
+            first = 0;
+        }
+        if (done >= frames || !isOpen() || first >= totalFrames())
+            return false;
+        return !seekFirst || seek(first);
+    }
 };
 
 } // namespace VELMORA_PELAGOR

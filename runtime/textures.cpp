@@ -5,6 +5,7 @@
 #include "runtime/state.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -271,7 +272,7 @@ void dmsSetMipMaps(const char* name, int enabled)
         // Already on the card: have GL rebuild the levels from the base image.
         glBindTexture(GL_TEXTURE_2D, record.texture.id);
         glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-        auto generate = reinterpret_cast<void (*)(GLenum)>(SDL_GL_GetProcAddress("glGenerateMipmap"));
+        auto generate = reinterpret_cast<void (*)(GLenum)>(glProcAddress("glGenerateMipmap"));
         if (generate)
             generate(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, 0);

@@ -1,19 +1,16 @@
-// Music playback, the clock and the spectrum on Windows: the song decoded by stb_vorbis (libvorbis
-// has no MinGW build in Debian; stb_vorbis comes with the stb headers the runtime already uses)
-// and played through waveOut.
+// Music playback, the clock and the spectrum on Windows: the song decoded by stb_vorbis behind the
+// runtime's music stream (runtime/win32/music_stream_stb.cpp) and played through waveOut.
 //
 // The clock rules are those of the other platforms: the position comes from the frames handed to
 // the device, less the buffers still queued in it, interpolated between buffers with the
 // performance counter, so it matches what is heard and never runs backwards except on a seek.
 // Past the end of the song silent frames keep the clock running. Without an audio device the
 // clock is the wall clock; offline it advances a fixed step per frame.
+#include "runtime/music_stream.h"
 #include "runtime/spectrum.h"
 #include "runtime/state.h"
 
 #include <mmsystem.h>
-
-#define STB_VORBIS_HEADER_ONLY
-#include <stb/stb_vorbis.h>
 
 #include <algorithm>
 #include <atomic>
@@ -52,52 +49,6 @@ double secondsSince(int64_t counter)
     return static_cast<double>(performanceCounter() - counter) / static_cast<double>(performanceFrequency());
 }
 
-// One stb_vorbis decoder over the archive's bytes.
-struct Decoder {
-    stb_vorbis* file = nullptr;
-    int channels = 0;
-
-    bool openOn(const std::vector<uint8_t>& bytes)
-    {
-        close();
-        if (bytes.empty() || bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max()))
-            return false;
-        int error = 0;
-        file = stb_vorbis_open_memory(bytes.data(), static_cast<int>(bytes.size()), &error, nullptr);
-        channels = file ? stb_vorbis_get_info(file).channels : 0;
-        if (file && channels <= 0)
-            close();
-        return file != nullptr;
-    }
-    void close()
-    {
-        if (file)
-            stb_vorbis_close(file);
-        file = nullptr;
-    }
-    bool seek(int64_t frame) { return file && stb_vorbis_seek(file, static_cast<unsigned int>(std::max<int64_t>(frame, 0))) != 0; }
-    // Reads frames from `first` on into interleaved stereo; frames outside the song are silent.
-    void readStereo(int64_t first, float* out, int frames, int64_t totalFrames, bool seekFirst)
-    {
-        std::fill(out, out + frames * 2, 0.0f);
-        int done = 0;
-        if (first < 0) {
-            done = static_cast<int>(std::min<int64_t>(-first, frames));
-            first = 0;
-        }
-        if (done >= frames || first >= totalFrames || !file)
-            return;
-        if (seekFirst && !seek(first))
-            return;
-        while (done < frames) {
-            const int got = stb_vorbis_get_samples_float_interleaved(file, 2, out + done * 2, (frames - done) * 2);
-            if (got <= 0)
-                break;
-            done += got;
-        }
-    }
-};
-
 enum class ClockMode { Stopped, Audio, Wall, Offline };
 
 struct MusicState {
@@ -105,8 +56,8 @@ struct MusicState {
     bool loaded = false;
     int rate = 44100;
     int64_t totalFrames = 0;
-    Decoder playback; // feeder thread only, or under the lock
-    Decoder analysis; // main thread only
+    MusicStream playback; // feeder thread only, or under the lock
+    MusicStream analysis; // main thread only
 
     HWAVEOUT device = nullptr;
     HANDLE bufferDone = nullptr; // signalled by the device whenever a buffer has played
@@ -155,7 +106,7 @@ void fillBuffer(std::vector<int16_t>& out)
     MusicState& m = music();
     m.scratch.resize(bufferFrames * 2);
     std::lock_guard<std::mutex> lock(m.lock);
-    m.playback.readStereo(m.nextFrame, m.scratch.data(), bufferFrames, m.totalFrames, false);
+    m.playback.readStereo(m.nextFrame, m.scratch.data(), bufferFrames, false);
     const float glide = 1.0f / (0.005f * static_cast<float>(m.rate));
     out.resize(bufferFrames * 2);
     for (int i = 0; i < bufferFrames; ++i) {
@@ -238,11 +189,11 @@ void computeSpectrum(double atMs)
     MusicState& m = music();
     std::fill(std::begin(m.spectrum), std::end(m.spectrum), 0.0f);
     m.spectrumAtMs = atMs;
-    if (!m.loaded || !m.analysis.file)
+    if (!m.loaded || !m.analysis.isOpen())
         return;
     float stereo[fftSize * 2];
     const int64_t centre = static_cast<int64_t>(atMs * m.rate / 1000.0);
-    m.analysis.readStereo(centre - fftSize / 2, stereo, fftSize, m.totalFrames, true);
+    m.analysis.readStereo(centre - fftSize / 2, stereo, fftSize, true);
 
     float mono[fftSize];
     for (int i = 0; i < fftSize; ++i)
@@ -281,22 +232,19 @@ bool openDevice()
 bool openMusic()
 {
     MusicState& m = music();
-    if (!readArchiveFile("music.ogg", m.ogg)) {
-        dmsMsg("dmsInitEx: \"music.ogg\" is not in the data archive; the show runs silently\n");
+    std::string why;
+    if (const ArchiveRead read = readArchiveEntry("music.ogg", m.ogg, why); read != ArchiveRead::Ok) {
+        dmsMsg("dmsInitEx: %s; the show runs silently\n", archiveReadProblem("music.ogg", read, why).c_str());
         return false;
     }
-    if (!m.playback.openOn(m.ogg) || !m.analysis.openOn(m.ogg)) {
-        dmsMsg("dmsInitEx: \"music.ogg\" is not a readable Ogg Vorbis file; the show runs silently\n");
+    if (!m.playback.open(m.ogg, why) || !m.analysis.open(m.ogg, why)) {
+        dmsMsg("dmsInitEx: \"music.ogg\" cannot be played (%s); the show runs silently\n", why.c_str());
         closeMusic();
         return false;
     }
-    m.rate = static_cast<int>(stb_vorbis_get_info(m.playback.file).sample_rate);
-    m.totalFrames = stb_vorbis_stream_length_in_samples(m.playback.file);
-    m.loaded = m.rate > 0 && m.totalFrames > 0;
-    if (!m.loaded) {
-        closeMusic();
-        return false;
-    }
+    m.rate = m.playback.rate();
+    m.totalFrames = m.playback.totalFrames();
+    m.loaded = true;
     if (!offline().enabled)
         openDevice();
     return true;

@@ -1,7 +1,8 @@
 // On Windows the data archive is read by our own small zip reader over zlib
 // (runtime/win32/zip_archive.cpp): PhysicsFS has no MinGW build in Debian and its source is not
 // at hand. It answers the part of PhysicsFS's interface the runtime uses, with the same meaning,
-// so the runtime's archive code is the same on every platform. One archive is mounted at a time.
+// so the runtime's archive code is the same on every platform. One archive is mounted at a time,
+// from a file or from a stream the caller hands over.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,23 @@ extern "C" {
 
 using PHYSFS_sint64 = int64_t;
 using PHYSFS_uint64 = uint64_t;
+using PHYSFS_uint32 = uint32_t;
 struct PHYSFS_File;
+
+// A stream the archive is read through. Mounted with PHYSFS_mountIo, it belongs to the archive
+// once the mount succeeds and is destroyed on unmount; on a failed mount the caller keeps it.
+struct PHYSFS_Io {
+    PHYSFS_uint32 version;
+    void* opaque;
+    PHYSFS_sint64 (*read)(PHYSFS_Io* io, void* buffer, PHYSFS_uint64 len);
+    PHYSFS_sint64 (*write)(PHYSFS_Io* io, const void* buffer, PHYSFS_uint64 len);
+    int (*seek)(PHYSFS_Io* io, PHYSFS_uint64 offset);
+    PHYSFS_sint64 (*tell)(PHYSFS_Io* io);
+    PHYSFS_sint64 (*length)(PHYSFS_Io* io);
+    PHYSFS_Io* (*duplicate)(PHYSFS_Io* io);
+    int (*flush)(PHYSFS_Io* io);
+    void (*destroy)(PHYSFS_Io* io);
+};
 
 enum PHYSFS_ErrorCode {
     PHYSFS_ERR_OK,
@@ -51,7 +68,11 @@ int PHYSFS_init(const char* argv0);
 int PHYSFS_deinit(void);
 int PHYSFS_isInit(void);
 int PHYSFS_mount(const char* newDir, const char* mountPoint, int appendToPath);
+int PHYSFS_mountIo(PHYSFS_Io* io, const char* newDir, const char* mountPoint, int appendToPath);
 int PHYSFS_unmount(const char* oldDir);
+// Links in the archive are listed and opened only while permitted; forbidden by default.
+void PHYSFS_permitSymbolicLinks(int allow);
+int PHYSFS_symbolicLinksPermitted(void);
 PHYSFS_ErrorCode PHYSFS_getLastErrorCode(void);
 const char* PHYSFS_getErrorByCode(PHYSFS_ErrorCode code);
 char** PHYSFS_enumerateFiles(const char* dir);

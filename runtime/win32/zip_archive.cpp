@@ -1,7 +1,10 @@
 // A read-only zip reader over zlib behind PhysicsFS's interface (runtime/win32/physfs.h).
 //
-// The central directory is read once at mount; a file is inflated whole when opened. Every size
-// is checked against the archive's own length before anything is allocated or read.
+// The central directory is read once at mount, through the archive's stream (a file, or one the
+// caller hands over); an entry's local header is checked when it is opened and the entry inflated
+// whole on its first read. Every size is checked against the archive's own length before anything
+// is allocated or read. Entries may be opened and read from several threads at once, as with
+// PhysicsFS: the stream is shared under a lock, the inflating is not.
 #include "runtime/win32/physfs.h"
 
 #include <zlib.h>
@@ -12,34 +15,48 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
-
-struct PHYSFS_File {
-    std::vector<uint8_t> bytes;
-    size_t position = 0;
-};
 
 namespace {
 
 // No single file of ours comes near this; a larger declared size is a damaged or hostile archive.
 constexpr uint64_t largestFile = uint64_t{1} << 30;
+// Deflate expands at most 1032 times: a larger declared size cannot be true.
+constexpr uint64_t deflateMaxRatio = 1032;
 
 struct Entry {
     uint16_t method = 0;
     uint64_t compressedSize = 0;
     uint64_t size = 0;
     uint64_t localHeader = 0;
+    bool link = false; // a symbolic link, as Unix zip tools store them
 };
+
+} // namespace
+
+struct PHYSFS_File {
+    Entry entry;
+    uint64_t dataStart = 0;
+    bool extracted = false;
+    std::vector<uint8_t> bytes;
+    size_t position = 0;
+};
+
+namespace {
 
 struct Archive {
     bool initialised = false;
     std::string path;
-    FILE* file = nullptr;
+    PHYSFS_Io* io = nullptr;
     uint64_t length = 0;
     std::map<std::string, Entry> entries;
-    PHYSFS_ErrorCode lastError = PHYSFS_ERR_OK;
+    bool linksPermitted = false;
 };
+
+// Guards the archive and its stream.
+std::mutex archiveLock;
 
 Archive& archive()
 {
@@ -47,9 +64,12 @@ Archive& archive()
     return state;
 }
 
+// As PhysicsFS's, each thread has its own last error.
+thread_local PHYSFS_ErrorCode lastError = PHYSFS_ERR_OK;
+
 int failWith(PHYSFS_ErrorCode code)
 {
-    archive().lastError = code;
+    lastError = code;
     return 0;
 }
 
@@ -60,10 +80,56 @@ uint32_t read32(const uint8_t* p)
            static_cast<uint32_t>(p[3]) << 24;
 }
 
-bool readAt(FILE* file, uint64_t offset, void* out, size_t size)
+bool readAt(PHYSFS_Io* io, uint64_t offset, void* out, size_t size)
 {
-    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0 && std::fread(out, 1, size, file) == size;
+    return io->seek(io, offset) != 0 && io->read(io, out, size) == static_cast<PHYSFS_sint64>(size);
 }
+
+// ---------------------------------------------------------------------------------------------
+// A file as a stream, for PHYSFS_mount
+// ---------------------------------------------------------------------------------------------
+
+FILE* fileOf(PHYSFS_Io* io) { return static_cast<FILE*>(io->opaque); }
+
+PHYSFS_sint64 fileRead(PHYSFS_Io* io, void* buffer, PHYSFS_uint64 len)
+{
+    return static_cast<PHYSFS_sint64>(std::fread(buffer, 1, static_cast<size_t>(len), fileOf(io)));
+}
+PHYSFS_sint64 fileWrite(PHYSFS_Io*, const void*, PHYSFS_uint64) { return -1; }
+int fileSeek(PHYSFS_Io* io, PHYSFS_uint64 offset)
+{
+    return _fseeki64(fileOf(io), static_cast<__int64>(offset), SEEK_SET) == 0 ? 1 : 0;
+}
+PHYSFS_sint64 fileTell(PHYSFS_Io* io) { return _ftelli64(fileOf(io)); }
+PHYSFS_sint64 fileLength(PHYSFS_Io* io)
+{
+    FILE* file = fileOf(io);
+    const __int64 at = _ftelli64(file);
+    _fseeki64(file, 0, SEEK_END);
+    const __int64 length = _ftelli64(file);
+    _fseeki64(file, at, SEEK_SET);
+    return length;
+}
+PHYSFS_Io* fileDuplicate(PHYSFS_Io*) { return nullptr; } // never needed: one stream, under the lock
+int fileFlush(PHYSFS_Io*) { return 1; }
+void fileDestroy(PHYSFS_Io* io)
+{
+    std::fclose(fileOf(io));
+    delete io;
+}
+
+PHYSFS_Io* fileStream(const char* path)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return nullptr;
+    return new PHYSFS_Io{0, file, fileRead, fileWrite, fileSeek, fileTell, fileLength, fileDuplicate, fileFlush,
+                         fileDestroy};
+}
+
+// ---------------------------------------------------------------------------------------------
+// The zip's directory and entries
+// ---------------------------------------------------------------------------------------------
 
 // The end-of-central-directory record: in the last 22 bytes plus at most a 64 KiB comment.
 bool findDirectory(Archive& a, uint64_t& offset, uint64_t& size, uint16_t& count)
@@ -73,7 +139,7 @@ bool findDirectory(Archive& a, uint64_t& offset, uint64_t& size, uint16_t& count
         return false;
     const size_t tail = static_cast<size_t>(std::min<uint64_t>(a.length, recordSize + 0xFFFF));
     std::vector<uint8_t> bytes(tail);
-    if (!readAt(a.file, a.length - tail, bytes.data(), tail))
+    if (!readAt(a.io, a.length - tail, bytes.data(), tail))
         return false;
     for (size_t i = tail - recordSize + 1; i-- > 0;) {
         const uint8_t* p = bytes.data() + i;
@@ -94,7 +160,7 @@ bool readDirectory(Archive& a)
     if (!findDirectory(a, offset, size, count))
         return false;
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (size && !readAt(a.file, offset, bytes.data(), bytes.size()))
+    if (size && !readAt(a.io, offset, bytes.data(), bytes.size()))
         return false;
     size_t at = 0;
     for (uint16_t n = 0; n < count; ++n) {
@@ -107,6 +173,9 @@ bool readDirectory(Archive& a)
         entry.compressedSize = read32(p + 20);
         entry.size = read32(p + 24);
         const size_t nameLength = read16(p + 28), extraLength = read16(p + 30), commentLength = read16(p + 32);
+        // Made on Unix (the high byte of "version made by"), with the link type in its mode bits.
+        constexpr uint32_t modeType = 0170000, modeLink = 0120000;
+        entry.link = p[5] == 3 && ((read32(p + 38) >> 16) & modeType) == modeLink;
         entry.localHeader = read32(p + 42);
         if (at + headerSize + nameLength + extraLength + commentLength > bytes.size())
             return false;
@@ -134,28 +203,64 @@ bool inflateRaw(const std::vector<uint8_t>& in, std::vector<uint8_t>& out)
     return ok;
 }
 
-bool extract(const Entry& entry, std::vector<uint8_t>& out)
+// Checks the entry's local header and sizes against the archive; nothing is allocated yet.
+bool locate(const Entry& entry, uint64_t& dataStart)
 {
     Archive& a = archive();
     uint8_t local[30];
-    if (!readAt(a.file, entry.localHeader, local, sizeof local) || read32(local) != 0x04034b50)
+    if (!readAt(a.io, entry.localHeader, local, sizeof local) || read32(local) != 0x04034b50)
         return false;
-    const uint64_t dataStart = entry.localHeader + sizeof local + read16(local + 26) + read16(local + 28);
+    dataStart = entry.localHeader + sizeof local + read16(local + 26) + read16(local + 28);
     if (entry.size > largestFile || entry.compressedSize > a.length || dataStart + entry.compressedSize > a.length)
         return false;
-    std::vector<uint8_t> stored(static_cast<size_t>(entry.compressedSize));
-    if (!stored.empty() && !readAt(a.file, dataStart, stored.data(), stored.size()))
-        return false;
-    if (entry.method == 0) {
-        if (entry.compressedSize != entry.size)
-            return false;
-        out = std::move(stored);
-        return true;
+    if (entry.method == 0)
+        return entry.compressedSize == entry.size;
+    return entry.method == 8 && entry.size <= std::max<uint64_t>(entry.compressedSize, 1) * deflateMaxRatio;
+}
+
+// Reads the stored bytes under the lock and inflates them outside it.
+bool extract(PHYSFS_File& file)
+{
+    std::vector<uint8_t> stored(static_cast<size_t>(file.entry.compressedSize));
+    {
+        std::lock_guard<std::mutex> guard(archiveLock);
+        if (!archive().io)
+            return failWith(PHYSFS_ERR_NOT_MOUNTED) != 0;
+        if (!stored.empty() && !readAt(archive().io, file.dataStart, stored.data(), stored.size()))
+            return failWith(PHYSFS_ERR_IO) != 0;
     }
-    if (entry.method != 8)
-        return false;
-    out.assign(static_cast<size_t>(entry.size), 0);
-    return out.empty() ? stored.size() <= 2 : inflateRaw(stored, out);
+    if (file.entry.method == 0) {
+        file.bytes = std::move(stored);
+    } else {
+        file.bytes.assign(static_cast<size_t>(file.entry.size), 0);
+        if (file.bytes.empty() ? stored.size() > 2 : !inflateRaw(stored, file.bytes)) {
+            file.bytes.clear();
+            return failWith(PHYSFS_ERR_CORRUPT) != 0;
+        }
+    }
+    file.extracted = true;
+    return true;
+}
+
+int mountStream(Archive& a, PHYSFS_Io* io, const char* name)
+{
+    if (!a.initialised)
+        return failWith(PHYSFS_ERR_NOT_INITIALIZED);
+    if (a.io)
+        return failWith(PHYSFS_ERR_UNSUPPORTED); // one archive at a time
+    const PHYSFS_sint64 length = io->length(io);
+    if (length < 0)
+        return failWith(PHYSFS_ERR_IO);
+    a.io = io;
+    a.length = static_cast<uint64_t>(length);
+    if (!readDirectory(a)) {
+        a.io = nullptr;
+        a.length = 0;
+        a.entries.clear();
+        return failWith(PHYSFS_ERR_UNSUPPORTED);
+    }
+    a.path = name;
+    return 1;
 }
 
 } // namespace
@@ -164,6 +269,7 @@ extern "C" {
 
 int PHYSFS_init(const char*)
 {
+    std::lock_guard<std::mutex> guard(archiveLock);
     if (archive().initialised)
         return failWith(PHYSFS_ERR_IS_INITIALIZED);
     archive().initialised = true;
@@ -172,57 +278,80 @@ int PHYSFS_init(const char*)
 
 int PHYSFS_deinit(void)
 {
+    std::lock_guard<std::mutex> guard(archiveLock);
     Archive& a = archive();
     if (!a.initialised)
         return failWith(PHYSFS_ERR_NOT_INITIALIZED);
-    if (a.file)
-        std::fclose(a.file);
+    if (a.io)
+        a.io->destroy(a.io);
     a = Archive{};
     return 1;
 }
 
-int PHYSFS_isInit(void) { return archive().initialised ? 1 : 0; }
+int PHYSFS_isInit(void)
+{
+    std::lock_guard<std::mutex> guard(archiveLock);
+    return archive().initialised ? 1 : 0;
+}
 
 int PHYSFS_mount(const char* newDir, const char*, int)
 {
-    Archive& a = archive();
-    if (!a.initialised)
-        return failWith(PHYSFS_ERR_NOT_INITIALIZED);
     if (!newDir)
         return failWith(PHYSFS_ERR_INVALID_ARGUMENT);
-    if (a.file)
-        return failWith(PHYSFS_ERR_UNSUPPORTED); // one archive at a time
-    a.file = std::fopen(newDir, "rb");
-    if (!a.file)
-        return failWith(PHYSFS_ERR_NOT_FOUND);
-    _fseeki64(a.file, 0, SEEK_END);
-    a.length = static_cast<uint64_t>(std::max<__int64>(0, _ftelli64(a.file)));
-    if (!readDirectory(a)) {
-        std::fclose(a.file);
-        a.file = nullptr;
-        a.entries.clear();
+    std::lock_guard<std::mutex> guard(archiveLock);
+    if (!archive().initialised)
+        return failWith(PHYSFS_ERR_NOT_INITIALIZED);
+    if (archive().io)
         return failWith(PHYSFS_ERR_UNSUPPORTED);
+    PHYSFS_Io* io = fileStream(newDir);
+    if (!io)
+        return failWith(PHYSFS_ERR_NOT_FOUND);
+    if (!mountStream(archive(), io, newDir)) {
+        const PHYSFS_ErrorCode code = lastError;
+        io->destroy(io);
+        return failWith(code);
     }
-    a.path = newDir;
     return 1;
+}
+
+int PHYSFS_mountIo(PHYSFS_Io* io, const char* newDir, const char*, int)
+{
+    if (!io || !newDir || io->version != 0)
+        return failWith(PHYSFS_ERR_INVALID_ARGUMENT);
+    std::lock_guard<std::mutex> guard(archiveLock);
+    return mountStream(archive(), io, newDir);
 }
 
 int PHYSFS_unmount(const char* oldDir)
 {
+    std::lock_guard<std::mutex> guard(archiveLock);
     Archive& a = archive();
-    if (!a.file || !oldDir || a.path != oldDir)
+    if (!a.io || !oldDir || a.path != oldDir)
         return failWith(PHYSFS_ERR_NOT_MOUNTED);
-    std::fclose(a.file);
-    a.file = nullptr;
+    a.io->destroy(a.io);
+    a.io = nullptr;
+    a.length = 0;
     a.entries.clear();
     a.path.clear();
     return 1;
 }
 
+void PHYSFS_permitSymbolicLinks(int allow)
+{
+    std::lock_guard<std::mutex> guard(archiveLock);
+    archive().linksPermitted = allow != 0;
+}
+
+int PHYSFS_symbolicLinksPermitted(void)
+{
+    std::lock_guard<std::mutex> guard(archiveLock);
+    return archive().linksPermitted ? 1 : 0;
+}
+
 PHYSFS_ErrorCode PHYSFS_getLastErrorCode(void)
 {
-    const PHYSFS_ErrorCode code = archive().lastError;
-    archive().lastError = PHYSFS_ERR_OK;
+    const PHYSFS_ErrorCode code = lastError;
+    lastError = PHYSFS_ERR_OK;
     return code;
 }
 
@@ -239,17 +368,20 @@ const char* PHYSFS_getErrorByCode(PHYSFS_ErrorCode code)
     case PHYSFS_ERR_NOT_FOUND: return "not found";
     case PHYSFS_ERR_CORRUPT: return "corrupted";
     case PHYSFS_ERR_OUT_OF_MEMORY: return "out of memory";
+    case PHYSFS_ERR_SYMLINK_FORBIDDEN: return "symlinks are forbidden";
+    case PHYSFS_ERR_IO: return "i/o error";
     default: return "unknown error";
     }
 }
 
 char** PHYSFS_enumerateFiles(const char* dir)
 {
+    std::lock_guard<std::mutex> guard(archiveLock);
     Archive& a = archive();
     const std::string prefix = dir && *dir ? std::string(dir) + "/" : std::string();
     std::vector<std::string> names;
     for (const auto& [name, entry] : a.entries) {
-        if (name.compare(0, prefix.size(), prefix) != 0)
+        if (name.compare(0, prefix.size(), prefix) != 0 || (entry.link && !a.linksPermitted))
             continue;
         std::string rest = name.substr(prefix.size());
         rest = rest.substr(0, rest.find('/')); // a file's folder counts once
@@ -277,24 +409,31 @@ void PHYSFS_freeList(void* listVar)
     std::free(list);
 }
 
-int PHYSFS_exists(const char* fname) { return fname && archive().entries.count(fname) ? 1 : 0; }
+int PHYSFS_exists(const char* fname)
+{
+    std::lock_guard<std::mutex> guard(archiveLock);
+    return fname && archive().entries.count(fname) ? 1 : 0;
+}
 
 int PHYSFS_stat(const char* fname, PHYSFS_Stat* stat)
 {
     if (!fname || !stat)
         return failWith(PHYSFS_ERR_INVALID_ARGUMENT);
+    std::lock_guard<std::mutex> guard(archiveLock);
     auto found = archive().entries.find(fname);
     if (found == archive().entries.end())
         return failWith(PHYSFS_ERR_NOT_FOUND);
-    *stat = PHYSFS_Stat{static_cast<PHYSFS_sint64>(found->second.size), -1, -1, -1, PHYSFS_FILETYPE_REGULAR, 1};
+    const PHYSFS_FileType type = found->second.link ? PHYSFS_FILETYPE_SYMLINK : PHYSFS_FILETYPE_REGULAR;
+    *stat = PHYSFS_Stat{static_cast<PHYSFS_sint64>(found->second.size), -1, -1, -1, type, 1};
     return 1;
 }
 
 PHYSFS_File* PHYSFS_openRead(const char* filename)
 {
+    std::lock_guard<std::mutex> guard(archiveLock);
     Archive& a = archive();
-    if (!filename || !a.file) {
-        failWith(a.file ? PHYSFS_ERR_INVALID_ARGUMENT : PHYSFS_ERR_NOT_MOUNTED);
+    if (!filename || !a.io) {
+        failWith(a.io ? PHYSFS_ERR_INVALID_ARGUMENT : PHYSFS_ERR_NOT_MOUNTED);
         return nullptr;
     }
     auto found = a.entries.find(filename);
@@ -302,8 +441,13 @@ PHYSFS_File* PHYSFS_openRead(const char* filename)
         failWith(PHYSFS_ERR_NOT_FOUND);
         return nullptr;
     }
+    if (found->second.link && !a.linksPermitted) {
+        failWith(PHYSFS_ERR_SYMLINK_FORBIDDEN);
+        return nullptr;
+    }
     auto handle = std::make_unique<PHYSFS_File>();
-    if (!extract(found->second, handle->bytes)) {
+    handle->entry = found->second;
+    if (!locate(handle->entry, handle->dataStart)) {
         failWith(PHYSFS_ERR_CORRUPT);
         return nullptr;
     }
@@ -318,13 +462,15 @@ int PHYSFS_close(PHYSFS_File* handle)
 
 PHYSFS_sint64 PHYSFS_fileLength(PHYSFS_File* handle)
 {
-    return handle ? static_cast<PHYSFS_sint64>(handle->bytes.size()) : -1;
+    return handle ? static_cast<PHYSFS_sint64>(handle->entry.size) : -1;
 }
 
 PHYSFS_sint64 PHYSFS_readBytes(PHYSFS_File* handle, void* buffer, PHYSFS_uint64 len)
 {
     if (!handle || (!buffer && len))
         return failWith(PHYSFS_ERR_INVALID_ARGUMENT) - 1;
+    if (!handle->extracted && len && !extract(*handle))
+        return -1;
     const size_t n = static_cast<size_t>(std::min<PHYSFS_uint64>(len, handle->bytes.size() - handle->position));
     if (n)
         std::memcpy(buffer, handle->bytes.data() + handle->position, n);
@@ -336,7 +482,7 @@ int PHYSFS_seek(PHYSFS_File* handle, PHYSFS_uint64 pos)
 {
     if (!handle)
         return failWith(PHYSFS_ERR_INVALID_ARGUMENT);
-    if (pos > handle->bytes.size())
+    if (pos > handle->entry.size)
         return failWith(PHYSFS_ERR_PAST_EOF);
     handle->position = static_cast<size_t>(pos);
     return 1;
@@ -344,6 +490,6 @@ int PHYSFS_seek(PHYSFS_File* handle, PHYSFS_uint64 pos)
 
 PHYSFS_sint64 PHYSFS_tell(PHYSFS_File* handle) { return handle ? static_cast<PHYSFS_sint64>(handle->position) : -1; }
 
-int PHYSFS_eof(PHYSFS_File* handle) { return !handle || handle->position >= handle->bytes.size() ? 1 : 0; }
+int PHYSFS_eof(PHYSFS_File* handle) { return !handle || handle->position >= handle->entry.size ? 1 : 0; }
 
 } // extern "C"

@@ -25,7 +25,10 @@ std::string Progress::line(const std::string& what, int done, int total, double 
     if (bar) {
         constexpr int width = 30;
         const int filled = total > 0 ? std::clamp(done * width / total, 0, width) : width;
-        text += "[" + std::string(static_cast<size_t>(filled), '#') + std::string(static_cast<size_t>(width - filled), ' ') + "] ";
+        // Appended piece by piece: MinGW's GCC 12 warns falsely (-Wrestrict) on the concatenation.
+        text += '[';
+        text.append(static_cast<size_t>(filled), '#').append(static_cast<size_t>(width - filled), ' ');
+        text += "] ";
     }
     char numbers[128];
     std::snprintf(numbers, sizeof numbers, "%d/%d frames, %.1f fps", done, total, fps);

@@ -177,6 +177,7 @@ void MetsaeEffect::initFrond(Frond& f)
     }
     f.bentPath.bake();
     f.restPath.bake();
+    f.curve.set(f.bentPath);
 
     f.colour = nextRandom() % 3 == 2 ? Vector3(0.8f, 0.3f, 0.8f) : Vector3(0.3f, 0.6f, 0.7f);
     f.phase = 0.0f;
@@ -202,6 +203,7 @@ void MetsaeEffect::stepFrond(Frond& f, float t)
         const Vector3& q = f.restPath.points[static_cast<size_t>(i)];
         f.bentPath.points[static_cast<size_t>(i)] = q + swayOffset(q, t) * w * strength;
     }
+    f.curve.set(f.bentPath);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -215,7 +217,7 @@ void MetsaeEffect::drawFrondLine(VertexBatch& stems, Frond& f, float alpha)
     const float segments = f.pinkTip ? 15.0f : 50.0f;
     for (float u = 0.0f; u < f.growth; u += 1.0f / segments) {
         stems.color(f.colour.x, f.colour.y, f.colour.z, u * alpha * f.brightness);
-        const Vector3 v = f.bentPath.evaluate(u);
+        const Vector3 v = f.curve.evaluate(u);
         stems.vertex(v);
         f.tip = v;
     }
@@ -237,7 +239,7 @@ void MetsaeEffect::drawFrondSprites(VertexBatch& sprites, const Frond& f, const 
         const float scale = f.small ? 0.02f : 0.05f;
         for (int i = 0; i < count; ++i) {
             const float u = static_cast<float>(i) / static_cast<float>(count);
-            const Vector3 p = f.bentPath.evaluate(u);
+            const Vector3 p = f.curve.evaluate(u);
             const float size = (0.4f * std::sin(2.0f * f.phase + 4.0f * u) + 0.6f) * f.spriteGrowth * scale;
             const float pulse = std::sin(f.phase + 6.0f * u) * 0.3f + 0.7f;
             const float a = (1.0f - 0.5f * u) * pulse * f.spriteGrowth * alpha * 0.8f;
@@ -253,7 +255,7 @@ void MetsaeEffect::drawFrondTip(VertexBatch& sprites, const Frond& f, const Vect
         return;
     const float size = (0.4f * std::sin(2.0f * f.phase) + 0.6f) * f.spriteGrowth * (f.small ? 0.02f : 0.05f);
     const float a = (std::sin(f.phase) * 0.3f + 0.7f) * f.spriteGrowth * alpha * tipLevel * 0.5f;
-    drawBillboardQuad(sprites, f.bentPath.evaluate(1.0f), right, up, size, a);
+    drawBillboardQuad(sprites, f.curve.evaluate(1.0f), right, up, size, a);
 }
 
 void MetsaeEffect::drawBillboardQuad(VertexBatch& sprites, const Vector3& c, const Vector3& right, const Vector3& up,

@@ -31,6 +31,7 @@ struct Frond {
     bool pinkTip = false;                       // pink tip instead of blue sprites
     SplinePath bentPath;                        // the swaying curve
     SplinePath restPath;                        // its rest shape
+    SplineCurve curve;                          // bentPath's curve, set after each change
     Vector3 base;                               // root on the floor
     Vector3 colour;                             // stem colour
 };

@@ -155,6 +155,7 @@ void ViimeinenEffect::initStalk(Stalk& s)
     }
     s.bentPath.bake();
     s.restPath.bake();
+    s.curve.set(s.bentPath);
 
     static const Vector3 colours[3] = {Vector3(0.6f, 0.7f, 0.3f), Vector3(0.7f, 0.6f, 0.3f), Vector3(0.8f, 0.8f, 0.3f)};
     s.colour = colours[nextRandom() % 3];
@@ -203,6 +204,7 @@ void ViimeinenEffect::stepStalk(Stalk& s, float t)
         p.y = std::max(p.y - k * static_cast<float>(i) / static_cast<float>(n), 0.0f);
         s.bentPath.points[static_cast<size_t>(i)] = p;
     }
+    s.curve.set(s.bentPath);
 }
 
 // -------------------------------------------------------------------------------------------------
@@ -215,7 +217,7 @@ void ViimeinenEffect::drawStalkLine(VertexBatch& batch, Stalk& s, float alpha)
     // Dark at the root, brightening towards the tip.
     for (float u = 0.0f; u < 1.0f; u += 0.02f) {
         batch.color(s.colour.x, s.colour.y, s.colour.z, u * s.fade * alpha * s.brightness);
-        const Vector3 v = s.bentPath.evaluate(u);
+        const Vector3 v = s.curve.evaluate(u);
         batch.vertex(v);
         s.tip = v;
     }
@@ -236,6 +238,6 @@ void ViimeinenEffect::drawStalkSprites(VertexBatch& batch, const Stalk& s, const
         const float u = static_cast<float>(i) / static_cast<float>(count);
         const float size = scale * (std::sin(2.0f * s.phase + 4.0f * u) * 0.4f + 0.6f);
         const float a = alpha * (1.0f - 0.5f * u) * (std::sin(s.phase + 6.0f * u) * 0.3f + 0.7f) * gain * s.fade;
-        billboard(batch, s.bentPath.evaluate(u), right, up, size, a);
+        billboard(batch, s.curve.evaluate(u), right, up, size, a);
     }
 }

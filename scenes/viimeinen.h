@@ -28,6 +28,7 @@ struct Stalk {
     bool small = false; // five points and thin sprites instead of eight
     SplinePath bentPath;
     SplinePath restPath;
+    SplineCurve curve; // bentPath's curve, set after each change
     Vector3 base;
     Vector3 colour;
 };

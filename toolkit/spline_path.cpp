@@ -19,27 +19,67 @@ void SplinePath::copyFrom(const SplinePath& other)
         points = other.points;
 }
 
-Vector3 SplinePath::evaluate(float t) const
+namespace {
+
+// Where t falls: the segment j and the fraction u along it; false for t outside [0, 1], for NaN,
+// and without a curve (fewer than three points).
+bool locate(float t, int n, int& j, float& u)
 {
-    const int n = pointCount();
-    // Three points make no segment, but the formula still has an answer: h is always 0, so the
-    // missing fourth point carries weight 0 and the result is the second point.
     if (n < 3 || !(t >= 0.0f && t <= 1.0f))
-        return Vector3();
+        return false;
     const float h = t * static_cast<float>(n - 3);
-    const int j = static_cast<int>(std::floor(h));
-    const float u = h - static_cast<float>(j);
-    // At the very end (j = n - 3, u = 0) the outer neighbour beyond the last point carries
-    // weight 0; reading the last point instead keeps the result and stays inside the array.
+    // h is never negative here, so truncating is flooring.
+    j = static_cast<int>(h);
+    u = h - static_cast<float>(j);
+    return true;
+}
+
+// Three points make no segment, but the formula still has an answer: h is always 0, so the
+// missing fourth point carries weight 0 and the result is the second point. At the very end
+// (j = n - 3, u = 0) the outer neighbour beyond the last point carries weight 0; reading the last
+// point instead keeps the result and stays inside the array.
+SplineCurve::Segment segmentAt(const std::vector<Vector3>& points, int j)
+{
+    const int n = static_cast<int>(points.size());
     const Vector3& p0 = points[j];
     const Vector3& p1 = points[j + 1];
     const Vector3& p2 = points[j + 2];
     const Vector3& p3 = points[j + 3 < n ? j + 3 : n - 1];
+    return {p1 * 2.0f, p2 - p0, p0 * 2.0f - p1 * 5.0f + p2 * 4.0f - p3, p1 * 3.0f - p0 - p2 * 3.0f + p3};
+}
+
+Vector3 pointOn(const SplineCurve::Segment& s, float u)
+{
     const float u2 = u * u;
     const float u3 = u2 * u;
-    return (p1 * 2.0f + (p2 - p0) * u + (p0 * 2.0f - p1 * 5.0f + p2 * 4.0f - p3) * u2 +
-            (p1 * 3.0f - p0 - p2 * 3.0f + p3) * u3) *
-           0.5f;
+    return (s.a + s.b * u + s.c * u2 + s.d * u3) * 0.5f;
+}
+
+} // namespace
+
+Vector3 SplinePath::evaluate(float t) const
+{
+    int j = 0;
+    float u = 0.0f;
+    if (!locate(t, pointCount(), j, u))
+        return Vector3();
+    return pointOn(segmentAt(points, j), u);
+}
+
+void SplineCurve::set(const SplinePath& path)
+{
+    segments.clear();
+    for (int j = 0; j + 2 < path.pointCount(); ++j)
+        segments.push_back(segmentAt(path.points, j));
+}
+
+Vector3 SplineCurve::evaluate(float t) const
+{
+    int j = 0;
+    float u = 0.0f;
+    if (!locate(t, static_cast<int>(segments.size()) + 2, j, u))
+        return Vector3();
+    return pointOn(segments[static_cast<size_t>(j)], u);
 }
 
 Vector3 SplinePath::direction(float) const { return Vector3(); }

@@ -34,3 +34,20 @@ public:
     // count and samplesPerUnit outside 1..1000000 leave the path as it is.
     void resample(int count, int samplesPerUnit);
 };
+
+// A path's curve with each segment's polynomial worked out once, for curves evaluated many times
+// between changes of their points: evaluate gives exactly SplinePath::evaluate's result, by the
+// same float operations in the same order. Set it again whenever the path's points change.
+class SplineCurve {
+public:
+    void set(const SplinePath& path);
+    Vector3 evaluate(float t) const;
+
+    // The polynomial of the segment from p1 to p2, steered by p0 and p3.
+    struct Segment {
+        Vector3 a, b, c, d;
+    };
+
+private:
+    std::vector<Segment> segments; // segments[j] starts on point j + 1; one more than the spans
+};

@@ -4,6 +4,8 @@
 
 #include <GL/glext.h>
 
+#include <algorithm>
+
 namespace {
 
 // GL 1.4; fetched once by name like every entry point past GL 1.1. Without it each primitive
@@ -20,7 +22,7 @@ void VertexBatch::vertex(float x, float y, float z)
 {
     // Until a colour or texture coordinate is given, vertices take GL's current one, as they
     // would in immediate mode.
-    if (positions.empty()) {
+    if (used == 0) {
         if (!hasColor)
             glGetFloatv(GL_CURRENT_COLOR, currentColor);
         if (!hasTexCoord) {
@@ -30,9 +32,20 @@ void VertexBatch::vertex(float x, float y, float z)
             currentTexCoord[1] = st[1];
         }
     }
-    positions.insert(positions.end(), {x, y, z});
-    colors.insert(colors.end(), currentColor, currentColor + 4);
-    texCoords.insert(texCoords.end(), currentTexCoord, currentTexCoord + 2);
+    // Stores into storage kept from frame to frame; it grows by doubling when full.
+    if (used * 3 == positions.size()) {
+        const std::size_t room = used < 256 ? 256 : used * 2;
+        positions.resize(room * 3);
+        colors.resize(room * 4);
+        texCoords.resize(room * 2);
+    }
+    float* position = &positions[used * 3];
+    position[0] = x;
+    position[1] = y;
+    position[2] = z;
+    std::copy(currentColor, currentColor + 4, &colors[used * 4]);
+    std::copy(currentTexCoord, currentTexCoord + 2, &texCoords[used * 2]);
+    ++used;
 }
 
 void VertexBatch::endPrimitive()
@@ -104,9 +117,7 @@ void VertexBatch::draw(bool keep)
         glTexCoord2fv(currentTexCoord);
     if (keep)
         return;
-    positions.clear();
-    colors.clear();
-    texCoords.clear();
+    used = 0;
     firsts.clear();
     counts.clear();
     primitiveStart = 0;

@@ -37,7 +37,7 @@ public:
     // wherever the immediate-mode code changed state between blocks.
     void colorOutside(float r, float g, float b, float a = 1.0f)
     {
-        if (positions.empty())
+        if (used == 0)
             constantLead = true;
         else if (constantLead && leadEnd < 0)
             leadEnd = static_cast<GLint>(vertexCount());
@@ -59,15 +59,17 @@ public:
     // With keep, the vertices stay for another draw, under another matrix say.
     void draw(bool keep = false);
 
-    bool empty() const { return positions.empty(); }
-    std::size_t vertexCount() const { return positions.size() / 3; }
+    bool empty() const { return used == 0; }
+    std::size_t vertexCount() const { return used; }
 
 private:
     GLenum mode;
     float currentColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     float currentTexCoord[2] = {0.0f, 0.0f};
     bool hasColor = false, hasTexCoord = false;
+    // Sized for at least the vertices written, which are the first `used`; they only grow.
     std::vector<float> positions, colors, texCoords;
+    std::size_t used = 0;
     std::vector<GLint> firsts;
     std::vector<GLsizei> counts;
     GLint primitiveStart = 0;

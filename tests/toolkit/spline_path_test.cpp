@@ -76,4 +76,30 @@ TEST(SplinePath, ResampledLineIsEvenlySpacedToItsEnd)
     EXPECT_EQ(kept.points, before);
 }
 
+// The curve with its segments worked out once must give the path's floats to the bit, at every
+// parameter a scene draws with, at the ends, outside [0, 1], and for paths without a curve.
+TEST(SplineCurve, GivesThePathsPointsExactly)
+{
+    for (int n : {0, 2, 3, 4, 5, 8}) {
+        const SplinePath p = path(n, true);
+        SplineCurve curve;
+        curve.set(p);
+        for (float u = 0.0f; u < 1.0f; u += 0.02f)
+            ASSERT_EQ(curve.evaluate(u), p.evaluate(u)) << n << " points, t = " << u;
+        for (int i = 0; i <= 30; ++i) {
+            const float t = static_cast<float>(i) / 30.0f;
+            ASSERT_EQ(curve.evaluate(t), p.evaluate(t)) << n << " points, t = " << t;
+        }
+        for (float t : {-0.0f, 1.0f, 1.01f, -0.01f, std::numeric_limits<float>::quiet_NaN()})
+            EXPECT_EQ(curve.evaluate(t), p.evaluate(t)) << n << " points, t = " << t;
+    }
+    // Set again after the points move, it follows them.
+    SplinePath moved = path(5, true);
+    SplineCurve curve;
+    curve.set(moved);
+    moved.points[2] = Vector3(3, 7, -2);
+    curve.set(moved);
+    EXPECT_EQ(curve.evaluate(0.5f), Vector3(3, 7, -2));
+}
+
 } // namespace

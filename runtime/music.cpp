@@ -6,7 +6,7 @@
 // the song the callback keeps counting silent frames, so the clock runs on. Without an audio
 // device the clock is the wall clock; offline it advances a fixed step per frame.
 #include "runtime/music_stream.h"
-#include "runtime/spectrum.h"
+#include "runtime/music_fft.h"
 #include "runtime/state.h"
 
 #include <algorithm>

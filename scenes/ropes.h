@@ -10,7 +10,7 @@
 #include "runtime/dms.h"
 #include "toolkit/bubble_emitter.h"
 #include "toolkit/pulse_list.h"
-#include "toolkit/spectrum_average.h"
+#include "toolkit/loudness_average.h"
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/swimmer.h"

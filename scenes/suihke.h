@@ -6,7 +6,7 @@
 #pragma once
 
 #include "runtime/dms.h"
-#include "toolkit/spectrum_average.h"
+#include "toolkit/loudness_average.h"
 #include "toolkit/spline_path.h"
 #include "toolkit/vertex_batch.h"
 

@@ -6,7 +6,7 @@
 
 #include "runtime/dms.h"
 #include "toolkit/ground_grid.h"
-#include "toolkit/spectrum_average.h"
+#include "toolkit/loudness_average.h"
 #include "toolkit/spline_path.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/swimmer.h"

@@ -7,7 +7,7 @@
 // Past the end of the song silent frames keep the clock running. Without an audio device the
 // clock is the wall clock; offline it advances a fixed step per frame.
 #include "runtime/music_stream.h"
-#include "runtime/spectrum.h"
+#include "runtime/music_fft.h"
 #include "runtime/state.h"
 
 #include <mmsystem.h>

@@ -2,7 +2,7 @@
 // onset detector, all computed from a rendered song.
 #pragma once
 
-#include "runtime/spectrum.h"
+#include "runtime/music_fft.h"
 #include "tools/datagen/music/mixer.h"
 
 #include <vector>

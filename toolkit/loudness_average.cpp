@@ -1,4 +1,4 @@
-#include "toolkit/spectrum_average.h"
+#include "toolkit/loudness_average.h"
 
 #include "runtime/dms.h"
 

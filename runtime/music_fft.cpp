@@ -1,4 +1,4 @@
-#include "runtime/spectrum.h"
+#include "runtime/music_fft.h"
 
 #include <kissfft/kiss_fftr.h>
 

@@ -3,7 +3,7 @@
 // be what the scenes see.
 #include "runtime/dms.h"
 #include "runtime/offline.h"
-#include "runtime/spectrum.h"
+#include "runtime/music_fft.h"
 #include "tests/runtime/runtime_fixture.h"
 #include "tools/datagen/music/analysis.h"
 

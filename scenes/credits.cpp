@@ -42,13 +42,8 @@ void CreditsEffect::draw(float t, float alpha)
     glLoadIdentity();
     gluLookAt(0.0, 0.0, -7.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
 
-    ShaderProgram* program = nullptr;
-    if (!oldNvidia && shaderManager)
-        program = shaderManager->getShader("greetwater");
+    ShaderProgram* program = bindWaterPictureProgram();
     if (program) {
-        program->bind();
-        program->setUniform1i("water", 0);
-        program->setUniform1i("tex", 1);
         gl::glActiveTextureARB(GL_TEXTURE0_ARB);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, ripple.normalTexture);

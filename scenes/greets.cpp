@@ -65,14 +65,7 @@ void GreetsEffect::draw(float, float)
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
 
-    ShaderProgram* program = nullptr;
-    if (!oldNvidia && shaderManager)
-        program = shaderManager->getShader("greetwater");
-    if (program) {
-        program->bind();
-        program->setUniform1i("water", 0);
-        program->setUniform1i("tex", 1);
-    }
+    ShaderProgram* program = bindWaterPictureProgram();
     dmsPerspective2D(1, 1);
     glLoadIdentity();
 

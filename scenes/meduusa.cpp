@@ -106,12 +106,8 @@ bool MeduusaEffect::init(unsigned long start, unsigned long end)
         shell.end = shell.start + Vector3(randomDirection()) * r * 7.5f;
     }
 
-    glowCues = PulseList();
-    for (const auto& cue : glowCueTimes)
-        glowCues.add(cue[0], cue[1], 1);
-    shellCues = PulseList();
-    for (const auto& cue : shellCueTimes)
-        shellCues.add(cue[0], cue[1], 1);
+    glowCues = pulsesOf(glowCueTimes, 1);
+    shellCues = pulsesOf(shellCueTimes, 1);
 
     // The camera's route: six keys, the first ones pulled in closer, all kept low over the swarm.
     seedRandom(899);

@@ -49,9 +49,7 @@ bool MetsaeEffect::init(unsigned long start, unsigned long end)
     static const int cues[][2] = {{66583, 67733}, {69753, 70703}, {71756, 72806}, {73955, 75355},
                                   {75080, 76730}, {78074, 78994}, {82165, 83815}, {84369, 85319},
                                   {86412, 87462}, {88623, 89973}, {90601, 91999}};
-    pulses = PulseList();
-    for (const auto& cue : cues)
-        pulses.add(cue[0], cue[1], 1);
+    pulses = pulsesOf(cues, 1);
     return Base::init(start, end);
 }
 
@@ -149,10 +147,7 @@ void MetsaeEffect::simulate(float t)
 
 void MetsaeEffect::initFrond(Frond& f)
 {
-    // Roots spread evenly over a disc of radius 7.
-    const float r = std::sqrt(randomUnit()) * 7.0f;
-    const float a = randomUnit() * 6.283184f;
-    f.base = Vector3(r * std::cos(a), 0.0f, r * std::sin(a));
+    f.base = SwayingStem::randomRoot();
 
     f.growStart = randomRange(0.0f, 0.1f);
     f.growEnd = f.growStart + randomRange(0.01f, 0.02f);
@@ -162,22 +157,7 @@ void MetsaeEffect::initFrond(Frond& f)
     f.small = randomUnit() > 0.25f;
     f.pinkTip = randomUnit() < 0.7f;
 
-    f.bentPath.clear();
-    f.restPath.clear();
-    const int points = f.small ? 5 : 8;
-    const float reach = f.small ? 0.1f : 0.2f;
-    const float rise = f.small ? 2.0f : 5.0f;
-    Vector3 p = f.base;
-    for (int i = 0; i < points; ++i) {
-        f.bentPath.addPoint(p);
-        f.restPath.addPoint(p);
-        Vector3 d = Vector3(randomDirection()) * reach;
-        d.y = std::fabs(d.y) * rise; // always upwards
-        p = p + d;
-    }
-    f.bentPath.bake();
-    f.restPath.bake();
-    f.curve.set(f.bentPath);
+    f.grow();
 
     f.colour = nextRandom() % 3 == 2 ? Vector3(0.8f, 0.3f, 0.8f) : Vector3(0.3f, 0.6f, 0.7f);
     f.phase = 0.0f;
@@ -194,16 +174,7 @@ void MetsaeEffect::stepFrond(Frond& f, float t)
     if (f.growth > grownEnough)
         f.phase += f.phaseSpeed;
 
-    // The lower half stands still; above it the sway grows along the stem.
-    const int n = f.restPath.pointCount();
-    const int half = n / 2;
-    const float strength = f.small ? 0.3f : 0.6f;
-    for (int i = 0; i < n; ++i) {
-        const float w = i > half ? static_cast<float>(i - half) * 0.2f : 0.0f;
-        const Vector3& q = f.restPath.points[static_cast<size_t>(i)];
-        f.bentPath.points[static_cast<size_t>(i)] = q + swayOffset(q, t) * w * strength;
-    }
-    f.curve.set(f.bentPath);
+    f.sway(t);
 }
 
 // ---------------------------------------------------------------------------------------------

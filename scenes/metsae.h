@@ -9,6 +9,7 @@
 #include "toolkit/ground_grid.h"
 #include "toolkit/pulse_list.h"
 #include "toolkit/spline_path.h"
+#include "toolkit/swaying_stem.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/swimmer.h"
 #include "toolkit/vertex_batch.h"
@@ -18,7 +19,7 @@
 // ---------------------------------------------------------------------------------------------
 // Data types
 
-struct Frond {
+struct Frond : SwayingStem {
     float growth = 0.0f;       // 0..1, how much of the stem is drawn
     float spriteGrowth = 0.0f; // 0..1, strength of the blue sprites
     float phaseSpeed = 0.0f;   // added to phase per step once growing
@@ -27,12 +28,7 @@ struct Frond {
     float growStart = 0.0f, growEnd = 0.0f;     // relative scene times of the stem's growth
     float spriteStart = 0.0f, spriteEnd = 0.0f; // and of the sprites'
     float brightness = 0.0f;                    // alpha factor of the stem line
-    bool small = false;                         // short, thin frond
     bool pinkTip = false;                       // pink tip instead of blue sprites
-    SplinePath bentPath;                        // the swaying curve
-    SplinePath restPath;                        // its rest shape
-    SplineCurve curve;                          // bentPath's curve, set after each change
-    Vector3 base;                               // root on the floor
     Vector3 colour;                             // stem colour
 };
 

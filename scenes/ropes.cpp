@@ -54,12 +54,8 @@ bool RopesEffect::init(unsigned long start, unsigned long end)
 
     buildSpecks();
 
-    glowCues = PulseList();
-    for (const auto& cue : glowCueTimes)
-        glowCues.add(cue[0], cue[1], 1);
-    flashCues = PulseList();
-    for (const auto& cue : flashCueTimes)
-        flashCues.add(cue[0], cue[1], 1);
+    glowCues = pulsesOf(glowCueTimes, 1);
+    flashCues = pulsesOf(flashCueTimes, 1);
 
     buildAnchors();
     buildRopes();

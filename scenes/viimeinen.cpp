@@ -130,32 +130,14 @@ float ViimeinenEffect::speckVisibility(size_t i, float t) const
 
 void ViimeinenEffect::initStalk(Stalk& s)
 {
-    // Roots spread evenly over a disc of radius 7.
-    const float r = std::sqrt(randomUnit()) * 7.0f;
-    const float a = randomUnit() * 6.283184f;
-    s.base = Vector3(r * std::cos(a), 0.0f, r * std::sin(a));
+    s.base = SwayingStem::randomRoot();
 
     s.fadeStart = randomRange(0.1f, 0.3f);
     s.fadeEnd = s.fadeStart + randomRange(0.45f, 0.5f);
     s.brightness = randomRange(0.2f, 0.3f);
     s.small = randomUnit() > 0.25f;
 
-    s.bentPath.clear();
-    s.restPath.clear();
-    const int points = s.small ? 5 : 8;
-    const float reach = s.small ? 0.1f : 0.2f;
-    const float rise = s.small ? 2.0f : 5.0f;
-    Vector3 p = s.base;
-    for (int i = 0; i < points; ++i) {
-        s.bentPath.addPoint(p);
-        s.restPath.addPoint(p);
-        Vector3 d = Vector3(randomDirection()) * reach;
-        d.y = std::fabs(d.y) * rise; // always upwards
-        p = p + d;
-    }
-    s.bentPath.bake();
-    s.restPath.bake();
-    s.curve.set(s.bentPath);
+    s.grow();
 
     static const Vector3 colours[3] = {Vector3(0.6f, 0.7f, 0.3f), Vector3(0.7f, 0.6f, 0.3f), Vector3(0.8f, 0.8f, 0.3f)};
     s.colour = colours[nextRandom() % 3];
@@ -193,18 +175,7 @@ void ViimeinenEffect::stepStalk(Stalk& s, float t)
     const float f = s.fade > 0.1f ? std::sin((s.fade - 0.1f) * 1.7453289f) : 0.0f;
     const float k = 1.0f - f;
 
-    // The lower half stands still; above it the sway grows along the stalk.
-    const int n = std::min(s.restPath.pointCount(), s.bentPath.pointCount());
-    const int half = n / 2;
-    const float strength = s.small ? 0.3f : 0.6f;
-    for (int i = 0; i < n; ++i) {
-        const float w = i > half ? static_cast<float>(i - half) * 0.2f : 0.0f;
-        const Vector3& q = s.restPath.points[static_cast<size_t>(i)];
-        Vector3 p = q + swayOffset(q, t) * w * strength;
-        p.y = std::max(p.y - k * static_cast<float>(i) / static_cast<float>(n), 0.0f);
-        s.bentPath.points[static_cast<size_t>(i)] = p;
-    }
-    s.curve.set(s.bentPath);
+    s.swayWilting(t, k);
 }
 
 // -------------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "toolkit/ground_grid.h"
 #include "toolkit/loudness_average.h"
 #include "toolkit/spline_path.h"
+#include "toolkit/swaying_stem.h"
 #include "toolkit/step_timer.h"
 #include "toolkit/swimmer.h"
 #include "toolkit/vertex_batch.h"
@@ -18,18 +19,13 @@
 // -------------------------------------------------------------------------------------------------
 // Data types
 
-struct Stalk {
+struct Stalk : SwayingStem {
     float fade = 1.0f; // 1 = fully grown, 0 = gone; read by the first draw before any step
     float phaseSpeed = 0.0f;
     float phase = 0.0f;
     Vector3 tip; // last point of the line drawn
     float fadeStart = 0.0f, fadeEnd = 0.0f; // relative times of the wilting
     float brightness = 0.0f;
-    bool small = false; // five points and thin sprites instead of eight
-    SplinePath bentPath;
-    SplinePath restPath;
-    SplineCurve curve; // bentPath's curve, set after each change
-    Vector3 base;
     Vector3 colour;
 };
 

@@ -4,6 +4,7 @@
 // can react once per hit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -30,3 +31,13 @@ public:
     float evaluate(int t);
     bool hasChanged() const { return changed; }
 };
+
+// A fresh list of the given (start, end) windows, in table order, all of one shape.
+template <std::size_t N>
+PulseList pulsesOf(const int (&windows)[N][2], int shape)
+{
+    PulseList list;
+    for (const auto& window : windows)
+        list.add(window[0], window[1], shape);
+    return list;
+}

@@ -81,19 +81,20 @@ GLuint createColorTexture(int size, const std::vector<unsigned char>& zeros)
 
 // One draw of the generator per pixel, in memory order; the generator is still at its initial
 // state here, so the grain is the same on every run.
+//
+// The grain is grey and opaque, so it is kept as luminance: a quarter of the memory of the 25 RGBA
+// textures (26 MB), and it samples as (L, L, L, 1) exactly as the grey RGBA texels did.
 void createNoiseTextures()
 {
-    std::vector<unsigned char> pixels(noiseSize * noiseSize * 4);
+    std::vector<unsigned char> pixels(noiseSize * noiseSize);
     for (GLuint& texture : renderTargets.noiseTextures) {
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
         setLinear();
-        for (size_t i = 0; i < pixels.size(); i += 4) {
-            const auto grey = static_cast<unsigned char>(nextRandom() % 255);
-            pixels[i] = pixels[i + 1] = pixels[i + 2] = grey;
-            pixels[i + 3] = 255;
-        }
-        glTexImage2D(GL_TEXTURE_2D, 0, 4, noiseSize, noiseSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        for (unsigned char& grey : pixels)
+            grey = static_cast<unsigned char>(nextRandom() % 255);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8, noiseSize, noiseSize, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE,
+                     pixels.data());
     }
 }
 

@@ -195,24 +195,59 @@ TEST(RenderTargets, NoDepthFormatWarnsAndGoesOn)
 }
 
 // The grain starts from the generator's first state: draws 41, 18467 and 6334, kept mod 255.
-TEST(RenderTargets, NoiseStartsFromTheFirstDraws)
+// It is kept as luminance and must sample as grey and opaque, as the noise overlay blends it by
+// the texel's colour with the caller's alpha.
+TEST(RenderTargets, NoiseStartsFromTheFirstDrawsAndSamplesGreyAndOpaque)
 {
     ASSERT_TRUE(renderSetup().ok);
-    std::vector<unsigned char> pixels(512 * 512 * 4);
+    std::vector<unsigned char> grain(512 * 512);
     glBindTexture(GL_TEXTURE_2D, renderTargets.noiseTextures[0]);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, grain.data());
+    EXPECT_EQ(grain[0], 41);
+    EXPECT_EQ(grain[1], 107);
+    EXPECT_EQ(grain[2], 214);
+    EXPECT_EQ(*std::max_element(grain.begin(), grain.end()), 254);
+
+    // Texel (x, y) drawn one to one on window pixel (x, y), with filtering falling on texel centres.
+    unbindFBO();
+    glViewport(0, 0, testWidth, testHeight);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, testWidth, 0, testHeight, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    const float u = static_cast<float>(testWidth) / 512.0f;
+    const float v = static_cast<float>(testHeight) / 512.0f;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2i(0, 0);
+    glTexCoord2f(u, 0);
+    glVertex2i(testWidth, 0);
+    glTexCoord2f(u, v);
+    glVertex2i(testWidth, testHeight);
+    glTexCoord2f(0, v);
+    glVertex2i(0, testHeight);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
-    const int expected[3] = {41, 107, 214};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(pixels[i * 4], expected[i]);
-        EXPECT_EQ(pixels[i * 4 + 1], expected[i]);
-        EXPECT_EQ(pixels[i * 4 + 2], expected[i]);
-        EXPECT_EQ(pixels[i * 4 + 3], 255);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    for (const auto& [x, y] : {std::pair{0, 0}, {1, 0}, {2, 0}, {17, 9}, {300, 200}}) {
+        const Pixel p = windowPixel(x, y);
+        const int grey = grain[static_cast<size_t>(y * 512 + x)];
+        EXPECT_EQ(p.r, grey) << x << "," << y;
+        EXPECT_EQ(p.g, grey) << x << "," << y;
+        EXPECT_EQ(p.b, grey) << x << "," << y;
+        EXPECT_EQ(p.a, 128) << "the texel's alpha is one, the colour's half stays"; // 0.5 * 255 rounded
     }
-    unsigned char brightest = 0;
-    for (size_t i = 0; i < pixels.size(); i += 4)
-        brightest = std::max(brightest, pixels[i]);
-    EXPECT_EQ(brightest, 254);
 }
 
 // A pass may read a target before anything was drawn into it (the zoom trail's tex512b on its
@@ -252,7 +287,7 @@ TEST(RenderTargets, ColourTexturesStartCleared)
         textureUploads = nullptr;
         int colourUploads = 0;
         for (const TextureUpload& upload : uploads)
-            if (upload.format == GL_RGBA || upload.format == GL_RGB) {
+            if (upload.format == GL_RGBA || upload.format == GL_RGB || upload.format == GL_LUMINANCE) {
                 ++colourUploads;
                 EXPECT_TRUE(upload.withData) << "a " << upload.width << " texture made without data";
             }

@@ -7,12 +7,14 @@
 # ORV_TEST_ON_MY_DISPLAY=1 runs them on the caller's DISPLAY instead.
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
-orv_install "${orv_packages[@]}" xvfb xauth xdotool ffmpeg
+orv_install "${orv_packages[@]}" xvfb xauth xdotool ffmpeg weston x11-apps zenity
 orv_build -DORVALUNE_WERROR=ON
 
 xvfb_pid=""
+weston_pid=""
 work=$(mktemp -d)
 cleanup() {
+  if [ -n "$weston_pid" ]; then kill "$weston_pid" 2>/dev/null || true; wait "$weston_pid" 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
@@ -35,6 +37,29 @@ else
   export DISPLAY=":$number"
   # Nothing of the caller's session: no Wayland compositor, no other X authority.
   unset WAYLAND_DISPLAY XAUTHORITY
+fi
+
+# The Wayland suite's compositor: a weston nested in that X server (its X11 backend), so keys
+# typed with xdotool and pictures read with xwd on the X display reach and show its clients.
+# Its own runtime folder keeps it apart from any session's. If it does not start, its log is
+# printed and the Wayland suite fails saying so.
+wayland_runtime="$work/wayland-runtime"
+mkdir -m 700 "$wayland_runtime"
+wayland_socket="orv-wayland-$(tr -c 'A-Za-z0-9\n' '-' <<<"${DISPLAY#:}")"
+XDG_RUNTIME_DIR="$wayland_runtime" weston --backend=x11-backend.so --socket="$wayland_socket" --width=1280 --height=720 \
+  --use-pixman --idle-time=0 --log="$work/weston.log" >"$work/weston.out" 2>&1 &
+weston_pid=$!
+for _ in $(seq 300); do
+  [ -S "$wayland_runtime/$wayland_socket" ] && break
+  kill -0 "$weston_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -S "$wayland_runtime/$wayland_socket" ]; then
+  export ORV_TEST_WAYLAND_DISPLAY="$wayland_socket" ORV_TEST_WAYLAND_RUNTIME_DIR="$wayland_runtime" ORV_TEST_X_DISPLAY="$DISPLAY"
+else
+  echo "weston did not start; its log:" >&2
+  cat "$work/weston.out" "$work/weston.log" >&2 2>/dev/null || true
+  export ORV_TEST_WAYLAND_FAILURE="weston did not start (test.sh printed its log)"
 fi
 
 results="$ORV_BUILD/test-results"

@@ -57,7 +57,7 @@ function(orv_windows_library name)
 endfunction()
 
 orv_windows_library(orv_platform FOLDERS platform platform/win32
-  EXCLUDE "/platform/(win32|sdl_backend|dialog_gtk|dialog_window|scripted_backend)\\.cpp$" "stb_implementation")
+  EXCLUDE "/platform/(win32|sdl_backend|zenity_box|dialog_gtk|dialog_window|scripted_backend)\\.cpp$" "stb_implementation")
 target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
 
 orv_windows_library(orv_runtime FOLDERS runtime runtime/win32

@@ -2,16 +2,36 @@
 // dialogs are GTK's (dialog_gtk.cpp).
 #include "platform/backend.h"
 #include "platform/dialog_gtk.h"
+#include "platform/window_system.h"
+#include "platform/zenity_box.h"
 
 #include <SDL.h>
 #include <stb/stb_image.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <deque>
 #include <vector>
 
 namespace {
+
+WindowSystem systemInUse = WindowSystem::Automatic;
+
+// How long a box on Wayland waits for its reader before it closes itself (the text is on
+// standard error as well).
+constexpr int waylandBoxSeconds = 300;
+
+bool onWayland()
+{
+    if (systemInUse != WindowSystem::Automatic)
+        return systemInUse == WindowSystem::Wayland;
+    // Not chosen (the capture tool): where SDL went, or would go.
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return resolveWindowSystem(WindowSystem::Automatic, std::getenv("WAYLAND_DISPLAY")) == WindowSystem::Wayland;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::string(driver) == "wayland";
+}
 
 SDL_Scancode scancodeForVirtualKey(int vk)
 {
@@ -65,14 +85,27 @@ public:
 
     int messageBox(HWND owner, const char* text, const char* caption, UINT type) override
     {
+        // Written first: whatever becomes of the box, the reason is on record.
         std::fprintf(stderr, "%s: %s\n", caption, text);
+        std::fflush(stderr);
+        const UINT icon = type & 0xF0;
+        // SDL's box on Wayland is a zenity it waits for without limit; ours has one, and goes
+        // away with the program.
+        if (onWayland()) {
+            const BoxKind kind = icon == MB_ICONERROR     ? BoxKind::Error
+                                 : icon == MB_ICONWARNING ? BoxKind::Warning
+                                                          : BoxKind::Information;
+            if (showZenityBox(kind, caption, text, waylandBoxSeconds) == BoxOutcome::NotShown)
+                std::fputs("(no message box: zenity could not show one; the message above is all)\n", stderr);
+            return IDOK;
+        }
         Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
-        if ((type & 0xF0) == MB_ICONERROR)
+        if (icon == MB_ICONERROR)
             flags = SDL_MESSAGEBOX_ERROR;
-        else if ((type & 0xF0) == MB_ICONWARNING)
+        else if (icon == MB_ICONWARNING)
             flags = SDL_MESSAGEBOX_WARNING;
         // Without a display (or on desktops where SDL's box fails) stderr is all there is.
-        if (SDL_WasInit(SDL_INIT_VIDEO) || SDL_getenv("DISPLAY") || SDL_getenv("WAYLAND_DISPLAY"))
+        if (SDL_WasInit(SDL_INIT_VIDEO) || SDL_getenv("DISPLAY"))
             SDL_ShowSimpleMessageBox(flags, caption, text, reinterpret_cast<SDL_Window*>(owner));
         return IDOK;
     }
@@ -184,6 +217,18 @@ private:
 };
 
 } // namespace
+
+void useWindowSystem(WindowSystem system)
+{
+    systemInUse = resolveWindowSystem(system, std::getenv("WAYLAND_DISPLAY"));
+    const char* name = windowSystemName(systemInUse);
+    // Over whatever SDL_VIDEODRIVER or GDK_BACKEND say (SDL alone might take XWayland), so the
+    // dialog, the window and the boxes all open on the same system.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, name, SDL_HINT_OVERRIDE);
+    setenv("GDK_BACKEND", name, 1);
+}
+
+WindowSystem windowSystemInUse() { return systemInUse; }
 
 PlatformBackend& sdlBackend()
 {

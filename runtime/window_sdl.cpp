@@ -5,18 +5,17 @@ namespace VELMORA_PELAGOR::detail {
 
 namespace {
 
-// Full screen in the chosen mode where the window system can switch modes; elsewhere (Wayland,
-// or a mode switch that fails) full screen at the desktop's own mode, with the picture
-// letterboxed to the chosen aspect ratio, rather than no show at all.
-void enterFullScreen(SDL_Window* window, const std::string& driver, int width, int height, int refreshRate)
+// Full screen in the chosen mode where the window system offers it (on Wayland SDL emulates the
+// modes it lists, scaling the picture); elsewhere (a mode switch that fails) full screen at the
+// desktop's own mode, with the picture letterboxed to the chosen aspect ratio, rather than no
+// show at all.
+void enterFullScreen(SDL_Window* window, int width, int height, int refreshRate)
 {
-    if (driver != "wayland") {
-        SDL_DisplayMode wanted{SDL_PIXELFORMAT_RGB888, width, height, refreshRate, nullptr};
-        SDL_DisplayMode closest;
-        if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(window), &wanted, &closest) &&
-            SDL_SetWindowDisplayMode(window, &closest) == 0 && SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0)
-            return;
-    }
+    SDL_DisplayMode wanted{SDL_PIXELFORMAT_RGB888, width, height, refreshRate, nullptr};
+    SDL_DisplayMode closest;
+    if (SDL_GetClosestDisplayMode(SDL_GetWindowDisplayIndex(window), &wanted, &closest) &&
+        SDL_SetWindowDisplayMode(window, &closest) == 0 && SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) == 0)
+        return;
     dmsMsg("dmsInitEx: the window system cannot switch to %dx%d; full screen at the desktop's own mode\n", width,
            height);
     SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
@@ -35,6 +34,8 @@ bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
     if (!offline().enabled && (driver == "offscreen" || driver == "dummy"))
         return fail("Cannot open a window: no display (set DISPLAY or start a desktop session)");
+    if (!offline().enabled)
+        dmsMsg("Video driver %s\n", driver.c_str());
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
@@ -52,7 +53,7 @@ bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop
     if (!w.window)
         return fail(std::string("Cannot open a window: ") + SDL_GetError());
     if (fullscreen && !offline().enabled)
-        enterFullScreen(w.window, driver, width, height, refreshRate);
+        enterFullScreen(w.window, width, height, refreshRate);
     w.context = SDL_GL_CreateContext(w.window);
     if (!w.context)
         return fail(std::string("Cannot create an OpenGL context: ") + SDL_GetError());
@@ -63,6 +64,7 @@ bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop
         w.height = height;
     } else {
         SDL_GL_GetDrawableSize(w.window, &w.width, &w.height);
+        dmsMsg("Drawable %dx%d%s\n", w.width, w.height, fullscreen ? ", full screen" : "");
     }
     w.gammaSaved = SDL_GetWindowGammaRamp(w.window, w.gammaRamp[0], w.gammaRamp[1], w.gammaRamp[2]) == 0;
     return true;

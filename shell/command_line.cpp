@@ -35,6 +35,9 @@ const char* showUsage()
            "  --always-on-top   keep the window above others\n"
            "  --old-nvidia      the dialog's Old NVidia choice\n"
            "  --start MS        begin at this music time, music included\n"
+           "  --video SYSTEM    auto, x11 or wayland: where the dialog and the show open\n"
+           "                    (default: the ORVALUNE_VIDEO variable, else auto = wayland\n"
+           "                    when WAYLAND_DISPLAY is set, x11 otherwise)\n"
            "  --help            this text\n"
            "Keys: Escape fades out and quits; F1 with Left or Right seeks one second.\n";
 }
@@ -52,10 +55,11 @@ int nearestAspectIndex(int width, int height)
     return best;
 }
 
-bool parseCommandLine(int argc, char** argv, CommandLine& line, std::string& problem)
+bool parseCommandLine(int argc, char** argv, CommandLine& line, std::string& problem, const char* videoVariable)
 {
     line = CommandLine{};
     bool dialogOnly = false;
+    bool videoGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i] ? argv[i] : "";
         if (flag == "--help" || flag == "-h") {
@@ -71,7 +75,7 @@ bool parseCommandLine(int argc, char** argv, CommandLine& line, std::string& pro
             dialogOnly = true;
             continue;
         }
-        if (flag != "--window" && flag != "--aspect" && flag != "--refresh" && flag != "--start")
+        if (flag != "--window" && flag != "--aspect" && flag != "--refresh" && flag != "--start" && flag != "--video")
             return fail(problem, "unknown option '" + flag + "'");
         if (i + 1 >= argc || !argv[i + 1])
             return fail(problem, flag + " needs a value");
@@ -88,6 +92,9 @@ bool parseCommandLine(int argc, char** argv, CommandLine& line, std::string& pro
             ok = found != std::end(aspectNames);
             line.mode.aspectIndex = static_cast<int>(found - std::begin(aspectNames));
             line.aspectGiven = dialogOnly = true;
+        } else if (flag == "--video") {
+            ok = parseWindowSystem(value, line.video);
+            videoGiven = true;
         } else if (flag == "--refresh") {
             ok = parseNumber(value, line.mode.refreshRate) && line.mode.refreshRate >= 1 && line.mode.refreshRate <= 1000;
             dialogOnly = true;
@@ -97,6 +104,9 @@ bool parseCommandLine(int argc, char** argv, CommandLine& line, std::string& pro
         if (!ok)
             return fail(problem, "bad value '" + value + "' for " + flag);
     }
+    // The flag wins over the variable; an empty variable is as good as none.
+    if (!videoGiven && videoVariable && *videoVariable && !parseWindowSystem(videoVariable, line.video))
+        return fail(problem, "bad value '" + std::string(videoVariable) + "' in ORVALUNE_VIDEO (auto, x11 or wayland)");
     if (dialogOnly && !line.skipDialog)
         return fail(problem, "--aspect, --refresh, --always-on-top and --old-nvidia need --window or --fullscreen");
     if (line.mode.fullscreen && line.mode.alwaysOnTop)

@@ -7,6 +7,7 @@
 #include "shell/driver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -14,7 +15,7 @@ int main(int argc, char** argv)
 {
     CommandLine line;
     std::string problem;
-    if (!parseCommandLine(argc, argv, line, problem)) {
+    if (!parseCommandLine(argc, argv, line, problem, std::getenv("ORVALUNE_VIDEO"))) {
         std::fprintf(stderr, "orvalune: %s (see orvalune --help)\n", problem.c_str());
         return 2;
     }
@@ -23,6 +24,8 @@ int main(int argc, char** argv)
         return 0;
     }
     try {
+        // Before anything opens a display: the mode list below asks SDL already.
+        useWindowSystem(line.video);
         registerBuiltInResources();
         ShowStart start;
         start.dialog = !line.skipDialog;

@@ -1,5 +1,6 @@
 #include "shell/setup_dialog.h"
 
+#include "platform/window_system.h"
 #include "render/driver_flags.h"
 #include "shell/setup_choice.h"
 
@@ -164,8 +165,11 @@ SetupChoice runSetupDialog()
     SetupChoice choice;
     SetupDialog dialog;
     if (!dialog.run()) {
-        MessageBoxA(nullptr, "Cannot show the setup dialog: no display (set DISPLAY or start a desktop session)",
-                    "Orvalune", MB_OK | MB_ICONERROR);
+        const char* text = windowSystemInUse() == WindowSystem::Wayland
+                               ? "Cannot show the setup dialog: no display (no Wayland compositor answers at "
+                                 "WAYLAND_DISPLAY; --video x11 uses X11)"
+                               : "Cannot show the setup dialog: no display (set DISPLAY or start a desktop session)";
+        MessageBoxA(nullptr, text, "Orvalune", MB_OK | MB_ICONERROR);
         choice.exitCode = 1;
         return choice;
     }

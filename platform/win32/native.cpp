@@ -1,5 +1,6 @@
 // The two Win32 calls the program completes on Windows (see platform/win32/native.h).
 #include "platform/backend.h"
+#include "platform/window_system.h"
 
 #include <stb/stb_image.h>
 
@@ -205,3 +206,7 @@ INT_PTR orvDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
         DeleteObject(bitmap);
     return result;
 }
+
+// Windows has one window system: nothing to choose.
+void useWindowSystem(WindowSystem) {}
+WindowSystem windowSystemInUse() { return WindowSystem::Automatic; }

@@ -16,13 +16,13 @@ struct Parsed {
     std::string problem;
 };
 
-Parsed parse(std::initializer_list<const char*> arguments)
+Parsed parse(std::initializer_list<const char*> arguments, const char* videoVariable = nullptr)
 {
     std::vector<char*> argv = {const_cast<char*>("orvalune")};
     for (const char* argument : arguments)
         argv.push_back(const_cast<char*>(argument));
     Parsed parsed;
-    parsed.ok = parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.line, parsed.problem);
+    parsed.ok = parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.line, parsed.problem, videoVariable);
     return parsed;
 }
 
@@ -78,6 +78,31 @@ TEST(CommandLine, BadFlagsGetOneLineNamingThem)
         EXPECT_NE(parsed.problem.find(word), std::string::npos) << parsed.problem;
         EXPECT_EQ(parsed.problem.find('\n'), std::string::npos) << parsed.problem;
     }
+}
+
+// The window system: --video over ORVALUNE_VIDEO over automatic; only the three words pass,
+// and --video alone keeps the dialog.
+TEST(CommandLine, VideoFlagBeatsTheVariableAndOnlyKnownSystemsPass)
+{
+    EXPECT_EQ(parse({}).line.video, WindowSystem::Automatic);
+    EXPECT_EQ(parse({}, "").line.video, WindowSystem::Automatic) << "an empty variable is none";
+    EXPECT_EQ(parse({}, "x11").line.video, WindowSystem::X11);
+    const Parsed flag = parse({"--video", "wayland"}, "x11");
+    ASSERT_TRUE(flag.ok) << flag.problem;
+    EXPECT_EQ(flag.line.video, WindowSystem::Wayland);
+    EXPECT_FALSE(flag.line.skipDialog);
+    EXPECT_EQ(parse({"--video", "auto"}, "x11").line.video, WindowSystem::Automatic);
+    EXPECT_TRUE(parse({"--video", "x11"}, "not checked when the flag decides").ok);
+
+    for (const char* bad : {"X11", "wayland ", "mir", ""}) {
+        const Parsed flagged = parse({"--video", bad});
+        EXPECT_FALSE(flagged.ok) << bad;
+        EXPECT_NE(flagged.problem.find("--video"), std::string::npos) << flagged.problem;
+    }
+    const Parsed variable = parse({"--window", "640x480"}, "Wayland");
+    EXPECT_FALSE(variable.ok);
+    EXPECT_NE(variable.problem.find("ORVALUNE_VIDEO"), std::string::npos) << variable.problem;
+    EXPECT_FALSE(parse({"--video"}).ok) << "needs a value";
 }
 
 } // namespace

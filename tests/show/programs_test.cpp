@@ -1,4 +1,5 @@
 // The shipped programs, run as a user runs them: the show under Xvfb and the capture tool.
+#include "tests/support/pictures.h"
 #include "tests/support/process.h"
 
 #include <SDL.h>
@@ -24,14 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path freshFolder(const std::string& name)
-{
-    const fs::path folder = fs::temp_directory_path() / ("orvalune-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
-
 std::vector<char> fileBytes(const fs::path& path)
 {
     std::ifstream file(path, std::ios::binary);
@@ -55,30 +48,6 @@ public:
     }
 };
 ::testing::Environment* const holdTheDisplay = ::testing::AddGlobalTestEnvironment(new HoldTheDisplay);
-
-// Decoded RGBA of a PNG; empty when it does not decode.
-std::vector<unsigned char> pixelsOf(const fs::path& png, int& width, int& height)
-{
-    int channels = 0;
-    unsigned char* pixels = stbi_load(png.c_str(), &width, &height, &channels, 4);
-    if (!pixels)
-        return {};
-    std::vector<unsigned char> rgba(pixels, pixels + static_cast<size_t>(width) * height * 4);
-    stbi_image_free(pixels);
-    return rgba;
-}
-
-// Mean absolute difference per channel value of two pictures of one size (255 if they differ in size).
-double meanDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
-{
-    if (a.size() != b.size() || a.empty())
-        return 255.0;
-    double sum = 0.0;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (i % 4 != 3)
-            sum += std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i]));
-    return sum / (static_cast<double>(a.size()) * 0.75);
-}
 
 ProgramResult capture(const std::vector<std::string>& arguments, double timeout = 300.0)
 {

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -13,12 +15,48 @@ std::string builtProgram(const std::string& name)
     return access(path.c_str(), X_OK) == 0 ? path : name;
 }
 
+std::string freshFolder(const std::string& name)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("orvalune-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder.string();
+}
+
+std::vector<std::string> environmentWith(const std::vector<std::string>& removed, const std::vector<std::string>& added)
+{
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string variable = *entry;
+        const std::string name = variable.substr(0, variable.find('='));
+        bool drop = false;
+        for (const std::string& r : removed)
+            drop = drop || r == name;
+        for (const std::string& a : added)
+            drop = drop || a.substr(0, a.find('=')) == name;
+        if (!drop)
+            result.push_back(variable);
+    }
+    result.insert(result.end(), added.begin(), added.end());
+    return result;
+}
+
 namespace {
 
 ProgramResult run(const std::vector<std::string>& argv, const std::string& workingDirectory, double timeoutSeconds,
-                  double signalAfterSeconds, const std::string& signalOnOutput, bool withDisplay, int stopSignal)
+                  double signalAfterSeconds, const std::string& signalOnOutput, bool withDisplay, int stopSignal,
+                  const std::optional<std::vector<std::string>>& environment = std::nullopt,
+                  const std::function<bool(const std::string&)>& whileRunning = {})
 {
     ProgramResult result;
+    // Built before fork: the child only execs.
+    std::vector<char*> variables;
+    if (environment) {
+        for (const std::string& variable : *environment)
+            variables.push_back(const_cast<char*>(variable.c_str()));
+        variables.push_back(nullptr);
+    }
     int pipeFds[2];
     if (argv.empty() || pipe(pipeFds) != 0)
         return result;
@@ -38,6 +76,8 @@ ProgramResult run(const std::vector<std::string>& argv, const std::string& worki
         for (const std::string& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);
+        if (environment)
+            environ = variables.data(); // execvp searches the child's own PATH
         execvp(args[0], args.data());
         _exit(127);
     }
@@ -55,8 +95,9 @@ ProgramResult run(const std::vector<std::string>& argv, const std::string& worki
             result.output.append(buffer, static_cast<size_t>(n));
         if (waitpid(child, &status, WNOHANG) == child)
             break;
+        const bool asked = whileRunning && whileRunning(result.output);
         const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
-        const bool due = (signalAfterSeconds > 0 && elapsed >= signalAfterSeconds) ||
+        const bool due = asked || (signalAfterSeconds > 0 && elapsed >= signalAfterSeconds) ||
                          (!signalOnOutput.empty() && result.output.find(signalOnOutput) != std::string::npos);
         if (due && !signalled) {
             kill(child, stopSignal);
@@ -85,6 +126,12 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
                          double timeoutSeconds, double signalAfterSeconds, bool withDisplay, int stopSignal)
 {
     return run(argv, workingDirectory, timeoutSeconds, signalAfterSeconds, {}, withDisplay, stopSignal);
+}
+
+ProgramResult runProgram(const ProgramRun& program)
+{
+    return run(program.argv, program.workingDirectory, program.timeoutSeconds, 0.0, program.signalOnOutput, true,
+               program.stopSignal, program.environment, program.whileRunning);
 }
 
 ProgramResult runProgramSignalledOn(const std::vector<std::string>& argv, const std::string& workingDirectory,

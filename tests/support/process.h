@@ -1,6 +1,8 @@
 // Running the built programs from tests.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,3 +24,24 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
 ProgramResult runProgramSignalledOn(const std::vector<std::string>& argv, const std::string& workingDirectory,
                                     double timeoutSeconds, const std::string& signalOnOutput, int stopSignal = 15);
 std::string builtProgram(const std::string& name);
+
+// The general form of the two above.
+struct ProgramRun {
+    std::vector<std::string> argv;
+    std::string workingDirectory = ORV_BINARY_DIR;
+    double timeoutSeconds = 120.0;
+    std::string signalOnOutput; // sends stopSignal once the output holds it
+    int stopSignal = 15;
+    // The child's whole environment ("NAME=value" each); without it, the test's own.
+    std::optional<std::vector<std::string>> environment;
+    // Called about every 20 ms with the output so far while the program runs (a user's hands);
+    // true sends stopSignal.
+    std::function<bool(const std::string& output)> whileRunning;
+};
+ProgramResult runProgram(const ProgramRun& run);
+
+// The test's environment without the named variables, plus `added` ("NAME=value" each).
+std::vector<std::string> environmentWith(const std::vector<std::string>& removed, const std::vector<std::string>& added);
+
+// An empty folder of that name under the temporary folder, this process's own.
+std::string freshFolder(const std::string& name);

@@ -304,12 +304,12 @@ int capture(const CaptureOptions& o)
         // waiting for the encoder to take it.
         using Clock = std::chrono::steady_clock;
         Clock::duration drawing{}, readBack{}, encoding{};
-        while (written < plan.frames && !failed && !state.done && !stopSignal) {
+        // A frame is read back while the next one is drawn (up to dmsFrameQueueLength wait), so
+        // GL finishing one overlaps our drawing of the next; the pictures are the same.
+        int drawn = 0;
+        auto writeOldest = [&]() {
             const Clock::time_point start = Clock::now();
-            drawFrame(state);
-            reportGlErrors();
-            const Clock::time_point drawn = Clock::now();
-            dmsReadFrame(rgba);
+            dmsTakeFrame(rgba);
             const Clock::time_point read = Clock::now();
             char name[64];
             if (single)
@@ -318,13 +318,25 @@ int capture(const CaptureOptions& o)
                 std::snprintf(name, sizeof name, "frame_%06d.png", written);
             failed = !sink.write(std::move(rgba), name);
             rgba.clear();
-            drawing += drawn - start;
-            readBack += read - drawn;
+            readBack += read - start;
             encoding += Clock::now() - read;
             written += failed ? 0 : 1;
             if (!single)
                 progress.update(written);
+        };
+        while (drawn < plan.frames && !failed && !state.done && !stopSignal) {
+            const Clock::time_point start = Clock::now();
+            drawFrame(state);
+            reportGlErrors();
+            drawing += Clock::now() - start;
+            ++drawn;
+            dmsQueueFrame();
+            if (drawn - written == dmsFrameQueueLength)
+                writeOldest();
         }
+        // Frames already drawn are written, whatever stopped the drawing.
+        while (written < drawn && !failed)
+            writeOldest();
         const int stoppedBy = stopSignal;
         if (!single && !stoppedBy)
             progress.finish(written);

@@ -12,7 +12,7 @@ source "$ORV_ROOT/scripts/setup.sh"
 
 orv_install "${orv_packages[@]}" g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
 cmake -S "$ORV_ROOT" -B "$ORV_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$ORV_BUILD" -j "$(nproc)" --target data_pak orv_resources
+cmake --build "$ORV_BUILD" -j "$(nproc)" --target data_pak orv_resources windows_icon test_song
 
 cmake -S "$ORV_ROOT" -B "$ORV_WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw-w64-x86_64.cmake" -DORV_HOST_BUILD="$ORV_BUILD" >/dev/null

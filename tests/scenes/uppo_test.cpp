@@ -196,7 +196,7 @@ TEST(DescentFrames, PlanktonShowOverTheDarkBlueAfterTheDescentHasRun)
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("GL error"), std::string::npos) << run.output;
     int w = 0, h = 0, n = 0;
-    unsigned char* pixels = stbi_load((out / "frame_000352.png").c_str(), &w, &h, &n, 4);
+    unsigned char* pixels = stbi_load((out / "frame_000352.png").string().c_str(), &w, &h, &n, 4);
     ASSERT_NE(pixels, nullptr);
     double blue = 0.0, red = 0.0;
     int specks = 0;

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -46,7 +47,8 @@ Difference compare(const CapturedFrame& a, const CapturedFrame& b)
     return d;
 }
 
-void expectSameFrame(const CapturedFrame& linux, const CapturedFrame& windows, const std::string& what)
+void expectSameFrame(const CapturedFrame& linux, const CapturedFrame& windows, const std::string& what,
+                     bool byteForByte = false)
 {
     ASSERT_TRUE(linux.ok) << what << ": the Linux capture failed\n" << linux.log;
     ASSERT_TRUE(windows.ok) << what << ": the Windows capture failed\n" << windows.log;
@@ -55,18 +57,24 @@ void expectSameFrame(const CapturedFrame& linux, const CapturedFrame& windows, c
     EXPECT_FALSE(windows.glErrors()) << what << "\n" << windows.log;
     // Equality would mean little if the frame were empty.
     EXPECT_GT(linux.shareBrighterThan(24), 0.01) << what << ": the Linux frame is nearly black";
+    if (byteForByte)
+        EXPECT_TRUE(linux.rgba == windows.rgba) << what << " differs";
     const Difference d = compare(linux, windows);
+    std::printf("%s: %.3f %% of samples differ, %d by more than 3 levels, at most %d\n", what.c_str(),
+                d.differing * 100.0, d.beyondRounding, d.largest);
     EXPECT_LT(d.differing, 0.02) << what;
     EXPECT_LE(d.beyondRounding, 24) << what << " (largest difference " << d.largest << ")";
 }
 
-// Single frames right after a seek, one in each part of the show.
+// Single frames right after a seek, one in each part of the show. Where neither the decoders'
+// rounding nor the spectrum reaches the picture the frames are equal byte for byte: measured so at
+// 45000 ms (the flares over the descent) and 300000 ms (the greetings over the return), and kept so.
 TEST(WindowsFrames, SeekedFramesMatchLinuxAcrossTheShow)
 {
     for (int ms : {5000, 45000, 120000, 160000, 230000, 300000, 350000}) {
         const CapturedFrame linux = captureAt(ms, 320, 180);
         const CapturedFrame windows = captureAt(ms, 320, 180, windowsCaptureTool());
-        expectSameFrame(linux, windows, "at " + std::to_string(ms) + " ms");
+        expectSameFrame(linux, windows, "at " + std::to_string(ms) + " ms", ms == 45000 || ms == 300000);
     }
 }
 
@@ -78,7 +86,7 @@ TEST(WindowsFrames, APlayedRangeMatchesLinux)
     ASSERT_EQ(linux.exitCode, 0) << linux.log;
     ASSERT_EQ(windows.exitCode, 0) << windows.log;
     ASSERT_EQ(windows.frames.size(), linux.frames.size()) << windows.log;
-    ASSERT_EQ(linux.frames.size(), 5u);
+    ASSERT_EQ(linux.frames.size(), 6u); // both ends included
     for (size_t i = 0; i < linux.frames.size(); ++i)
         expectSameFrame(linux.frames[i], windows.frames[i], "frame " + std::to_string(i) + " of 95000..95500");
 }

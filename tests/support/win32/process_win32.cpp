@@ -55,16 +55,6 @@ ProgramResult run(const std::vector<std::string>& argv, const std::string& worki
             commandLine += ' ';
         commandLine += quoteArgument(arg);
     }
-    // A console interrupt reaches only processes on the sender's console: give this process one
-    // when it runs without (its standard handles stay where they were).
-    if (stopSignal == SIGINT && !GetConsoleWindow()) {
-        const HANDLE in = GetStdHandle(STD_INPUT_HANDLE), out = GetStdHandle(STD_OUTPUT_HANDLE),
-                     err = GetStdHandle(STD_ERROR_HANDLE);
-        AllocConsole();
-        SetStdHandle(STD_INPUT_HANDLE, in);
-        SetStdHandle(STD_OUTPUT_HANDLE, out);
-        SetStdHandle(STD_ERROR_HANDLE, err);
-    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

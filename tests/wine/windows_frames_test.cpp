@@ -57,8 +57,9 @@ void expectSameFrame(const CapturedFrame& linux, const CapturedFrame& windows, c
     EXPECT_FALSE(windows.glErrors()) << what << "\n" << windows.log;
     // Equality would mean little if the frame were empty.
     EXPECT_GT(linux.shareBrighterThan(24), 0.01) << what << ": the Linux frame is nearly black";
-    if (byteForByte)
+    if (byteForByte) {
         EXPECT_TRUE(linux.rgba == windows.rgba) << what << " differs";
+    }
     const Difference d = compare(linux, windows);
     std::printf("%s: %.3f %% of samples differ, %d by more than 3 levels, at most %d\n", what.c_str(),
                 d.differing * 100.0, d.beyondRounding, d.largest);

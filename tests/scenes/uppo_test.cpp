@@ -221,7 +221,8 @@ TEST(DescentFrames, PlanktonShowOverTheDarkBlueAfterTheDescentHasRun)
 // Pictures the archive says nothing about keep plain linear filtering.
 TEST(DescentTextures, OrganismsAreMipMappedAndStaySolidWhenSmall)
 {
-    ASSERT_TRUE(openTestWindow(64, 48)) << "needs a display (Xvfb) and the built data.pak";
+    // The size the credits test reads its pixels at: the suite opens one window, whichever test runs first.
+    ASSERT_TRUE(openTestWindow(256, 256)) << "needs a display (Xvfb) and the built data.pak";
     for (const char* name : {"protozoa1.png", "protozoa2.png", "plankton1.png", "plankton2.png", "jellyfish1.png",
                              "seahorse1.png", "circle.jpg"}) {
         const Texture* texture = dmsGetTexture(name);

@@ -78,15 +78,18 @@ add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)
 target_link_libraries(orv_resources PUBLIC orv_platform)
 
 orv_windows_library(orv_capture_lib FOLDERS tools/capture
-  EXCLUDE "/capture/(main|child_process|video_encoder)\\.cpp$" EXTRA ${CMAKE_SOURCE_DIR}/tools/capture/win32/video_unavailable.cpp)
+  EXCLUDE "/capture/(main|child_process|video_encoder|stop_request)\\.cpp$"
+  EXTRA ${CMAKE_SOURCE_DIR}/tools/capture/win32/video_unavailable.cpp ${CMAKE_SOURCE_DIR}/tools/capture/win32/stop_request_console.cpp)
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
 
-add_executable(orvalune ${CMAKE_SOURCE_DIR}/shell/main.cpp)
+# Icon 113, the one the window and the dialog ask for, drawn by the Linux build's generator.
+enable_language(RC)
+file(WRITE ${CMAKE_BINARY_DIR}/orvalune.rc "113 ICON \"${ORV_HOST_BUILD}/gen/orvalune.ico\"\n")
+set_source_files_properties(${CMAKE_BINARY_DIR}/orvalune.rc PROPERTIES OBJECT_DEPENDS ${ORV_HOST_BUILD}/gen/orvalune.ico)
+add_executable(orvalune ${CMAKE_SOURCE_DIR}/shell/main.cpp ${CMAKE_BINARY_DIR}/orvalune.rc)
 target_link_libraries(orvalune PRIVATE orv_shell orv_resources orv_warnings)
 
 add_executable(orvalune-capture ${CMAKE_SOURCE_DIR}/tools/capture/main.cpp)
-set_source_files_properties(${CMAKE_SOURCE_DIR}/tools/capture/main.cpp PROPERTIES
-  COMPILE_OPTIONS "-include;${CMAKE_SOURCE_DIR}/platform/win32/posix_signals.h")
 target_link_libraries(orvalune-capture PRIVATE orv_capture_lib orv_shell orv_resources orv_warnings)
 
 # The same data.pak as the Linux build, beside the programs.
@@ -102,3 +105,8 @@ add_custom_target(package_zip
   WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
   DEPENDS orvalune orvalune-capture data_pak
   COMMENT "Packing orvalune-windows.zip")
+
+option(ORVALUNE_TESTS "Build the test suites that run under Wine" ON)
+if(ORVALUNE_TESTS)
+  include(${CMAKE_SOURCE_DIR}/cmake/windows_tests.cmake)
+endif()

@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -127,6 +128,12 @@ std::string archivePath(const char* name)
 
 bool fail(const std::string& text)
 {
+    // Offline (the capture tool, the tests) nobody is there to click a modal box away: it would
+    // hang the run. The message goes to standard error alone.
+    if (offline().enabled) {
+        std::fprintf(stderr, "Orvalune: %s\n", text.c_str());
+        return false;
+    }
     MessageBoxA(dmsGetHWND(), text.c_str(), "Orvalune", MB_OK | MB_ICONERROR);
     return false;
 }

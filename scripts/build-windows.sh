@@ -10,12 +10,16 @@ ORV_BUILD="${ORV_BUILD:-$ORV_ROOT/build}"
 ORV_WIN_BUILD="${ORV_WIN_BUILD:-$ORV_ROOT/build-win}"
 source "$ORV_ROOT/scripts/setup.sh"
 
-orv_install "${orv_packages[@]}" g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
+orv_install "${orv_packages[@]}" "${orv_windows_packages[@]}"
 cmake -S "$ORV_ROOT" -B "$ORV_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$ORV_BUILD" -j "$(nproc)" --target data_pak orv_resources
+cmake --build "$ORV_BUILD" -j "$(nproc)" --target data_pak orv_resources windows_icon test_song
 
+# ORV_WIN_WERROR=ON (the test command) turns warnings in our code into errors.
+werror=OFF
+[ "${ORV_WIN_WERROR:-OFF}" = ON ] && werror=ON
 cmake -S "$ORV_ROOT" -B "$ORV_WIN_BUILD" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw-w64-x86_64.cmake" -DORV_HOST_BUILD="$ORV_BUILD" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw-w64-x86_64.cmake" -DORV_HOST_BUILD="$ORV_BUILD" \
+  -DORVALUNE_WERROR="$werror" >/dev/null
 if [ $# -gt 0 ]; then
   cmake --build "$ORV_WIN_BUILD" -j "$(nproc)" "$@"
 else

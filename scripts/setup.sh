@@ -13,6 +13,9 @@ orv_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg
 )
+# The Windows build: the MinGW-w64 cross compiler, its zlib, Wine, and GoogleTest's sources (built
+# for Windows by the cross build).
+orv_windows_packages=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine googletest)
 
 orv_install() {
   local missing=()

@@ -203,7 +203,7 @@ bool inflateRaw(const std::vector<uint8_t>& in, std::vector<uint8_t>& out)
     return ok;
 }
 
-// Checks the entry's local header and sizes against the archive; nothing is allocated yet.
+// Checks the entry's local header and method and finds its data; nothing is allocated yet.
 bool locate(const Entry& entry, uint64_t& dataStart)
 {
     Archive& a = archive();
@@ -211,21 +211,30 @@ bool locate(const Entry& entry, uint64_t& dataStart)
     if (!readAt(a.io, entry.localHeader, local, sizeof local) || read32(local) != 0x04034b50)
         return false;
     dataStart = entry.localHeader + sizeof local + read16(local + 26) + read16(local + 28);
+    return entry.method == 0 ? entry.compressedSize == entry.size : entry.method == 8;
+}
+
+// The sizes an entry declares fit the archive and its method. Checked before reading rather than
+// at opening, as PhysicsFS does, so that the caller can weigh the declared length itself.
+bool plausibleSizes(const Entry& entry, uint64_t dataStart)
+{
+    const Archive& a = archive();
     if (entry.size > largestFile || entry.compressedSize > a.length || dataStart + entry.compressedSize > a.length)
         return false;
-    if (entry.method == 0)
-        return entry.compressedSize == entry.size;
-    return entry.method == 8 && entry.size <= std::max<uint64_t>(entry.compressedSize, 1) * deflateMaxRatio;
+    return entry.method == 0 || entry.size <= std::max<uint64_t>(entry.compressedSize, 1) * deflateMaxRatio;
 }
 
 // Reads the stored bytes under the lock and inflates them outside it.
 bool extract(PHYSFS_File& file)
 {
-    std::vector<uint8_t> stored(static_cast<size_t>(file.entry.compressedSize));
+    std::vector<uint8_t> stored;
     {
         std::lock_guard<std::mutex> guard(archiveLock);
         if (!archive().io)
             return failWith(PHYSFS_ERR_NOT_MOUNTED) != 0;
+        if (!plausibleSizes(file.entry, file.dataStart))
+            return failWith(PHYSFS_ERR_CORRUPT) != 0;
+        stored.resize(static_cast<size_t>(file.entry.compressedSize));
         if (!stored.empty() && !readAt(archive().io, file.dataStart, stored.data(), stored.size()))
             return failWith(PHYSFS_ERR_IO) != 0;
     }

@@ -3,12 +3,10 @@
 #include "runtime/dms.h"
 #include "runtime/mesh.h"
 #include "tests/support/gl_context.h"
-#include "tools/datagen/music/encode.h"
 #include "tools/datagen/pak.h"
 
 #include <stb/stb_image_write.h>
 
-#include <cmath>
 #include <filesystem>
 #include <unistd.h>
 
@@ -84,18 +82,4 @@ bool openRuntimeOnTestArchive(bool offline)
         return dmsInitEx(64, 48, 32, false, 1, false, false, 0, 0, path.c_str(), 0);
     }();
     return opened;
-}
-
-std::vector<uint8_t> testSongBytes()
-{
-    Song song;
-    const size_t frames = static_cast<size_t>(testSongMs) * 44100 / 1000;
-    song.left.assign(frames, 0.0f);
-    for (size_t i = static_cast<size_t>(testSilenceMs) * 44100 / 1000; i < frames; ++i)
-        song.left[i] = 0.5f * std::sin(2.0f * 3.14159265f * testSineHz * static_cast<float>(i) / 44100.0f);
-    song.right = song.left;
-    std::vector<uint8_t> bytes;
-    std::string error;
-    encodeVorbis(song, 0.5f, bytes, error);
-    return bytes;
 }

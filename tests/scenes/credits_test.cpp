@@ -76,6 +76,7 @@ TEST(CreditsOldDriver, WithoutTheProgramThePictureComesFromUnitZeroAndTheRippleS
 
     // The picture (half size 0.17 at t = 0.5) covers the middle, not the corners.
     const std::vector<uint8_t> frame = readTestFrame();
+    ASSERT_EQ(frame.size(), 256u * 256u * 4u) << "the suite's window was opened at another size";
     int lit = 0;
     for (int y = 100; y < 156; ++y)
         for (int x = 100; x < 156; ++x)

@@ -196,7 +196,7 @@ TEST(DescentFrames, PlanktonShowOverTheDarkBlueAfterTheDescentHasRun)
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("GL error"), std::string::npos) << run.output;
     int w = 0, h = 0, n = 0;
-    unsigned char* pixels = stbi_load((out / "frame_000352.png").c_str(), &w, &h, &n, 4);
+    unsigned char* pixels = stbi_load((out / "frame_000352.png").string().c_str(), &w, &h, &n, 4);
     ASSERT_NE(pixels, nullptr);
     double blue = 0.0, red = 0.0;
     int specks = 0;
@@ -221,7 +221,8 @@ TEST(DescentFrames, PlanktonShowOverTheDarkBlueAfterTheDescentHasRun)
 // Pictures the archive says nothing about keep plain linear filtering.
 TEST(DescentTextures, OrganismsAreMipMappedAndStaySolidWhenSmall)
 {
-    ASSERT_TRUE(openTestWindow(64, 48)) << "needs a display (Xvfb) and the built data.pak";
+    // The size the credits test reads its pixels at: the suite opens one window, whichever test runs first.
+    ASSERT_TRUE(openTestWindow(256, 256)) << "needs a display (Xvfb) and the built data.pak";
     for (const char* name : {"protozoa1.png", "protozoa2.png", "plankton1.png", "plankton2.png", "jellyfish1.png",
                              "seahorse1.png", "circle.jpg"}) {
         const Texture* texture = dmsGetTexture(name);

@@ -11,20 +11,32 @@
 
 namespace fs = std::filesystem;
 
-CapturedFrame captureAt(int ms, int width, int height)
+CaptureTool builtCaptureTool() { return {{builtProgram("orvalune-capture")}, ORV_BINARY_DIR, ""}; }
+
+namespace {
+std::vector<std::string> withOptions(const CaptureTool& tool, const std::vector<std::string>& options)
+{
+    std::vector<std::string> argv = tool.command;
+    argv.insert(argv.end(), options.begin(), options.end());
+    return argv;
+}
+} // namespace
+
+CapturedFrame captureAt(int ms, int width, int height, const CaptureTool& tool)
 {
     CapturedFrame frame;
     const fs::path out = fs::temp_directory_path() / ("orvalune-frame-" + std::to_string(getpid()) + "-" + std::to_string(ms));
     fs::remove_all(out);
     const ProgramResult run =
-        runProgram({builtProgram("orvalune-capture"), "--seek", "--at", std::to_string(ms), "--size",
-                    std::to_string(width) + "x" + std::to_string(height), "--out", out.string()},
-                   ORV_BINARY_DIR, 300.0);
+        runProgram(withOptions(tool, {"--seek", "--at", std::to_string(ms), "--size",
+                                      std::to_string(width) + "x" + std::to_string(height), "--out",
+                                      tool.pathPrefix + out.string()}),
+                   tool.workingDirectory, 300.0);
     frame.log = run.output;
     char name[64];
     std::snprintf(name, sizeof name, "at_%06d.png", ms);
     int w = 0, h = 0, channels = 0;
-    unsigned char* pixels = stbi_load((out / name).c_str(), &w, &h, &channels, 4);
+    unsigned char* pixels = stbi_load((out / name).string().c_str(), &w, &h, &channels, 4);
     if (run.exitCode == 0 && pixels) {
         frame.width = w;
         frame.height = h;
@@ -36,17 +48,19 @@ CapturedFrame captureAt(int ms, int width, int height)
     return frame;
 }
 
-CapturedRange captureRange(int fromMs, int toMs, int fps, int width, int height, double timeoutSeconds)
+CapturedRange captureRange(int fromMs, int toMs, int fps, int width, int height, double timeoutSeconds,
+                           const CaptureTool& tool)
 {
     CapturedRange range;
     const fs::path out = fs::temp_directory_path() /
                          ("orvalune-range-" + std::to_string(getpid()) + "-" + std::to_string(fromMs) + "-" +
                           std::to_string(toMs) + "-" + std::to_string(fps));
     fs::remove_all(out);
-    const ProgramResult run = runProgram({builtProgram("orvalune-capture"), "--from", std::to_string(fromMs), "--to",
-                                          std::to_string(toMs), "--fps", std::to_string(fps), "--size",
-                                          std::to_string(width) + "x" + std::to_string(height), "--out", out.string()},
-                                         ORV_BINARY_DIR, timeoutSeconds);
+    const ProgramResult run =
+        runProgram(withOptions(tool, {"--from", std::to_string(fromMs), "--to", std::to_string(toMs), "--fps",
+                                      std::to_string(fps), "--size", std::to_string(width) + "x" + std::to_string(height),
+                                      "--out", tool.pathPrefix + out.string()}),
+                   tool.workingDirectory, timeoutSeconds);
     range.log = run.output;
     range.exitCode = run.exitCode;
     range.timedOut = run.timedOut;
@@ -54,7 +68,7 @@ CapturedRange captureRange(int fromMs, int toMs, int fps, int width, int height,
         char name[64];
         std::snprintf(name, sizeof name, "frame_%06d.png", i);
         int w = 0, h = 0, channels = 0;
-        unsigned char* pixels = stbi_load((out / name).c_str(), &w, &h, &channels, 4);
+        unsigned char* pixels = stbi_load((out / name).string().c_str(), &w, &h, &channels, 4);
         if (!pixels)
             break;
         CapturedFrame frame;

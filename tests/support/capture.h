@@ -20,8 +20,17 @@ struct CapturedFrame {
     double regionMean(float left, float top, float right, float bottom) const;
 };
 
+// The capture program a test runs: the build's own by default; the Windows build's under Wine for
+// the comparison of the two.
+struct CaptureTool {
+    std::vector<std::string> command; // the program (after its launcher, if any)
+    std::string workingDirectory;
+    std::string pathPrefix; // put before output folders ("Z:" under Wine)
+};
+CaptureTool builtCaptureTool();
+
 // One frame right after seeking to `ms` (no frame ran before it).
-CapturedFrame captureAt(int ms, int width = 320, int height = 180);
+CapturedFrame captureAt(int ms, int width = 320, int height = 180, const CaptureTool& tool = builtCaptureTool());
 
 // Every frame of a played range (--from --to --fps), as a viewer who watched it sees them.
 struct CapturedRange {
@@ -33,7 +42,7 @@ struct CapturedRange {
 };
 
 CapturedRange captureRange(int fromMs, int toMs, int fps, int width = 320, int height = 180,
-                           double timeoutSeconds = 600.0);
+                           double timeoutSeconds = 600.0, const CaptureTool& tool = builtCaptureTool());
 
 // The show played from `fromMs` to `toMs` at `fps`, as a viewer watching it sees it: the frames
 // at the given times (each rounded down to a frame of the range), in that order.

@@ -15,13 +15,13 @@
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress.h"
 #include "tools/capture/runup.h"
+#include "tools/capture/stop_request.h"
 #include "tools/capture/video_encoder.h"
 
 #include <GL/gl.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -40,22 +40,6 @@ constexpr GLenum rasterizerDiscard = 0x8C89; // GL 3.0
 // Effects whose picture carries over from frame to frame (the spray's zoom trail keeps a texture
 // nobody clears): while one of them is live, run-up frames are drawn in full.
 const std::vector<std::string> effectsWithHistory = {"suihke"};
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-void onStopSignal(int signal) { stopSignal = signal; }
-
-// SIGINT and SIGTERM stop the capture at the next frame; the output is then finished or removed.
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-const char* signalName(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
 
 int fail(const std::string& message, int code)
 {
@@ -281,7 +265,7 @@ int capture(const CaptureOptions& o)
             const std::vector<LiveWindow> timeline = liveWindows();
             const bool skipPixels = canSkipPixels();
             Progress progress("run-up", plan.runup.frames, terminal);
-            for (int k = 0; k < plan.runup.frames && !stopSignal; ++k) {
+            for (int k = 0; k < plan.runup.frames && !stopRequest(); ++k) {
                 const bool cheap = skipPixels && !anyLive(timeline, frameTimeMs(plan.runup.startMs, k, o.fps), effectsWithHistory);
                 if (cheap)
                     glEnable(rasterizerDiscard);
@@ -291,7 +275,7 @@ int capture(const CaptureOptions& o)
                 reportGlErrors();
                 progress.update(k + 1);
             }
-            if (!stopSignal)
+            if (!stopRequest())
                 progress.finish(plan.runup.frames);
         }
 
@@ -324,7 +308,7 @@ int capture(const CaptureOptions& o)
             if (!single)
                 progress.update(written);
         };
-        while (drawn < plan.frames && !failed && !state.done && !stopSignal) {
+        while (drawn < plan.frames && !failed && !state.done && !stopRequest()) {
             const Clock::time_point start = Clock::now();
             drawFrame(state);
             reportGlErrors();
@@ -337,14 +321,14 @@ int capture(const CaptureOptions& o)
         // Frames already drawn are written, whatever stopped the drawing.
         while (written < drawn && !failed)
             writeOldest();
-        const int stoppedBy = stopSignal;
+        const int stoppedBy = stopRequest();
         if (!single && !stoppedBy)
             progress.finish(written);
         if (stoppedBy)
             std::fprintf(stderr, "\norvalune-capture: stopped by %s at %d ms, after %d of %d frames\n",
-                         signalName(stoppedBy), dmsGetModulePosition(), written, plan.frames);
+                         stopRequestName(stoppedBy), dmsGetModulePosition(), written, plan.frames);
         const Clock::time_point closing = Clock::now();
-        const bool ok = sink.close(failed, written, stoppedBy ? signalName(stoppedBy) : nullptr);
+        const bool ok = sink.close(failed, written, stoppedBy ? stopRequestName(stoppedBy) : nullptr);
         if (!single) {
             auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
             std::fprintf(stderr,
@@ -380,7 +364,7 @@ int main(int argc, char** argv)
     // Before any frame: a video that cannot be written is not worth rendering.
     if (o.output != OutputKind::Frames && !checkFfmpeg(o.output, problem))
         return fail(problem, 1);
-    catchStopSignals();
+    catchStopRequests();
     registerBuiltInResources();
 
     int exitCode = 1;
@@ -397,5 +381,6 @@ int main(int argc, char** argv)
         exitCode = 1;
     }
     shutDownShow();
+    stopRequestsSettled();
     return exitCode;
 }

@@ -16,3 +16,6 @@ struct GeneratedResource {
     std::vector<uint8_t> png;
 };
 std::vector<GeneratedResource> generateModuleResources();
+// The window icon as a Windows .ico file (16, 32, 48 and 128 pixels), for the Windows build's
+// icon resource 113.
+std::vector<uint8_t> windowsIconFile();

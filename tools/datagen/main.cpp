@@ -2,6 +2,7 @@
 //
 //   orvalune-datagen pak OUT.pak --shaders DIR --music FILE.ogg [--sheet SHEET.png]
 //   orvalune-datagen resources OUT.cpp
+//   orvalune-datagen icon OUT.ico
 #include "tools/datagen/assets.h"
 #include "tools/datagen/contact_sheet.h"
 #include "tools/datagen/pak.h"
@@ -17,7 +18,8 @@ namespace {
 int usage()
 {
     std::fprintf(stderr, "usage: orvalune-datagen pak OUT.pak --shaders DIR --music FILE.ogg [--sheet SHEET.png]\n"
-                         "       orvalune-datagen resources OUT.cpp\n");
+                         "       orvalune-datagen resources OUT.cpp\n"
+                         "       orvalune-datagen icon OUT.ico\n");
     return 2;
 }
 
@@ -114,6 +116,18 @@ int makeResources(int argc, char** argv)
     return 0;
 }
 
+int makeIcon(int argc, char** argv)
+{
+    if (argc != 3)
+        return usage();
+    std::string error;
+    if (!writeFileAtomically(argv[2], windowsIconFile(), error)) {
+        std::fprintf(stderr, "orvalune-datagen: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -122,5 +136,7 @@ int main(int argc, char** argv)
         return makePak(argc, argv);
     if (argc >= 2 && !std::strcmp(argv[1], "resources"))
         return makeResources(argc, argv);
+    if (argc >= 2 && !std::strcmp(argv[1], "icon"))
+        return makeIcon(argc, argv);
     return usage();
 }

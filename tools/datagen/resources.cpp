@@ -130,3 +130,62 @@ std::vector<GeneratedResource> generateModuleResources()
 {
     return {{103, pngOf(makeBanner(), false)}, {113, pngOf(makeIcon(), true)}};
 }
+
+namespace {
+
+void appendLittle(std::vector<uint8_t>& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(uint8_t(value >> (8 * i)));
+}
+
+} // namespace
+
+std::vector<uint8_t> windowsIconFile()
+{
+    // Uncompressed 32-bit images (what every Windows version reads), each the icon box-filtered
+    // to its size and rounded as the PNG resource is.
+    const int sizes[] = {16, 32, 48, 128};
+    const Image icon = makeIcon();
+    std::vector<std::vector<uint8_t>> images;
+    for (int size : sizes) {
+        int w = 0, h = 0;
+        std::vector<uint8_t> rgba;
+        decodeImage(encodePng(resizeBox(icon, size, size), true), w, h, rgba);
+        std::vector<uint8_t> dib;
+        appendLittle(dib, 40, 4); // BITMAPINFOHEADER
+        appendLittle(dib, uint32_t(size), 4);
+        appendLittle(dib, uint32_t(size * 2), 4); // the colour rows, then the mask's
+        appendLittle(dib, 1, 2);
+        appendLittle(dib, 32, 2);
+        for (int i = 0; i < 6; ++i)
+            appendLittle(dib, 0, 4);
+        for (int y = size - 1; y >= 0; --y) // bottom row first, blue green red alpha
+            for (int x = 0; x < size; ++x) {
+                const uint8_t* p = &rgba[(size_t(y) * size + x) * 4];
+                dib.insert(dib.end(), {p[2], p[1], p[0], p[3]});
+            }
+        // The mask is unused with an alpha channel: all clear, rows padded to 32 bits.
+        dib.insert(dib.end(), size_t((size + 31) / 32 * 4) * size, 0);
+        images.push_back(std::move(dib));
+    }
+    std::vector<uint8_t> out;
+    appendLittle(out, 0, 2);
+    appendLittle(out, 1, 2); // an icon
+    appendLittle(out, uint32_t(images.size()), 2);
+    uint32_t offset = uint32_t(6 + 16 * images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        out.push_back(uint8_t(sizes[i])); // 0 would mean 256
+        out.push_back(uint8_t(sizes[i]));
+        out.push_back(0); // no palette
+        out.push_back(0);
+        appendLittle(out, 1, 2);  // planes
+        appendLittle(out, 32, 2); // bits per pixel
+        appendLittle(out, uint32_t(images[i].size()), 4);
+        appendLittle(out, offset, 4);
+        offset += uint32_t(images[i].size());
+    }
+    for (const std::vector<uint8_t>& image : images)
+        out.insert(out.end(), image.begin(), image.end());
+    return out;
+}

@@ -61,7 +61,7 @@ orv_windows_library(orv_platform FOLDERS platform platform/win32
 target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
 
 orv_windows_library(orv_runtime FOLDERS runtime runtime/win32
-  EXCLUDE "/runtime/(music|music_stream|image_decode|window_sdl)\\.cpp$" "stb_vorbis_implementation")
+  EXCLUDE "/runtime/(audio_device_sdl|music_stream|image_decode|window_sdl)\\.cpp$" "stb_vorbis_implementation")
 target_link_libraries(orv_runtime PUBLIC orv_platform orv_stb ZLIB::ZLIB glu32 opengl32 winmm)
 
 foreach(layer maths render toolkit scenes)

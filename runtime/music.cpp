@@ -4,7 +4,9 @@
 // less its output latency, interpolated between callbacks with the performance counter, so it
 // is smooth, matches what is heard and never runs backwards except on a seek. Past the end of
 // the song the callback keeps counting silent frames, so the clock runs on. Without an audio
-// device the clock is the wall clock; offline it advances a fixed step per frame.
+// device the clock is the wall clock; offline it advances a fixed step per frame. The device and
+// the counter are the platform's (audio_device.h); the rest is the same everywhere.
+#include "runtime/audio_device.h"
 #include "runtime/music_stream.h"
 #include "runtime/music_fft.h"
 #include "runtime/state.h"
@@ -31,14 +33,13 @@ struct MusicState {
     MusicStream playback; // audio thread only, or under the device lock
     MusicStream analysis; // main thread only
 
-    SDL_AudioDeviceID device = 0;
-    int bufferFrames = 0;
-    // Shared with the audio callback: only under SDL_LockAudioDevice.
+    bool device = false;
+    AudioDeviceInfo deviceInfo;
+    // Shared with the device's thread: only under lockAudioDevice.
     int64_t nextFrame = 0;
-    Uint64 callbackCounter = 0;
+    uint64_t callbackCounter = 0;
     bool callbackSeen = false;
     float gain = 1.0f, targetGain = 1.0f;
-    std::vector<float> scratch;
 
     ClockMode mode = ClockMode::Stopped;
     double positionMs = 0.0;     // sampled at dmsUpdateTimer
@@ -48,10 +49,10 @@ struct MusicState {
     double offlineBaseMs = 0.0;
     int64_t offlineFrames = 0;
     double wallBaseMs = 0.0;
-    Uint64 wallBaseCounter = 0;
+    uint64_t wallBaseCounter = 0;
     double audioStartMs = 0.0;
     bool firstUpdate = true;
-    Uint64 lastUpdateCounter = 0;
+    uint64_t lastUpdateCounter = 0;
     float deltaSeconds = 0.0f;
     bool testPosition = false;
 
@@ -66,42 +67,42 @@ MusicState& music()
     return state;
 }
 
-double secondsSince(Uint64 counter)
+double secondsSince(uint64_t counter)
 {
-    return static_cast<double>(SDL_GetPerformanceCounter() - counter) / static_cast<double>(SDL_GetPerformanceFrequency());
+    return static_cast<double>(performanceTicks() - counter) / static_cast<double>(ticksPerSecond());
 }
 
-void audioCallback(void*, Uint8* stream, int length)
+// Runs the device's lock around `f` when there is a device to share with.
+template <typename F>
+void withDevice(const F& f)
 {
-    MusicState& m = music();
-    const int frames = length / static_cast<int>(2 * sizeof(float));
-    auto* out = reinterpret_cast<float*>(stream);
-    m.playback.readStereo(m.nextFrame, out, frames, false);
-    // Volume changes glide over about 5 ms, so mute and unmute never click.
-    const float glide = 1.0f / (0.005f * static_cast<float>(m.rate));
-    for (int i = 0; i < frames; ++i) {
-        m.gain += std::clamp(m.targetGain - m.gain, -glide, glide);
-        out[i * 2] *= m.gain;
-        out[i * 2 + 1] *= m.gain;
+    if (!music().device) {
+        f();
+        return;
     }
-    m.nextFrame += frames;
-    m.callbackCounter = SDL_GetPerformanceCounter();
-    m.callbackSeen = true;
+    lockAudioDevice();
+    f();
+    unlockAudioDevice();
 }
 
 double audioClockMs()
 {
     MusicState& m = music();
-    SDL_LockAudioDevice(m.device);
-    const int64_t next = m.nextFrame;
-    const Uint64 counter = m.callbackCounter;
-    const bool seen = m.callbackSeen;
-    SDL_UnlockAudioDevice(m.device);
+    int64_t next = 0;
+    uint64_t counter = 0;
+    bool seen = false;
+    withDevice([&] {
+        next = m.nextFrame;
+        counter = m.callbackCounter;
+        seen = m.callbackSeen;
+    });
     if (!seen)
         return m.audioStartMs;
-    // The buffer just handed over plays after the one now in the device.
-    const double buffer = m.bufferFrames;
-    const double heard = static_cast<double>(next) - 2.0 * buffer + std::min(secondsSince(counter) * m.rate, buffer);
+    // The frames still queued in the device are not heard yet; the newest buffer is heard as the
+    // counter runs on from its hand-over.
+    const double buffer = m.deviceInfo.bufferFrames;
+    const double heard = static_cast<double>(next) - static_cast<double>(m.deviceInfo.queuedFrames) +
+                         std::min(secondsSince(counter) * m.rate, buffer);
     return std::max(m.audioStartMs, heard * 1000.0 / m.rate);
 }
 
@@ -136,6 +137,22 @@ void computeSpectrum(double atMs)
 
 } // namespace
 
+void renderAudio(float* out, int frames)
+{
+    MusicState& m = music();
+    m.playback.readStereo(m.nextFrame, out, frames, false);
+    // Volume changes glide over about 5 ms, so mute and unmute never click.
+    const float glide = 1.0f / (0.005f * static_cast<float>(m.rate));
+    for (int i = 0; i < frames; ++i) {
+        m.gain += std::clamp(m.targetGain - m.gain, -glide, glide);
+        out[i * 2] *= m.gain;
+        out[i * 2 + 1] *= m.gain;
+    }
+    m.nextFrame += frames;
+    m.callbackCounter = performanceTicks();
+    m.callbackSeen = true;
+}
+
 bool openMusic()
 {
     MusicState& m = music();
@@ -152,37 +169,17 @@ bool openMusic()
     m.rate = m.playback.rate();
     m.totalFrames = m.playback.totalFrames();
     m.loaded = true;
-    if (offline().enabled)
-        return true;
-
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        dmsMsg("dmsInitEx: no audio (%s); the show runs silently on the wall clock\n", SDL_GetError());
-        return true;
-    }
-    SDL_AudioSpec want{}, have{};
-    want.freq = m.rate;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = 1024;
-    want.callback = audioCallback;
-    m.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!m.device) {
-        dmsMsg("dmsInitEx: no audio device (%s); the show runs silently on the wall clock\n", SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return true;
-    }
-    m.bufferFrames = have.samples;
+    if (!offline().enabled)
+        m.device = openAudioDevice(m.rate, m.deviceInfo);
     return true;
 }
 
 void closeMusic()
 {
     MusicState& m = music();
-    if (m.device) {
-        SDL_CloseAudioDevice(m.device);
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
-    m.device = 0;
+    if (m.device)
+        closeAudioDevice();
+    m.device = false;
     m.playback.close();
     m.analysis.close();
     m.loaded = false;
@@ -224,17 +221,17 @@ void dmsPlaySong(int play)
         return;
     if (m.device) {
         const int64_t startFrame = static_cast<int64_t>(m.positionMs * m.rate / 1000.0);
-        SDL_LockAudioDevice(m.device);
-        m.playback.seek(startFrame);
-        m.nextFrame = startFrame;
-        m.callbackSeen = false;
-        SDL_UnlockAudioDevice(m.device);
+        withDevice([&] {
+            m.playback.seek(std::min(startFrame, m.totalFrames));
+            m.nextFrame = startFrame;
+            m.callbackSeen = false;
+        });
         m.audioStartMs = m.positionMs;
         m.mode = ClockMode::Audio;
-        SDL_PauseAudioDevice(m.device, 0);
+        startAudioDevice();
     } else {
         m.wallBaseMs = m.positionMs;
-        m.wallBaseCounter = SDL_GetPerformanceCounter();
+        m.wallBaseCounter = performanceTicks();
         m.mode = ClockMode::Wall;
     }
 }
@@ -242,7 +239,7 @@ void dmsPlaySong(int play)
 void dmsUpdateTimer()
 {
     MusicState& m = music();
-    const Uint64 now = SDL_GetPerformanceCounter();
+    const uint64_t now = performanceTicks();
     if (m.firstUpdate) {
         m.deltaSeconds = 0.0f;
     } else if (m.mode == ClockMode::Offline) {
@@ -251,7 +248,7 @@ void dmsUpdateTimer()
         m.offlineMs = m.offlineBaseMs + static_cast<double>(m.offlineFrames) * 1000.0 / offline().options.fps;
     } else {
         m.deltaSeconds = static_cast<float>(static_cast<double>(now - m.lastUpdateCounter) /
-                                            static_cast<double>(SDL_GetPerformanceFrequency()));
+                                            static_cast<double>(ticksPerSecond()));
     }
     m.firstUpdate = false;
     m.lastUpdateCounter = now;
@@ -276,18 +273,18 @@ void dmsAdjustTime(float ms)
         break;
     case ClockMode::Wall:
         m.wallBaseMs = target;
-        m.wallBaseCounter = SDL_GetPerformanceCounter();
+        m.wallBaseCounter = performanceTicks();
         break;
     case ClockMode::Audio: {
         const int64_t frame = static_cast<int64_t>(target * m.rate / 1000.0);
-        SDL_LockAudioDevice(m.device);
-        m.playback.seek(frame);
-        // Heard position = next - 2 buffers + elapsed: make it read `target` from now on.
-        m.nextFrame = frame + 2 * m.bufferFrames;
-        m.callbackCounter = SDL_GetPerformanceCounter();
-        m.callbackSeen = true;
-        m.audioStartMs = 0.0;
-        SDL_UnlockAudioDevice(m.device);
+        withDevice([&] {
+            m.playback.seek(std::min(frame, m.totalFrames));
+            // Heard position = next - queued + elapsed: make it read `target` from now on.
+            m.nextFrame = frame + m.deviceInfo.queuedFrames;
+            m.callbackCounter = performanceTicks();
+            m.callbackSeen = true;
+            m.audioStartMs = 0.0;
+        });
         break;
     }
     case ClockMode::Stopped: break;
@@ -301,13 +298,7 @@ void dmsSetVolume(float volume)
     // Up to 1 the value is a fraction of the normal level (the fade-out passes those), above
     // it a percentage with 100 as normal.
     const float gain = volume > 1.0f ? volume / 100.0f : std::max(volume, 0.0f);
-    if (!m.device) {
-        m.targetGain = gain;
-        return;
-    }
-    SDL_LockAudioDevice(m.device);
-    m.targetGain = gain;
-    SDL_UnlockAudioDevice(m.device);
+    withDevice([&] { m.targetGain = gain; });
 }
 
 void dmsGetSpectrum(float* buffer, int count)

@@ -4,12 +4,14 @@
 
 #include <stb/stb_image.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-// Here the system's own call is meant.
+// Here the system's own calls are meant.
 #undef wglGetProcAddress
+#undef MessageBoxA
 
 namespace {
 
@@ -210,3 +212,10 @@ INT_PTR orvDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
 // Windows has one window system: nothing to choose.
 void useWindowSystem(WindowSystem) {}
 WindowSystem windowSystemInUse() { return WindowSystem::Automatic; }
+
+int orvMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+    std::fflush(stderr);
+    return MessageBoxA(owner, text, caption, type);
+}

@@ -26,8 +26,14 @@
 PROC orvGetProcAddress(LPCSTR name);
 INT_PTR orvDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC dialogProc,
                            LPARAM initParam);
+// The system's box, with its caption and text on standard error first, as on the other platforms:
+// a run from a script or a console still says what went wrong.
+int orvMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 #undef DialogBoxParam
 #undef DialogBoxParamA
 #define wglGetProcAddress orvGetProcAddress
 #define DialogBoxParamA orvDialogBoxParamA
+#undef MessageBox
+#undef MessageBoxA
+#define MessageBoxA orvMessageBoxA

@@ -23,13 +23,6 @@ bool dmsIsOffline();
 // The finished picture of the current frame, RGBA as the frame buffer holds it (alpha included),
 // top row first, width x height of the window.
 void dmsReadFrame(std::vector<uint8_t>& rgba);
-// The same picture without waiting for GL to finish it: dmsQueueFrame starts reading the current
-// frame into a buffer of the driver's and returns, so the next frame can be drawn while this one
-// is finished; dmsTakeFrame hands over the oldest queued picture (as dmsReadFrame gives it),
-// false when none is queued. At most dmsFrameQueueLength frames wait; queue no more before taking.
-constexpr int dmsFrameQueueLength = 2;
-void dmsQueueFrame();
-bool dmsTakeFrame(std::vector<uint8_t>& rgba);
 
 // Test seams.
 // Replaces the spectrum with the given 512 values (nullptr returns to the music).

@@ -227,66 +227,6 @@ void dmsResetViewport()
     glViewport(r.x, r.y, r.w, r.h);
 }
 
-namespace {
-
-// Pixel buffers the queued frames are read into, oldest first.
-struct FrameQueue {
-    PFNGLGENBUFFERSARBPROC genBuffers = nullptr;
-    PFNGLBINDBUFFERARBPROC bindBuffer = nullptr;
-    PFNGLBUFFERDATAARBPROC bufferData = nullptr;
-    PFNGLMAPBUFFERARBPROC mapBuffer = nullptr;
-    PFNGLUNMAPBUFFERARBPROC unmapBuffer = nullptr;
-    PFNGLDELETEBUFFERSARBPROC deleteBuffers = nullptr;
-    GLuint buffers[dmsFrameQueueLength] = {};
-    int oldest = 0, queued = 0;
-    int width = 0, height = 0; // of the queued pictures
-    std::vector<std::vector<uint8_t>> readBack; // without pixel buffers: read at once, kept here
-};
-FrameQueue frameQueue;
-
-bool pixelBuffersReady()
-{
-    FrameQueue& q = frameQueue;
-    if (q.buffers[0])
-        return true;
-    if (!q.genBuffers) {
-        q.genBuffers = reinterpret_cast<PFNGLGENBUFFERSARBPROC>(glProcAddress("glGenBuffersARB"));
-        q.bindBuffer = reinterpret_cast<PFNGLBINDBUFFERARBPROC>(glProcAddress("glBindBufferARB"));
-        q.bufferData = reinterpret_cast<PFNGLBUFFERDATAARBPROC>(glProcAddress("glBufferDataARB"));
-        q.mapBuffer = reinterpret_cast<PFNGLMAPBUFFERARBPROC>(glProcAddress("glMapBufferARB"));
-        q.unmapBuffer = reinterpret_cast<PFNGLUNMAPBUFFERARBPROC>(glProcAddress("glUnmapBufferARB"));
-        q.deleteBuffers = reinterpret_cast<PFNGLDELETEBUFFERSARBPROC>(glProcAddress("glDeleteBuffersARB"));
-    }
-    if (!q.genBuffers || !q.bindBuffer || !q.bufferData || !q.mapBuffer || !q.unmapBuffer || !q.deleteBuffers)
-        return false;
-    q.genBuffers(dmsFrameQueueLength, q.buffers);
-    return true;
-}
-
-void flipRows(uint8_t* rgba, int width, int height)
-{
-    // GL reads bottom row first; pictures are written top row first.
-    const size_t stride = static_cast<size_t>(width) * 4;
-    std::vector<uint8_t> row(stride);
-    for (int y = 0; y < height / 2; ++y) {
-        uint8_t* top = rgba + y * stride;
-        uint8_t* bottom = rgba + (height - 1 - y) * stride;
-        std::memcpy(row.data(), top, stride);
-        std::memcpy(top, bottom, stride);
-        std::memcpy(bottom, row.data(), stride);
-    }
-}
-
-void releaseFrameQueue()
-{
-    FrameQueue& q = frameQueue;
-    if (q.buffers[0] && q.deleteBuffers)
-        q.deleteBuffers(dmsFrameQueueLength, q.buffers);
-    q = FrameQueue{};
-}
-
-} // namespace
-
 void dmsReadFrame(std::vector<uint8_t>& rgba)
 {
     const WindowState& w = window();
@@ -297,59 +237,16 @@ void dmsReadFrame(std::vector<uint8_t>& rgba)
         realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, w.width, w.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    flipRows(rgba.data(), w.width, w.height);
-}
-
-
-void dmsQueueFrame()
-{
-    const WindowState& w = window();
-    FrameQueue& q = frameQueue;
-    if (q.queued == dmsFrameQueueLength || !w.context)
-        return;
-    if (!pixelBuffersReady()) {
-        q.readBack.emplace_back();
-        dmsReadFrame(q.readBack.back());
-        ++q.queued;
-        return;
+    // GL reads bottom row first; pictures are written top row first.
+    const size_t stride = static_cast<size_t>(w.width) * 4;
+    std::vector<uint8_t> row(stride);
+    for (int y = 0; y < w.height / 2; ++y) {
+        uint8_t* top = rgba.data() + y * stride;
+        uint8_t* bottom = rgba.data() + (w.height - 1 - y) * stride;
+        std::memcpy(row.data(), top, stride);
+        std::memcpy(top, bottom, stride);
+        std::memcpy(bottom, row.data(), stride);
     }
-    const auto bytes = static_cast<GLsizeiptrARB>(w.width) * w.height * 4;
-    const GLuint buffer = q.buffers[(q.oldest + q.queued) % dmsFrameQueueLength];
-    if (w.offlineFramebuffer)
-        realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
-    q.bindBuffer(GL_PIXEL_PACK_BUFFER_ARB, buffer);
-    q.bufferData(GL_PIXEL_PACK_BUFFER_ARB, bytes, nullptr, GL_STREAM_READ_ARB);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w.width, w.height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    q.bindBuffer(GL_PIXEL_PACK_BUFFER_ARB, 0);
-    glFlush(); // the driver starts finishing this frame now, beside the drawing of the next
-    q.width = w.width;
-    q.height = w.height;
-    ++q.queued;
-}
-
-bool dmsTakeFrame(std::vector<uint8_t>& rgba)
-{
-    FrameQueue& q = frameQueue;
-    if (q.queued == 0)
-        return false;
-    --q.queued;
-    if (!q.readBack.empty()) {
-        rgba = std::move(q.readBack.front());
-        q.readBack.erase(q.readBack.begin());
-        return true;
-    }
-    const GLuint buffer = q.buffers[q.oldest];
-    q.oldest = (q.oldest + 1) % dmsFrameQueueLength;
-    rgba.assign(static_cast<size_t>(q.width) * q.height * 4, 0);
-    q.bindBuffer(GL_PIXEL_PACK_BUFFER_ARB, buffer);
-    if (const void* pixels = q.mapBuffer(GL_PIXEL_PACK_BUFFER_ARB, GL_READ_ONLY_ARB)) {
-        std::memcpy(rgba.data(), pixels, rgba.size());
-        q.unmapBuffer(GL_PIXEL_PACK_BUFFER_ARB);
-    }
-    q.bindBuffer(GL_PIXEL_PACK_BUFFER_ARB, 0);
-    flipRows(rgba.data(), q.width, q.height);
-    return true;
 }
 
 void dmsShutDown()
@@ -357,7 +254,6 @@ void dmsShutDown()
     WindowState& w = window();
     closeMusic();
     if (w.context) {
-        releaseFrameQueue();
         releaseTextures();
         for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
             setProcAddressOverride(name, nullptr);

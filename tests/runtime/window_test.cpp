@@ -2,7 +2,6 @@
 // an identity view and dmsPerspective3D puts the scene's projection and view back, however the
 // calls are nested or left unpaired.
 #include "runtime/dms.h"
-#include "runtime/offline.h"
 #include "tests/runtime/runtime_fixture.h"
 
 #include <GL/gl.h>
@@ -78,54 +77,3 @@ TEST_F(Projection, NestedAndUnpairedCallsOverflowNothingAndKeepTheFirstCopy)
 }
 
 } // namespace
-
-namespace {
-
-// A picture of one colour with a marker in its lower left corner, drawn into the offline window.
-void paintFrame(float red)
-{
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(red, 0.25f, 0.5f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 4, 4);
-    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
-}
-
-int redAt(const std::vector<uint8_t>& rgba, int x, int yFromTop)
-{
-    return rgba[(static_cast<size_t>(yFromTop) * dmsGetWindowWidth() + x) * 4];
-}
-
-} // namespace
-
-// Frames queued for reading come back oldest first, top row first like dmsReadFrame's, and each
-// holds what was drawn before it was queued, not what the next frame drew over it.
-TEST(FrameQueue, QueuedFramesComeBackInOrderUntouchedByLaterDrawing)
-{
-    ASSERT_TRUE(openRuntimeOnTestArchive()) << "needs a display (Xvfb)";
-    const int bottom = dmsGetWindowHeight() - 1;
-    std::vector<uint8_t> direct, taken;
-    EXPECT_FALSE(dmsTakeFrame(taken)) << "nothing queued yet";
-
-    paintFrame(0.0f);
-    dmsReadFrame(direct);
-    dmsQueueFrame();
-    paintFrame(102.0f / 255.0f);
-    dmsQueueFrame();
-    paintFrame(204.0f / 255.0f); // over the frame buffer both queued frames were read from
-    dmsQueueFrame();             // the queue is full: refused, nothing is lost
-
-    ASSERT_TRUE(dmsTakeFrame(taken));
-    EXPECT_EQ(taken, direct);
-    EXPECT_EQ(redAt(taken, 10, 10), 0);
-    EXPECT_EQ(redAt(taken, 1, bottom), 255) << "the marker of the lower left corner is in the last row";
-    ASSERT_TRUE(dmsTakeFrame(taken));
-    EXPECT_EQ(redAt(taken, 10, 10), 102);
-    dmsQueueFrame();
-    ASSERT_TRUE(dmsTakeFrame(taken));
-    EXPECT_EQ(redAt(taken, 10, 10), 204);
-    EXPECT_FALSE(dmsTakeFrame(taken));
-}

@@ -288,12 +288,12 @@ int capture(const CaptureOptions& o)
         // waiting for the encoder to take it.
         using Clock = std::chrono::steady_clock;
         Clock::duration drawing{}, readBack{}, encoding{};
-        // A frame is read back while the next one is drawn (up to dmsFrameQueueLength wait), so
-        // GL finishing one overlaps our drawing of the next; the pictures are the same.
-        int drawn = 0;
-        auto writeOldest = [&]() {
+        while (written < plan.frames && !failed && !state.done && !stopRequest()) {
             const Clock::time_point start = Clock::now();
-            dmsTakeFrame(rgba);
+            drawFrame(state);
+            reportGlErrors();
+            const Clock::time_point drawn = Clock::now();
+            dmsReadFrame(rgba);
             const Clock::time_point read = Clock::now();
             char name[64];
             if (single)
@@ -302,25 +302,13 @@ int capture(const CaptureOptions& o)
                 std::snprintf(name, sizeof name, "frame_%06d.png", written);
             failed = !sink.write(std::move(rgba), name);
             rgba.clear();
-            readBack += read - start;
+            drawing += drawn - start;
+            readBack += read - drawn;
             encoding += Clock::now() - read;
             written += failed ? 0 : 1;
             if (!single)
                 progress.update(written);
-        };
-        while (drawn < plan.frames && !failed && !state.done && !stopRequest()) {
-            const Clock::time_point start = Clock::now();
-            drawFrame(state);
-            reportGlErrors();
-            drawing += Clock::now() - start;
-            ++drawn;
-            dmsQueueFrame();
-            if (drawn - written == dmsFrameQueueLength)
-                writeOldest();
         }
-        // Frames already drawn are written, whatever stopped the drawing.
-        while (written < drawn && !failed)
-            writeOldest();
         const int stoppedBy = stopRequest();
         if (!single && !stoppedBy)
             progress.finish(written);

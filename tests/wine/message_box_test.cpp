@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -19,14 +20,23 @@ TEST(WindowsMessageBox, AMissingArchiveIsReportedOnStandardErrorToo)
     run.argv = {"wine", (folder / "orvalune.exe").string(), "--window", "320x240"};
     run.workingDirectory = folder.string();
     run.timeoutSeconds = 60.0;
-    // The box waits for a click: once its text is out, Return answers it (again, now and then,
-    // until the program is gone, in case the box took a moment to take the focus).
+    // The box waits for a click: once its text is out, the box (the one window called
+    // "Orvalune") is given the focus and Return answers it; again now and then until the program
+    // is gone, in case the box was not mapped yet.
     auto lastKey = std::chrono::steady_clock::now() - std::chrono::seconds(10);
     run.whileRunning = [&](const std::string& output) {
-        if (output.find("data.pak") != std::string::npos &&
-            std::chrono::steady_clock::now() - lastKey > std::chrono::seconds(1)) {
-            runProgram({"xdotool", "key", "Return"}, folder.string(), 10.0);
-            lastKey = std::chrono::steady_clock::now();
+        if (output.find("data.pak") == std::string::npos ||
+            std::chrono::steady_clock::now() - lastKey < std::chrono::seconds(1))
+            return false;
+        lastKey = std::chrono::steady_clock::now();
+        const ProgramResult boxes =
+            runProgram({"xdotool", "search", "--onlyvisible", "--name", "^Orvalune$"}, folder.string(), 10.0);
+        std::istringstream ids(boxes.output);
+        for (std::string id; ids >> id;) {
+            if (id.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            runProgram({"xdotool", "windowfocus", "--sync", id}, folder.string(), 10.0);
+            runProgram({"xdotool", "key", "--clearmodifiers", "Return"}, folder.string(), 10.0);
         }
         return false;
     };

@@ -5,6 +5,7 @@
 #include "maths/random.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
+#include "toolkit/swimmer.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -12,6 +13,17 @@
 #include <cmath>
 
 namespace {
+
+// The ropes and their hairs: additive, untextured, smoothed lines over everything.
+void setGlowingLines()
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Data types
@@ -87,12 +99,7 @@ void FairytReturnEffect::draw(float t, float alpha)
     returnBeat = returnBeat * 0.8f + spectrum.update() * 0.1f * 0.2f;
 
     PostProcess::beginCapture(true);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_LINE_SMOOTH);
-    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    setGlowingLines();
     const float ropeAlpha = (1.0f - rampLinear(h, 0.98f, 1.0f)) * alpha;
     for (const Rope& rope : ropes)
         drawRope(rope, h, returnBeat, ropeAlpha);
@@ -258,18 +265,7 @@ void FairytReturnEffect::buildSpecks()
 {
     specks.assign(speckCount, ReturnSpeck());
     for (ReturnSpeck& speck : specks) {
-        const float z = randomRange(-15.0f, 15.0f);
-        const float y = randomRange(0.0f, 8.0f);
-        const float x = randomRange(-15.0f, 15.0f);
-        Wanderer& w = speck.wanderer;
-        w.setConfined(true);
-        w.setPosition(Vector3(x, y, z));
-        const float phi = randomRange(0.0f, fullTurn);
-        const float theta = randomRange(0.0f, fullTurn);
-        w.setAngles(theta, phi);
-        w.setBox(-15.0f, 15.0f, -8.0f, 8.0f, -15.0f, 15.0f);
-        w.setTurnRates(0.0f, 0.0f);
-        w.setSpeed(randomRange(0.0205f, 0.027f));
+        placeWanderer(speck.wanderer, -8.0f, 8.0f, 0.0205f, 0.027f);
         const float grey = randomRange(0.3f, 0.5f);
         speck.colour = Vector3(grey, grey, grey);
         speck.phase = randomUnit();
@@ -334,12 +330,7 @@ void FairytReturnEffect::drawRope(const Rope& rope, float h, float beat, float a
     if (rope.thin && d <= 0.00001f)
         return;
     // The same state for every rope, so all the hairs wait in one batch for the caller's draw.
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_LINE_SMOOTH);
-    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    setGlowingLines();
     glLineWidth(3.0f);
     const float blue = blueShareAt(dmsGetModulePosition());
     const float f = d * a;

@@ -91,13 +91,7 @@ bool MeduusaEffect::init(unsigned long start, unsigned long end)
         jellyfish.push_back(std::move(jelly));
     }
 
-    emitters.clear();
-    for (int i = 0; i < emitterCount; ++i) {
-        BubbleEmitter emitter;
-        emitter.relocate();
-        emitter.textureName = i % 2 == 0 ? "bubble1.png" : "bubble2.png";
-        emitters.push_back(emitter);
-    }
+    emitters = bubbleEmitters(emitterCount);
 
     seedRandom(13);
     for (Shell& shell : shells) {

@@ -34,11 +34,7 @@ MetsaeEffect::MetsaeEffect() : ground(50, 50, 15.0f, 4.0f, 0.0f), stepTimer(16, 
         initFrond(frond);
     specks.reserve(speckCount);
     for (int i = 0; i < speckCount; ++i) {
-        Swimmer speck;
-        initGreySwimmer(speck);
-        if (i % 6 == 0)
-            speck.wanderer.setSpeed(randomRange(0.03f, 0.1f)); // a few darting ones
-        specks.push_back(speck);
+        specks.push_back(greySpeck(i));
     }
 }
 

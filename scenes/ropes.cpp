@@ -63,13 +63,7 @@ bool RopesEffect::init(unsigned long start, unsigned long end)
     for (int i = 0; i < settlingSteps; ++i)
         ropeStep();
 
-    emitters.clear();
-    for (int i = 0; i < emitterCount; ++i) {
-        BubbleEmitter emitter;
-        emitter.relocate();
-        emitter.textureName = i % 2 == 0 ? "bubble1.png" : "bubble2.png";
-        emitters.push_back(emitter);
-    }
+    emitters = bubbleEmitters(emitterCount);
     return true;
 }
 

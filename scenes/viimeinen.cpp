@@ -39,11 +39,7 @@ ViimeinenEffect::ViimeinenEffect() : spectrum(3), ground(50, 50, 15.0f, 4.0f, 0.
         initStalk(stalk);
     specks.reserve(speckCount);
     for (int i = 0; i < speckCount; ++i) {
-        Swimmer speck;
-        initGreySwimmer(speck);
-        if (i % 6 == 0)
-            speck.wanderer.setSpeed(randomRange(0.03f, 0.1f)); // a few darting ones
-        specks.push_back(speck);
+        specks.push_back(greySpeck(i));
         const float vanishStart = randomRange(0.1f, 0.7f);
         speckVanishStart.push_back(vanishStart);
         speckVanishEnd.push_back(vanishStart + randomRange(0.02f, 0.04f));

@@ -79,3 +79,15 @@ void BubbleEmitter::draw(float alpha, bool nearFade) const
     glDisable(GL_TEXTURE_2D);
     glDepthMask(GL_TRUE);
 }
+
+std::vector<BubbleEmitter> bubbleEmitters(int count)
+{
+    std::vector<BubbleEmitter> emitters;
+    for (int i = 0; i < count; ++i) {
+        BubbleEmitter emitter;
+        emitter.relocate();
+        emitter.textureName = i % 2 == 0 ? "bubble1.png" : "bubble2.png";
+        emitters.push_back(emitter);
+    }
+    return emitters;
+}

@@ -7,6 +7,7 @@
 #include "toolkit/vertex_batch.h"
 
 #include <list>
+#include <vector>
 
 struct Bubble {
     int kind = 0; // current field 0..3
@@ -22,6 +23,7 @@ struct Bubble {
 float bubbleLifeFade(const Bubble& bubble);
 // Opacity by squared distance q from the eye: 0 nearer than 7.5, 1 beyond 9.5, linear between.
 float bubbleNearFade(float squaredDistance);
+
 
 class BubbleEmitter {
 public:
@@ -40,5 +42,7 @@ public:
 
 private:
     mutable VertexBatch sprites{GL_QUADS}; // reused from frame to frame
-
 };
+
+// `count` emitters, each relocated in turn, with the two bubble sprites alternating.
+std::vector<BubbleEmitter> bubbleEmitters(int count);

@@ -30,3 +30,12 @@ void drawSwimmerPoint(VertexBatch& batch, const Swimmer& swimmer, float alpha)
     batch.color(c.x, c.y, c.z, swimmerAlpha(swimmer, alpha));
     batch.vertex(swimmer.wanderer.getPosition());
 }
+
+Swimmer greySpeck(int index)
+{
+    Swimmer speck;
+    initGreySwimmer(speck);
+    if (index % 6 == 0)
+        speck.wanderer.setSpeed(randomRange(0.03f, 0.1f));
+    return speck;
+}

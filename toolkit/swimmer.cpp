@@ -14,20 +14,24 @@ constexpr float fullTurn = 6.283184f;
 constexpr float dashHalfLength = 0.03f;
 } // namespace
 
-void placeSwimmer(Swimmer& swimmer, float boxTop, float minSpeed, float maxSpeed)
+void placeWanderer(Wanderer& w, float boxBottom, float boxTop, float minSpeed, float maxSpeed)
 {
     const float z = randomRange(-15.0f, 15.0f);
     const float y = randomRange(0.0f, boxTop);
     const float x = randomRange(-15.0f, 15.0f);
-    Wanderer& w = swimmer.wanderer;
     w.setConfined(true);
     w.setPosition(Vector3(x, y, z));
     const float phi = randomRange(0.0f, fullTurn);
     const float theta = randomRange(0.0f, fullTurn);
     w.setAngles(theta, phi);
-    w.setBox(-15.0f, 15.0f, 0.0f, boxTop, -15.0f, 15.0f);
+    w.setBox(-15.0f, 15.0f, boxBottom, boxTop, -15.0f, 15.0f);
     w.setTurnRates(0.0f, 0.0f);
     w.setSpeed(randomRange(minSpeed, maxSpeed));
+}
+
+void placeSwimmer(Swimmer& swimmer, float boxTop, float minSpeed, float maxSpeed)
+{
+    placeWanderer(swimmer.wanderer, 0.0f, boxTop, minSpeed, maxSpeed);
 }
 
 void startSwimmerPulse(Swimmer& swimmer)

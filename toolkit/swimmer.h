@@ -22,10 +22,12 @@ struct Swimmer {
     Wanderer wanderer;
 };
 
-// The parts both set-ups share, in their draw order. placeSwimmer: a start at random z, y, x
-// (drawn in that order) in the box x, z in [-15, 15], y in [0, boxTop], confined to that box,
-// random angles (phi drawn before theta), no drift, a random speed. startSwimmerPulse: a random
-// phase, then a random phase speed.
+// The parts both set-ups share, in their draw order. placeWanderer: a start at random z, y, x
+// (drawn in that order) with x, z in [-15, 15] and y in [0, boxTop], confined to the box x, z in
+// [-15, 15], y in [boxBottom, boxTop], random angles (phi drawn before theta), no drift, a random
+// speed. placeSwimmer: the same in the box from y = 0. startSwimmerPulse: a random phase, then a
+// random phase speed.
+void placeWanderer(Wanderer& wanderer, float boxBottom, float boxTop, float minSpeed, float maxSpeed);
 void placeSwimmer(Swimmer& swimmer, float boxTop, float minSpeed, float maxSpeed);
 void startSwimmerPulse(Swimmer& swimmer);
 

@@ -37,6 +37,16 @@ void upload(uint32_t texture, uint32_t size, const std::vector<uint8_t>& pixels)
 
 uint8_t lowByte(int32_t v) { return static_cast<uint8_t>(static_cast<uint32_t>(v) & 0xFFu); }
 
+// Every cell whose 3x3 neighbourhood lies inside the n x n grid, by its index (the last row and
+// column inside are left out too, as they always were).
+template <typename Cell>
+void forInnerCells(size_t n, const Cell& cell)
+{
+    for (size_t row = 1; row + 3 <= n; ++row)
+        for (size_t col = 1; col + 3 <= n; ++col)
+            cell(row * n + col);
+}
+
 } // namespace
 
 // -------------------------------------------------------------------------------------------------
@@ -128,22 +138,19 @@ void WaterRipple::buildNormalMap()
         return;
     const size_t n = size;
     const int32_t* h = previousHeights.data();
-    for (size_t row = 1; row + 3 <= n; ++row) {
-        for (size_t col = 1; col + 3 <= n; ++col) {
-            const size_t i = row * n + col;
-            // Sobel slopes; in float, so tall crests cannot overflow the squares.
-            const float gy = static_cast<float>((h[i - n - 1] + 2 * h[i - n] + h[i - n + 1]) -
-                                                (h[i + n - 1] + 2 * h[i + n] + h[i + n + 1]));
-            const float gx = static_cast<float>((h[i - n - 1] + 2 * h[i - 1] + h[i + n - 1]) -
-                                                (h[i - n + 1] + 2 * h[i + 1] + h[i + n + 1]));
-            const float r = 1.0f / std::sqrt(gx * gx + gy * gy + 65025.0f);
-            uint8_t* px = &normalPixels[i * 4];
-            px[0] = static_cast<uint8_t>(static_cast<int>(gy * r * 127.0f + 128.0f));
-            px[1] = static_cast<uint8_t>(static_cast<int>(gx * r * 127.0f + 128.0f));
-            px[2] = static_cast<uint8_t>(static_cast<int>(255.0f * r * 127.0f + 128.0f));
-            px[3] = 255;
-        }
-    }
+    forInnerCells(n, [&](size_t i) {
+        // Sobel slopes; in float, so tall crests cannot overflow the squares.
+        const float gy = static_cast<float>((h[i - n - 1] + 2 * h[i - n] + h[i - n + 1]) -
+                                            (h[i + n - 1] + 2 * h[i + n] + h[i + n + 1]));
+        const float gx = static_cast<float>((h[i - n - 1] + 2 * h[i - 1] + h[i + n - 1]) -
+                                            (h[i - n + 1] + 2 * h[i + 1] + h[i + n + 1]));
+        const float r = 1.0f / std::sqrt(gx * gx + gy * gy + 65025.0f);
+        uint8_t* px = &normalPixels[i * 4];
+        px[0] = static_cast<uint8_t>(static_cast<int>(gy * r * 127.0f + 128.0f));
+        px[1] = static_cast<uint8_t>(static_cast<int>(gx * r * 127.0f + 128.0f));
+        px[2] = static_cast<uint8_t>(static_cast<int>(255.0f * r * 127.0f + 128.0f));
+        px[3] = 255;
+    });
 }
 
 void WaterRipple::buildDisplacement()
@@ -152,16 +159,13 @@ void WaterRipple::buildDisplacement()
         return;
     const size_t n = size;
     const int32_t* h = previousHeights.data();
-    for (size_t row = 1; row + 3 <= n; ++row) {
-        for (size_t col = 1; col + 3 <= n; ++col) {
-            const size_t i = row * n + col;
-            uint8_t* px = &displacementPixels[i * 4];
-            px[0] = static_cast<uint8_t>(lowByte(h[i - n]) - lowByte(h[i + n]));
-            px[1] = static_cast<uint8_t>(lowByte(h[i - 1]) - lowByte(h[i + 1]));
-            px[2] = lowByte(h[i]);
-            px[3] = 255;
-        }
-    }
+    forInnerCells(n, [&](size_t i) {
+        uint8_t* px = &displacementPixels[i * 4];
+        px[0] = static_cast<uint8_t>(lowByte(h[i - n]) - lowByte(h[i + n]));
+        px[1] = static_cast<uint8_t>(lowByte(h[i - 1]) - lowByte(h[i + 1]));
+        px[2] = lowByte(h[i]);
+        px[3] = 255;
+    });
 }
 
 void WaterRipple::updateNormalMap()

@@ -219,15 +219,4 @@ TEST(JellyfishFrames, ShellsSwellAndShakeOnTheirCues)
     EXPECT_GT(onCue.meanChannel(2), onCue.meanChannel(0));
 }
 
-TEST(JellyfishFrames, JellyfishWithTentaclesAndBubblesTheSameTwice)
-{
-    const CapturedFrame first = captureAt(120000);
-    const CapturedFrame second = captureAt(120000);
-    ASSERT_TRUE(first.ok && second.ok) << first.log;
-    EXPECT_FALSE(first.glErrors()) << first.log;
-    EXPECT_EQ(first.rgba, second.rgba);
-    EXPECT_GT(first.shareBrighterThan(40), 0.05);
-    EXPECT_LT(first.shareBrighterThan(250), 0.2);
-}
-
 } // namespace

@@ -216,14 +216,4 @@ TEST(RopesFrames, SwayingRopesWithBubblesAndAFlashOnTheCue)
     EXPECT_GT(greyLights(flash), greyLights(later) * 4);
 }
 
-TEST(RopesFrames, TheSameTwice)
-{
-    const CapturedFrame a = captureAt(240000);
-    const CapturedFrame b = captureAt(240000);
-    ASSERT_TRUE(a.ok && b.ok) << a.log;
-    EXPECT_FALSE(a.glErrors()) << a.log;
-    EXPECT_EQ(a.rgba, b.rgba);
-    EXPECT_GT(a.shareBrighterThan(60), 0.01);
-}
-
 } // namespace

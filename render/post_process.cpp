@@ -1,5 +1,6 @@
 #include "render/post_process.h"
 
+#include "render/draw_state.h"
 #include "render/gl_entry.h"
 #include "render/render_targets.h"
 #include "render/shader_manager.h"
@@ -17,6 +18,7 @@ namespace {
 // whose binding set the viewport to its size.
 void windowQuad(int w, int h)
 {
+    noteDraw(GL_QUADS, layoutTexCoord | layoutPosition2);
     glBegin(GL_QUADS);
     glTexCoord2i(0, 0);
     glVertex2i(0, 0);
@@ -32,6 +34,7 @@ void windowQuad(int w, int h)
 // The window quad with texture coordinates (lo, lo) .. (hi, hi).
 void windowQuadCropped(int w, int h, float lo, float hi)
 {
+    noteDraw(GL_QUADS, layoutTexCoord | layoutPosition2);
     glBegin(GL_QUADS);
     glTexCoord2f(lo, lo);
     glVertex2i(0, 0);
@@ -217,6 +220,7 @@ void PostProcess::glowPass(int32_t iterations, float xoff, float yoff, float blu
     if (glow)
         glow->setUniform1i("texunit1", 1);
     static const float corners[4][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {1.0f, 1.0f}, {0.0f, 1.0f}};
+    noteDraw(GL_QUADS, layoutTexCoords(2) | layoutPosition2);
     glBegin(GL_QUADS);
     for (const auto& corner : corners) {
         gl::glMultiTexCoord2fARB(GL_TEXTURE0_ARB, corner[0], corner[1]);
@@ -315,6 +319,7 @@ void PostProcess::noiseOverlay(float alpha)
     // The 512 grain repeats every 256 pixels.
     const int u = static_cast<int>(static_cast<float>(w) * 0.00390625f);
     const int v = static_cast<int>(static_cast<float>(h) * 0.00390625f);
+    noteDraw(GL_QUADS, layoutTexCoord | layoutPosition2);
     glBegin(GL_QUADS);
     glTexCoord2i(0, 0);
     glVertex2i(0, 0);

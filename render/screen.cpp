@@ -1,5 +1,6 @@
 #include "render/screen.h"
 
+#include "render/draw_state.h"
 #include "runtime/dms.h"
 
 #include <GL/gl.h>
@@ -18,6 +19,7 @@ void drawScreenQuad(float r, float g, float b, float a)
 
 void drawUnitSquare()
 {
+    noteDraw(GL_QUADS, layoutPosition2);
     glBegin(GL_QUADS);
     glVertex2f(0.0f, 0.0f);
     glVertex2f(1.0f, 0.0f);

@@ -1,5 +1,6 @@
 #include "scenes/credits.h"
 
+#include "render/draw_state.h"
 #include "render/driver_flags.h"
 #include "render/gl_entry.h"
 #include "render/post_process.h"
@@ -69,6 +70,7 @@ void CreditsEffect::draw(float t, float alpha)
     // Texture coordinates go to unit 0 only: the program reads the ripple and the picture
     // through the same ones.
     const float s = halfSizeAt(t);
+    noteDraw(GL_QUADS, layoutTexCoord | layoutPosition2);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 1.0f);
     glVertex2f(0.5f - s, 0.5f - s);

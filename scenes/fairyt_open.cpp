@@ -1,5 +1,6 @@
 #include "scenes/fairyt_open.h"
 
+#include "render/draw_state.h"
 #include "render/gl_entry.h"
 #include "render/render_targets.h"
 #include "render/shader_manager.h"
@@ -232,6 +233,7 @@ void FairytOpenEffect::drawWaterSurface(float t, float alpha)
         {5.0f, -5.0f, 5.0f, 0.0f, 1.0f, 0.0f},
         {5.0f, 5.0f, 5.0f, 5.0f, 1.0f, 1.0f},
     };
+    noteDraw(GL_QUADS, layoutTexCoords(5));
     glBegin(GL_QUADS);
     for (const auto& c : corners) {
         gl::glMultiTexCoord2fARB(GL_TEXTURE0_ARB, c.s0, c.t0);

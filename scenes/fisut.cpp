@@ -3,6 +3,7 @@
 #include "maths/ramps.h"
 #include "maths/random.h"
 #include "render/driver_flags.h"
+#include "render/draw_state.h"
 #include "render/gl_entry.h"
 #include "render/post_process.h"
 #include "render/render_targets.h"
@@ -473,6 +474,7 @@ void FisutEffect::drawFishArrays() const
     glVertexPointer(3, GL_FLOAT, 0, fishPositions.data());
     glNormalPointer(GL_FLOAT, 0, fishNormals.data());
     glTexCoordPointer(2, GL_FLOAT, 0, fishTexCoords.data());
+    noteDraw(GL_TRIANGLES, layoutArrays | layoutNormal | layoutTexCoord);
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);

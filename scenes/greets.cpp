@@ -1,5 +1,6 @@
 #include "scenes/greets.h"
 
+#include "render/draw_state.h"
 #include "render/driver_flags.h"
 #include "render/gl_entry.h"
 #include "render/shader_manager.h"
@@ -92,6 +93,7 @@ void GreetsEffect::draw(float, float)
         const float s = halfSizeFor(v);
         const float x = pictures[i].x, y = pictures[i].y;
         // Texture coordinates on unit 0 only, as for the credits.
+        noteDraw(GL_QUADS, layoutTexCoord | layoutPosition2);
         glBegin(GL_QUADS);
         glTexCoord2f(0.0f, 1.0f);
         glVertex2f(x - s, y - s);

@@ -1,5 +1,6 @@
 #include "scenes/meduusa.h"
 
+#include "render/draw_state.h"
 #include "render/post_process.h"
 #include "render/shader_manager.h"
 #include "toolkit/show_state.h"
@@ -504,8 +505,10 @@ void MeduusaEffect::drawShells(float t, int m0)
     // quad has uniforms of its own and is a draw of its own anyway; it stays in immediate mode,
     // since a one-quad batch there changed a few pixels by one step and saves nothing.
     VertexBatch& quads = batches.shells;
-    if (distorted)
+    if (distorted) {
+        noteDraw(GL_QUADS, layoutTexCoord);
         glBegin(GL_QUADS);
+    }
     for (int i = 0; i < static_cast<int>(shells.size()); ++i) {
         if (distorted) {
             glEnd();
@@ -518,8 +521,10 @@ void MeduusaEffect::drawShells(float t, int m0)
                 glEnd();
             quads.draw();
             bindArchiveTexture("plank_shell2.jpg");
-            if (distorted)
+            if (distorted) {
+                noteDraw(GL_QUADS, layoutTexCoord);
                 glBegin(GL_QUADS);
+            }
         }
         const Shell& shell = shells[static_cast<size_t>(i)];
         const Vector3 centre = shell.start + (shell.end - shell.start) * t;

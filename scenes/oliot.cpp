@@ -2,6 +2,7 @@
 
 #include "maths/ramps.h"
 #include "maths/random.h"
+#include "render/draw_state.h"
 #include "render/post_process.h"
 #include "toolkit/scene_kit.h"
 #include "toolkit/show_state.h"
@@ -99,6 +100,7 @@ void OliotEffect::draw(float t, float alpha)
     glDisable(GL_TEXTURE_2D);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
+    noteDraw(GL_POINTS, layoutColor);
     glBegin(GL_POINTS);
     if (swimmersVisible(pos)) {
         const float a = swimmerFade(static_cast<float>(pos), alpha);

@@ -1,4 +1,5 @@
 #include "toolkit/show_state.h"
+#include "render/draw_state.h"
 #include "toolkit/swimmer.h"
 #include "toolkit/vertex_batch.h"
 
@@ -114,6 +115,7 @@ void setSpeckPointState()
 void beginSpeckPoints()
 {
     setSpeckPointState();
+    noteDraw(GL_POINTS, layoutColor);
     glBegin(GL_POINTS);
 }
 

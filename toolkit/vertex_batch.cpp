@@ -1,6 +1,7 @@
 #include "toolkit/vertex_batch.h"
 
 #include "platform/win32.h"
+#include "render/draw_state.h"
 
 #include <GL/glext.h>
 
@@ -74,6 +75,7 @@ void VertexBatch::submit(GLint from, GLint to, bool colorArray)
     while (last < end && firsts[last] < to)
         ++last;
     if (last > begin) {
+        noteDraw(mode, layoutArrays | (colorArray ? layoutColor : 0u) | (hasTexCoord ? layoutTexCoord : 0u));
         if (PFNGLMULTIDRAWARRAYSPROC multiDraw = multiDrawArrays())
             multiDraw(mode, firsts.data() + begin, counts.data() + begin, static_cast<GLsizei>(last - begin));
         else

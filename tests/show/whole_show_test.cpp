@@ -1,6 +1,8 @@
 // The whole show, played from its first frame to its end through the capture path: every scene
-// finds its assets and draws without a GL error, and the show ends by itself past 363000 ms.
+// finds its assets and draws without a GL error, the show ends by itself past 363000 ms, and the
+// warm-up knows every draw state it reaches.
 #include "tests/support/capture.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +39,21 @@ TEST(WholeShow, PlaysFromTheFirstFrameToTheEndAndStopsByItself)
         lit += show.frames[i].shareBrighterThan(10) > 0.01;
     EXPECT_GT(lit, 20) << "of " << show.frames.size() / 40 + 1 << " sampled frames";
     EXPECT_LT(show.frames.back().shareBrighterThan(4), 0.001);
+}
+
+// The warm-up compiles, early, every draw state the show reaches; a state it lacks is a stall at
+// that state's first draw. A scene drawing in a new state needs the table regenerated (the
+// command is in bench/README.md, "Warm-up by recorded draw states").
+TEST(WholeShow, ReachesNoDrawStateTheWarmUpLacks)
+{
+    const std::string folder = freshFolder("warm-up-states");
+    const ProgramResult run = runProgram({builtProgram("orvalune-capture"), "--from", "0", "--to", "363000", "--fps",
+                                          "2", "--size", "64x36", "--out", folder + "/frames",
+                                          "--record-draw-states", folder + "/states.txt"},
+                                         ORV_BINARY_DIR, 600.0);
+    ASSERT_EQ(run.exitCode, 0) << run.output.substr(0, 4000);
+    EXPECT_NE(run.output.find("; 0 of them not in the warm-up"), std::string::npos)
+        << run.output.substr(run.output.size() > 4000 ? run.output.size() - 4000 : 0);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 //   orvalune-capture --from MS --to MS --out FILE.mp4        a video with the music (needs ffmpeg)
 //   orvalune-capture --help                                  every option
 #include "platform/backend.h"
+#include "render/draw_state.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "shell/command_line.h"
@@ -45,6 +46,20 @@ int fail(const std::string& message, int code)
 {
     std::fprintf(stderr, "orvalune-capture: %s\n", message.c_str());
     return code;
+}
+
+// The recorded draw states to their file, with how many the warm-up lacks (each of those is a
+// stall at its first draw until the warm-up's table has it).
+bool writeDrawStates(const std::string& path)
+{
+    int unknown = 0;
+    if (!stopRecordingDrawStates(path.c_str(), &unknown)) {
+        fail("cannot write the draw states to " + path, 1);
+        return false;
+    }
+    std::fprintf(stderr, "orvalune-capture: draw states written to %s; %d of them not in the warm-up\n", path.c_str(),
+                 unknown);
+    return true;
 }
 
 bool isOurFrame(const std::string& name)
@@ -245,6 +260,8 @@ int capture(const CaptureOptions& o)
     mode.aspectIndex = nearestAspectIndex(o.width, o.height);
     if (!startShow(mode, o.archive.c_str()))
         return 1;
+    if (!o.recordDrawStates.empty())
+        startRecordingDrawStates();
     if (single && !o.seek) {
         plan.runup = planRunup(liveWindows(), o.atMs, o.fps, o.runupMs);
         // Back to the run-up's start, as a range from there begins.
@@ -316,7 +333,9 @@ int capture(const CaptureOptions& o)
             std::fprintf(stderr, "\norvalune-capture: stopped by %s at %d ms, after %d of %d frames\n",
                          stopRequestName(stoppedBy), dmsGetModulePosition(), written, plan.frames);
         const Clock::time_point closing = Clock::now();
-        const bool ok = sink.close(failed, written, stoppedBy ? stopRequestName(stoppedBy) : nullptr);
+        bool ok = sink.close(failed, written, stoppedBy ? stopRequestName(stoppedBy) : nullptr);
+        if (!o.recordDrawStates.empty())
+            ok = writeDrawStates(o.recordDrawStates) && ok;
         if (!single) {
             auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
             std::fprintf(stderr,

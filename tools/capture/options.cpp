@@ -100,7 +100,8 @@ const char* captureUsage()
            "  --crf N          video quality, lower is better (H.264 default 20, VP9 default 32)\n"
            "  --preset NAME    H.264 speed: ultrafast .. veryslow (default veryfast)\n"
            "  --force          overwrite the frames a folder already holds\n"
-           "  --archive PATH   the data archive (default: data.pak beside the program)\n";
+           "  --archive PATH   the data archive (default: data.pak beside the program)\n"
+           "  --record-draw-states FILE  write every GL state drawn in, for the warm-up's table\n";
 }
 
 bool outputKindFor(const std::string& path, OutputKind& kind, std::string& problem)
@@ -146,7 +147,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         }
         const bool known = flag == "--at" || flag == "--from" || flag == "--to" || flag == "--fps" || flag == "--size" ||
                            flag == "--out" || flag == "--archive" || flag == "--runup" || flag == "--crf" ||
-                           flag == "--preset";
+                           flag == "--preset" || flag == "--record-draw-states";
         if (!known)
             return fail(problem, "unknown option '" + flag + "'");
         if (i + 1 >= argc || !argv[i + 1])
@@ -175,6 +176,8 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         }
         else if (flag == "--out")
             o.out = value;
+        else if (flag == "--record-draw-states")
+            o.recordDrawStates = value;
         else
             o.archive = value;
         if (!ok)

@@ -19,6 +19,7 @@ struct CaptureOptions {
     bool help = false;
     std::string out;
     std::string archive = "data.pak";
+    std::string recordDrawStates; // where to write the GL states drawn in, for the warm-up; empty: not
     OutputKind output = OutputKind::Frames;
 };
 

@@ -19,7 +19,7 @@ DrawListener drawListener = nullptr;
 namespace {
 
 // Every number of a state with its name in the text form, in a fixed order.
-std::vector<std::pair<std::string, int*>> numbers(DrawState& s)
+std::vector<std::pair<std::string, int*>> numbers(GlDrawState& s)
 {
     std::vector<std::pair<std::string, int*>> n = {
         {"mode", &s.mode},
@@ -49,7 +49,7 @@ std::vector<std::pair<std::string, int*>> numbers(DrawState& s)
     };
     for (int u = 0; u < drawStateUnits; ++u) {
         TextureUnitState& t = s.units[u];
-        const std::string p = "u" + std::to_string(u) + ".";
+        const char prefix[4] = {'u', static_cast<char>('0' + u), '.', '\0'};
         for (auto [name, value] : std::initializer_list<std::pair<const char*, int*>>{
                  {"format", &t.internalFormat},
                  {"pot", &t.powerOfTwo},
@@ -62,7 +62,7 @@ std::vector<std::pair<std::string, int*>> numbers(DrawState& s)
                  {"on", &t.enabled},
                  {"env", &t.envMode},
                  {"texMatrix", &t.textureMatrix}})
-            n.emplace_back(p + name, value);
+            n.emplace_back(std::string(prefix).append(name), value);
     }
     return n;
 }
@@ -354,29 +354,30 @@ void drawPrimitive(int mode, unsigned layout)
 }
 
 // The recorder's distinct states, in the order first seen.
-std::vector<DrawState>* recorded = nullptr;
+std::vector<GlDrawState>* recorded = nullptr;
 
 void recordDraw(GLenum mode, unsigned layout)
 {
-    DrawState state = readDrawState(mode, layout);
+    GlDrawState state = readDrawState(mode, layout);
     if (std::find(recorded->begin(), recorded->end(), state) == recorded->end())
         recorded->push_back(std::move(state));
 }
 
 } // namespace
 
-DrawState readDrawState(GLenum mode, unsigned layout)
+GlDrawState readDrawState(GLenum mode, unsigned layout)
 {
-    DrawState s;
+    GlDrawState s;
     s.mode = static_cast<int>(mode);
     s.layout = layout;
     const GLint program = integer(GL_CURRENT_PROGRAM);
     if (program != 0) {
-        s.program = "?";
+        const char* name = "?"; // a program outside the catalogue
         if (shaderManager)
             for (const ShaderNode& node : shaderManager->registry)
                 if (node.program && node.program->program == static_cast<GLuint>(program))
-                    s.program = node.program->name;
+                    name = node.program->name;
+        s.program = std::string(name);
         s.samplers = readSamplers(static_cast<GLuint>(program));
     }
     s.framebuffer = framebufferName(integer(GL_FRAMEBUFFER_BINDING_EXT));
@@ -418,9 +419,9 @@ DrawState readDrawState(GLenum mode, unsigned layout)
     return s;
 }
 
-std::string formatDrawState(const DrawState& state)
+std::string formatDrawState(const GlDrawState& state)
 {
-    DrawState s = state, defaults;
+    GlDrawState s = state, defaults;
     std::string line = "program=" + (s.program.empty() ? std::string("-") : s.program);
     line += " layout=" + std::to_string(s.layout);
     if (!s.samplers.empty())
@@ -433,9 +434,9 @@ std::string formatDrawState(const DrawState& state)
     return line;
 }
 
-bool parseDrawState(const std::string& line, DrawState& state)
+bool parseDrawState(const std::string& line, GlDrawState& state)
 {
-    DrawState s;
+    GlDrawState s;
     auto fields = numbers(s);
     std::istringstream words(line);
     std::string word;
@@ -474,7 +475,7 @@ bool parseDrawState(const std::string& line, DrawState& state)
     return true;
 }
 
-DrawStateScope::DrawStateScope(const DrawState& state) : state(state), units(unitsToRead())
+DrawStateScope::DrawStateScope(const GlDrawState& state) : state(state), units(unitsToRead())
 {
     if (!state.program.empty() && shaderManager)
         for (const ShaderNode& node : shaderManager->registry)
@@ -483,7 +484,7 @@ DrawStateScope::DrawStateScope(const DrawState& state) : state(state), units(uni
     if (!state.program.empty() && (!program || !program->program))
         return; // a program this build does not have: nothing to warm
 
-    const DrawState& s = state;
+    const GlDrawState& s = state;
     bindFramebuffer(s.framebuffer);
     setEnabled(GL_BLEND, s.blend);
     glBlendFunc(static_cast<GLenum>(s.blendSource), static_cast<GLenum>(s.blendDestination));
@@ -556,7 +557,7 @@ DrawStateScope::~DrawStateScope()
         unbindFBO();
 }
 
-void drawInState(const DrawState& state)
+void drawInState(const GlDrawState& state)
 {
     const DrawStateScope scope(state);
     if (scope.ready())
@@ -565,7 +566,7 @@ void drawInState(const DrawState& state)
 
 void startRecordingDrawStates()
 {
-    static std::vector<DrawState> states;
+    static std::vector<GlDrawState> states;
     states.clear();
     recorded = &states;
     drawListener = recordDraw;
@@ -576,10 +577,10 @@ bool stopRecordingDrawStates(const char* path, int* unknownToWarmUp)
     drawListener = nullptr;
     if (!recorded)
         return false;
-    const std::vector<DrawState>& known = warmUpDrawStates();
+    const std::vector<GlDrawState>& known = warmUpDrawStates();
     int unknown = 0;
     std::string text;
-    for (const DrawState& s : *recorded) {
+    for (const GlDrawState& s : *recorded) {
         text += formatDrawState(s) + "\n";
         unknown += std::find(known.begin(), known.end(), s) == known.end();
     }

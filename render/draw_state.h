@@ -42,7 +42,7 @@ struct TextureUnitState {
     bool operator==(const TextureUnitState&) const = default;
 };
 
-struct DrawState {
+struct GlDrawState {
     int mode = GL_TRIANGLES;
     unsigned layout = 0;
     std::string program; // catalogue name; empty for the fixed-function pipeline
@@ -61,7 +61,7 @@ struct DrawState {
     int shadeModel = GL_SMOOTH;
     TextureUnitState units[drawStateUnits];
 
-    bool operator==(const DrawState&) const = default;
+    bool operator==(const GlDrawState&) const = default;
 };
 
 // Called by every draw site with its primitive and VertexLayout bits, before drawing; costs a
@@ -75,12 +75,12 @@ inline void noteDraw(GLenum mode, unsigned layout)
 }
 
 // The current GL state for a draw of this primitive and layout.
-DrawState readDrawState(GLenum mode, unsigned layout);
+GlDrawState readDrawState(GLenum mode, unsigned layout);
 
 // One line of "name=value" words, the program and layout always, the rest where they differ from
-// DrawState's defaults; parseDrawState reads it back (false on anything malformed).
-std::string formatDrawState(const DrawState& state);
-bool parseDrawState(const std::string& line, DrawState& state);
+// GlDrawState's defaults; parseDrawState reads it back (false on anything malformed).
+std::string formatDrawState(const GlDrawState& state);
+bool parseDrawState(const std::string& line, GlDrawState& state);
 
 class ShaderProgram;
 
@@ -89,7 +89,7 @@ class ShaderProgram;
 // matrices, the frame buffer). The caller pushes and pops the rest.
 class DrawStateScope {
 public:
-    explicit DrawStateScope(const DrawState& state);
+    explicit DrawStateScope(const GlDrawState& state);
     ~DrawStateScope();
     DrawStateScope(const DrawStateScope&) = delete;
     DrawStateScope& operator=(const DrawStateScope&) = delete;
@@ -97,7 +97,7 @@ public:
     bool ready() const { return applied; }
 
 private:
-    const DrawState& state;
+    const GlDrawState& state;
     int units;
     ShaderProgram* program = nullptr;
     std::vector<std::pair<int, int>> samplersBefore; // location, unit
@@ -106,7 +106,7 @@ private:
 
 // Draws one primitive of the state's kind and layout in it. The caller keeps the scissor box
 // empty, so no pixel changes, and restores the attribute stacks.
-void drawInState(const DrawState& state);
+void drawInState(const GlDrawState& state);
 
 // Records every distinct state drawn in, in the order first seen, until stopped; then writes them
 // to the file, one per line, and says how many the warm-up does not know. False when the file

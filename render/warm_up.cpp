@@ -83,12 +83,12 @@ void isolated(const Piece& piece)
 
 } // namespace
 
-const std::vector<DrawState>& warmUpDrawStates()
+const std::vector<GlDrawState>& warmUpDrawStates()
 {
-    static const std::vector<DrawState> states = [] {
-        std::vector<DrawState> parsed;
+    static const std::vector<GlDrawState> states = [] {
+        std::vector<GlDrawState> parsed;
         for (const char* line : recordedStates) {
-            DrawState state;
+            GlDrawState state;
             if (line && parseDrawState(line, state))
                 parsed.push_back(std::move(state));
         }
@@ -108,7 +108,7 @@ void warmUpGlFor(int budgetMs)
 bool warmUpGlStep()
 {
     static std::size_t next = 0;
-    const std::vector<DrawState>& states = warmUpDrawStates();
+    const std::vector<GlDrawState>& states = warmUpDrawStates();
     const std::size_t piece = next++;
     if (piece == 0) {
         isolated(warmUpTargets);

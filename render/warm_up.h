@@ -21,4 +21,4 @@ bool warmUpGlStep();
 void warmUpGlFor(int budgetMs);
 
 // The recorded draw states the warm-up goes through, in order.
-const std::vector<DrawState>& warmUpDrawStates();
+const std::vector<GlDrawState>& warmUpDrawStates();

@@ -6,18 +6,28 @@
 #include "render/warm_up.h"
 #include "runtime/offline.h"
 #include "tests/render/render_setup.h"
-#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
 using VELMORA_PELAGOR::dmsReadFrame;
 
 namespace {
+
+// An empty folder of the test's own (this suite also runs on Windows, without the process helpers).
+std::string freshFolder(const std::string& name)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / (name + "-" + std::to_string(std::random_device{}()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder.string();
+}
 
 std::vector<std::string> linesOf(const std::string& path)
 {
@@ -28,28 +38,28 @@ std::vector<std::string> linesOf(const std::string& path)
     return lines;
 }
 
-TEST(DrawState, TextRoundTripsEveryTableStateAndRefusesJunk)
+TEST(GlDrawState, TextRoundTripsEveryTableStateAndRefusesJunk)
 {
-    const std::vector<DrawState>& table = warmUpDrawStates();
+    const std::vector<GlDrawState>& table = warmUpDrawStates();
     ASSERT_FALSE(table.empty());
-    for (const DrawState& s : table) {
-        DrawState back;
+    for (const GlDrawState& s : table) {
+        GlDrawState back;
         ASSERT_TRUE(parseDrawState(formatDrawState(s), back)) << formatDrawState(s);
         EXPECT_EQ(back, s) << formatDrawState(s);
     }
-    DrawState s;
+    GlDrawState s;
     for (const char* junk : {"", "layout=3", "program=- mode=4", "program=- layout=3 colour=1",
                              "program=- layout=3 mode=four", "program=- layout=3 mode=", "program=- layout=3 =4",
                              "program=- layout=3 mode=99999999999", "program=- layout=3 mode=4x"})
         EXPECT_FALSE(parseDrawState(junk, s)) << junk;
 }
 
-TEST(DrawState, EveryTableStateIsSetAsRecordedAndTheScopePutsBackWhatItOwns)
+TEST(GlDrawState, EveryTableStateIsSetAsRecordedAndTheScopePutsBackWhatItOwns)
 {
     ASSERT_TRUE(renderSetup().ok);
     GLint framebuffer = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
-    for (const DrawState& s : warmUpDrawStates()) {
+    for (const GlDrawState& s : warmUpDrawStates()) {
         glPushAttrib(GL_ALL_ATTRIB_BITS);
         {
             const DrawStateScope scope(s);
@@ -73,7 +83,7 @@ TEST(DrawState, EveryTableStateIsSetAsRecordedAndTheScopePutsBackWhatItOwns)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(DrawState, WarmUpDrawsEveryStateWithoutAPixelOrAStateLeftBehind)
+TEST(GlDrawState, WarmUpDrawsEveryStateWithoutAPixelOrAStateLeftBehind)
 {
     ASSERT_TRUE(renderSetup().ok);
     // A target with a colour of its own, then the window, in a state of its own.
@@ -127,7 +137,7 @@ TEST(DrawState, WarmUpDrawsEveryStateWithoutAPixelOrAStateLeftBehind)
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-TEST(DrawState, RecorderKeepsEachStateOnceInOrderAndWritesWholeFilesOnly)
+TEST(GlDrawState, RecorderKeepsEachStateOnceInOrderAndWritesWholeFilesOnly)
 {
     ASSERT_TRUE(renderSetup().ok);
     const std::string folder = freshFolder("draw-states");
@@ -151,7 +161,7 @@ TEST(DrawState, RecorderKeepsEachStateOnceInOrderAndWritesWholeFilesOnly)
 
     const std::vector<std::string> lines = linesOf(path);
     ASSERT_EQ(lines.size(), 2u);
-    DrawState first, second;
+    GlDrawState first, second;
     ASSERT_TRUE(parseDrawState(lines[0], first));
     ASSERT_TRUE(parseDrawState(lines[1], second));
     EXPECT_EQ(first.blendSource, GL_ZERO);
@@ -167,6 +177,7 @@ TEST(DrawState, RecorderKeepsEachStateOnceInOrderAndWritesWholeFilesOnly)
     EXPECT_FALSE(stopRecordingDrawStates(unwritable.c_str(), &unknown));
     EXPECT_EQ(drawListener, nullptr);
     EXPECT_FALSE(std::filesystem::exists(unwritable + ".partial"));
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

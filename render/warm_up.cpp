@@ -105,18 +105,26 @@ void warmUpGlFor(int budgetMs)
     }
 }
 
+namespace {
+std::size_t nextPiece = 0;
+bool skipped = false;
+} // namespace
+
 bool warmUpGlStep()
 {
-    static std::size_t next = 0;
+    if (skipped)
+        return false;
     const std::vector<GlDrawState>& states = warmUpDrawStates();
-    const std::size_t piece = next++;
+    const std::size_t piece = nextPiece++;
     if (piece == 0) {
         isolated(warmUpTargets);
     } else if (piece <= states.size()) {
         isolated([&] { drawInState(states[piece - 1]); });
     } else {
-        next = piece; // done; stays done
+        nextPiece = piece; // done; stays done
         return false;
     }
     return true;
 }
+
+void skipGlWarmUp() { skipped = true; }

@@ -22,3 +22,8 @@ void warmUpGlFor(int budgetMs);
 
 // The recorded draw states the warm-up goes through, in order.
 const std::vector<GlDrawState>& warmUpDrawStates();
+
+// For frames without a deadline (a capture to files): every state is then compiled at its first
+// draw, where it costs the same, and the warm-up's own draws would only add work. Call before the
+// start-up; the warm-up then does nothing.
+void skipGlWarmUp();

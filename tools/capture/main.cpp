@@ -8,6 +8,7 @@
 //   orvalune-capture --help                                  every option
 #include "platform/backend.h"
 #include "render/draw_state.h"
+#include "render/warm_up.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "shell/command_line.h"
@@ -254,6 +255,7 @@ int capture(const CaptureOptions& o)
     plan.frames = single ? 1 : framesInRange(o.fromMs, o.toMs, o.fps);
 
     dmsEnableOffline({o.fps, plan.firstMs});
+    skipGlWarmUp();
     ShowMode mode;
     mode.width = o.width;
     mode.height = o.height;

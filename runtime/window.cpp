@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 namespace VELMORA_PELAGOR::detail {
 
@@ -26,6 +27,27 @@ OfflineState& offline()
 }
 
 namespace {
+
+#ifndef GL_PACK_INVERT_MESA
+#define GL_PACK_INVERT_MESA 0x8758
+#endif
+
+// GL_MESA_pack_invert, looked up once: one driver serves the whole process.
+bool canPackInverted()
+{
+    static const bool supported = [] {
+        const auto* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+        const std::string_view name = "GL_MESA_pack_invert";
+        for (std::string_view rest = list ? list : ""; !rest.empty();) {
+            const size_t end = std::min(rest.find(' '), rest.size());
+            if (rest.substr(0, end) == name)
+                return true;
+            rest.remove_prefix(std::min(end + 1, rest.size()));
+        }
+        return false;
+    }();
+    return supported;
+}
 
 constexpr double fieldOfViewDegrees = 45.0;
 // Near enough for the fish, a few hundredths away; far enough for the flares beyond 100.
@@ -230,14 +252,28 @@ void dmsResetViewport()
 void dmsReadFrame(std::vector<uint8_t>& rgba)
 {
     const WindowState& w = window();
-    rgba.assign(static_cast<size_t>(w.width) * w.height * 4, 0);
-    if (!w.context)
+    // A buffer of the right size is read into as it is: a capture reads every frame into the
+    // same one, and filling it first would be wasted.
+    const size_t size = static_cast<size_t>(w.width) * w.height * 4;
+    if (rgba.size() != size)
+        rgba.assign(size, 0);
+    if (!w.context) {
+        std::fill(rgba.begin(), rgba.end(), uint8_t{0});
         return;
+    }
     if (w.offlineFramebuffer)
         realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // GL reads bottom row first; pictures are written top row first. Mesa turns the rows over as
+    // it reads when asked; elsewhere they are swapped here.
+    const bool inverted = canPackInverted();
+    if (inverted)
+        glPixelStorei(GL_PACK_INVERT_MESA, GL_TRUE);
     glReadPixels(0, 0, w.width, w.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    // GL reads bottom row first; pictures are written top row first.
+    if (inverted) {
+        glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
+        return;
+    }
     const size_t stride = static_cast<size_t>(w.width) * 4;
     std::vector<uint8_t> row(stride);
     for (int y = 0; y < w.height / 2; ++y) {

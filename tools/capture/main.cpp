@@ -319,8 +319,9 @@ int capture(const CaptureOptions& o)
                 std::snprintf(name, sizeof name, "at_%06d.png", o.atMs);
             else
                 std::snprintf(name, sizeof name, "frame_%06d.png", written);
+            // A video writes the frame out and leaves the buffer here to be read into again; the
+            // PNG writer takes it away.
             failed = !sink.write(std::move(rgba), name);
-            rgba.clear();
             drawing += drawn - start;
             readBack += read - drawn;
             encoding += Clock::now() - read;

@@ -149,13 +149,15 @@ BENCHMARK(BM_SceneFrame)
     ->Unit(benchmark::kMillisecond);
 
 // The scenes on screen at a music position, as one name with the start of the first
-// ("metsae+alkuotukset@66500"; the opening and the return share their name).
+// ("metsae+alkuotukset@66500"; the opening and the return share their name). Both ends count, as
+// in the timeline: a frame landing exactly where one scene hands over to the next draws both, and
+// is a stretch of its own ("oliot+suihke@182950"), not the next scene's first frame.
 std::string stretchAt(int ms)
 {
     std::string names;
     unsigned long start = 0;
     for (const TimelineEntry& e : dmsTimeline()) {
-        if (static_cast<unsigned long>(ms) < e.start || static_cast<unsigned long>(ms) >= e.end)
+        if (static_cast<unsigned long>(ms) < e.start || static_cast<unsigned long>(ms) > e.end)
             continue;
         start = names.empty() ? e.start : start;
         names += names.empty() ? "" : "+";
@@ -187,8 +189,9 @@ void BM_WholeShowFrames(benchmark::State& state)
         dmsAdjustTime(static_cast<float>(-dmsGetModulePosition()));
         LoopState loop;
         for (int frame = 0; !loop.done; ++frame) {
-            const int ms = dmsGetModulePosition();
+            // A frame draws the time its own clock step reaches, so it is counted where it lands.
             const double spent = timedFrame(loop);
+            const int ms = dmsGetModulePosition();
             if (frame == 0)
                 startUpMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             const std::string name = stretchAt(ms);

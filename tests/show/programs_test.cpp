@@ -257,6 +257,37 @@ TEST(Capture, AVideoGoesToAnyPathWithTheMusic)
     fs::remove_all(folder);
 }
 
+// An ffmpeg that takes a few frames, writes part of a file and dies: the capture says so, removes
+// the partial file and ends with a failure, without waiting for ever on a writer nobody reads.
+TEST(Capture, AnEncoderThatDiesMidwayIsReportedAndLeavesNoFile)
+{
+    const fs::path folder = freshFolder("capture dying encoder");
+    const fs::path bin = folder / "bin";
+    fs::create_directories(bin);
+    {
+        std::ofstream fake(bin / "ffmpeg");
+        fake << "#!/bin/sh\n"
+                "case \"$*\" in *-encoders*) echo ' V..... libx264 H.264'; echo ' A..... aac AAC'; exit 0;; esac\n"
+                "for last; do :; done\n"
+                "out=${last#file:}\n"
+                "head -c 100000 > \"$out\"\n"
+                "exit 1\n";
+    }
+    fs::permissions(bin / "ffmpeg", fs::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    ProgramRun run;
+    run.argv = {builtProgram("orvalune-capture"), "--from", "1000", "--to", "4000", "--fps", "30", "--size", "320x240",
+                "--out", (folder / "cut.mp4").string()};
+    run.environment = environmentWith({"PATH"}, {"PATH=" + bin.string() + ":" + (path ? path : "/usr/bin:/bin")});
+    run.timeoutSeconds = 120.0;
+    const ProgramResult result = runProgram(run);
+    EXPECT_FALSE(result.timedOut) << result.output;
+    EXPECT_NE(result.exitCode, 0) << result.output;
+    EXPECT_NE(result.output.find("ffmpeg stopped taking frames"), std::string::npos) << result.output;
+    EXPECT_FALSE(fs::exists(folder / "cut.mp4")) << "the partial file is removed";
+    fs::remove_all(folder);
+}
+
 // The show from the command line skips the dialog: a window of that size at that music time,
 // then Escape fades out and the program exits with 0.
 TEST(Show, AWindowFromTheCommandLineStartsAtTheGivenTimeAndEscapeEndsIt)

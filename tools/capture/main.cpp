@@ -319,8 +319,7 @@ int capture(const CaptureOptions& o)
                 std::snprintf(name, sizeof name, "at_%06d.png", o.atMs);
             else
                 std::snprintf(name, sizeof name, "frame_%06d.png", written);
-            // A video writes the frame out and leaves the buffer here to be read into again; the
-            // PNG writer takes it away.
+            // Either writer takes the frame; a video's leaves a free buffer here to read into.
             failed = !sink.write(std::move(rgba), name);
             drawing += drawn - start;
             readBack += read - drawn;

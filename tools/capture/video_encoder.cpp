@@ -107,6 +107,7 @@ VideoEncoder::~VideoEncoder()
 {
     if (ffmpeg.pid > 0)
         discard();
+    stopWriter();
     if (musicFd >= 0)
         close(musicFd);
 }
@@ -122,17 +123,63 @@ bool VideoEncoder::open(const CaptureOptions& o, int firstMs, int frames, const 
         problem = "cannot start ffmpeg for " + o.out;
         return false;
     }
+    writer = std::thread([this] { feed(); });
     return true;
 }
 
-bool VideoEncoder::write(const std::vector<uint8_t>& rgba)
+bool VideoEncoder::write(std::vector<uint8_t>& rgba)
 {
-    return ffmpeg.input && std::fwrite(rgba.data(), 1, rgba.size(), ffmpeg.input) == rgba.size();
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [this] { return !hasWaiting || failed; });
+    if (failed || stopping || !writer.joinable())
+        return false;
+    waiting.swap(rgba);
+    hasWaiting = true;
+    rgba.swap(spare);
+    changed.notify_all();
+    return true;
+}
+
+void VideoEncoder::feed()
+{
+    for (;;) {
+        std::vector<uint8_t> frame;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [this] { return hasWaiting || stopping; });
+            if (!hasWaiting)
+                return;
+            frame.swap(waiting);
+            hasWaiting = false;
+            changed.notify_all();
+        }
+        // After a failed write the frames are only taken, so that no caller waits for ever.
+        const bool ok = !failed && ffmpeg.input &&
+                        std::fwrite(frame.data(), 1, frame.size(), ffmpeg.input) == frame.size();
+        std::lock_guard<std::mutex> lock(mutex);
+        failed = failed || !ok;
+        if (spare.empty())
+            spare.swap(frame);
+        changed.notify_all();
+    }
+}
+
+void VideoEncoder::stopWriter()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    changed.notify_all();
+    if (writer.joinable())
+        writer.join();
 }
 
 bool VideoEncoder::finish()
 {
-    const bool ok = ffmpeg.finish();
+    stopWriter();
+    const bool wrote = !failed;
+    const bool ok = ffmpeg.finish() && wrote;
     if (musicFd >= 0)
         close(musicFd);
     musicFd = -1;
@@ -141,6 +188,7 @@ bool VideoEncoder::finish()
 
 void VideoEncoder::discard()
 {
+    stopWriter();
     ffmpeg.finish();
     std::error_code ignored;
     std::filesystem::remove(path, ignored);

@@ -6,8 +6,11 @@
 #include "tools/capture/child_process.h"
 #include "tools/capture/options.h"
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 // The encoders ffmpeg must have for this output, by ffmpeg's names.
@@ -20,20 +23,38 @@ std::vector<std::string> ffmpegArguments(const CaptureOptions& options, int firs
 // Checks up front that ffmpeg is there and can write this output; false with a message if not.
 bool checkFfmpeg(OutputKind kind, std::string& problem);
 
+// Frames reach ffmpeg from a writer thread: the next frame is drawn while ffmpeg takes the last
+// one, and at most one more waits, so no more than two frames are held.
 class VideoEncoder {
 public:
     ~VideoEncoder();
     // Starts ffmpeg; `music` may be empty (a silent video).
     bool open(const CaptureOptions& options, int firstMs, int frames, const std::vector<uint8_t>& music,
               std::string& problem);
-    bool write(const std::vector<uint8_t>& rgba);
+    // Hands the frame over; `rgba` comes back holding a buffer to read the next frame into (empty
+    // or of an earlier frame). Waits while a frame is already waiting. False once ffmpeg has
+    // stopped taking frames.
+    bool write(std::vector<uint8_t>& rgba);
     // Ends the input and waits for ffmpeg; true when the file is complete and playable.
     bool finish();
     // Ends ffmpeg and removes whatever it wrote.
     void discard();
 
 private:
+    void feed();
+    // Lets the writer write what is waiting, then ends it.
+    void stopWriter();
+
     ChildProcess ffmpeg;
     int musicFd = -1;
     std::string path;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<uint8_t> waiting; // the frame handed over, not yet taken by the writer
+    bool hasWaiting = false;
+    std::vector<uint8_t> spare; // a buffer the writer is done with
+    bool stopping = false;
+    bool failed = false;
+    std::thread writer;
 };

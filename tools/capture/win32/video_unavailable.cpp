@@ -28,7 +28,7 @@ bool VideoEncoder::open(const CaptureOptions&, int, int, const std::vector<uint8
     return false;
 }
 
-bool VideoEncoder::write(const std::vector<uint8_t>&) { return false; }
+bool VideoEncoder::write(std::vector<uint8_t>&) { return false; }
 bool VideoEncoder::finish() { return false; }
 void VideoEncoder::discard() {}
 

@@ -32,65 +32,41 @@ foreach(header stb_image.h stb_image_write.h stb_vorbis.h)
 endforeach()
 
 add_library(orv_windows_base INTERFACE)
-target_include_directories(orv_windows_base INTERFACE ${CMAKE_SOURCE_DIR})
 target_include_directories(orv_windows_base SYSTEM INTERFACE ${ORV_STB_DIR} ${CMAKE_SOURCE_DIR}/runtime/win32)
 target_compile_definitions(orv_windows_base INTERFACE _USE_MATH_DEFINES)
 target_link_libraries(orv_windows_base INTERFACE Threads::Threads)
 
 # Third-party implementations: built as they come, without our warnings.
-add_library(orv_stb STATIC ${CMAKE_SOURCE_DIR}/platform/win32/stb_implementation.cpp
-  ${CMAKE_SOURCE_DIR}/runtime/win32/stb_vorbis_implementation.cpp)
+add_library(orv_stb STATIC ${CMAKE_SOURCE_DIR}/platform/win32/third_party/stb_image.cpp
+  ${CMAKE_SOURCE_DIR}/runtime/win32/third_party/stb_vorbis.cpp)
 target_link_libraries(orv_stb PUBLIC orv_windows_base)
 
-function(orv_windows_library name)
-  cmake_parse_arguments(ARG "" "" "FOLDERS;EXCLUDE;EXTRA" ${ARGN})
-  set(sources)
-  foreach(folder ${ARG_FOLDERS})
-    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
-    list(APPEND sources ${found})
-  endforeach()
-  foreach(pattern ${ARG_EXCLUDE})
-    list(FILTER sources EXCLUDE REGEX "${pattern}")
-  endforeach()
-  add_library(${name} STATIC ${sources} ${ARG_EXTRA})
-  target_link_libraries(${name} PUBLIC orv_windows_base PRIVATE orv_warnings)
-endfunction()
+# Our radix-2 transform behind kissfft's interface, for the music spectrum.
+add_library(orv_kissfft STATIC ${CMAKE_SOURCE_DIR}/runtime/win32/kissfft/kiss_fftr.cpp)
+target_include_directories(orv_kissfft PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(orv_kissfft PRIVATE orv_windows_base orv_warnings)
 
-orv_windows_library(orv_platform FOLDERS platform platform/win32
-  EXCLUDE "/platform/(win32|sdl_backend|zenity_box|dialog_gtk|dialog_window|scripted_backend)\\.cpp$" "stb_implementation")
-target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
+set(ORV_BACKEND win32)
+include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
 
-orv_windows_library(orv_runtime FOLDERS runtime runtime/win32
-  EXCLUDE "/runtime/(audio_device_sdl|music_stream|image_decode|window_sdl)\\.cpp$" "stb_vorbis_implementation")
-target_link_libraries(orv_runtime PUBLIC orv_platform orv_stb ZLIB::ZLIB glu32 opengl32 winmm)
-
-foreach(layer maths render toolkit scenes)
-  orv_windows_library(orv_${layer} FOLDERS ${layer})
+# What the graph's libraries need on Windows.
+foreach(library orv_platform orv_maths orv_music_fft orv_runtime orv_render orv_toolkit orv_scenes orv_shell
+                orv_capture_lib)
+  target_link_libraries(${library} PUBLIC orv_windows_base)
 endforeach()
-target_link_libraries(orv_maths PUBLIC orv_runtime)
-target_link_libraries(orv_render PUBLIC orv_maths orv_runtime)
-target_link_libraries(orv_toolkit PUBLIC orv_render orv_maths orv_runtime)
-target_link_libraries(orv_scenes PUBLIC orv_toolkit orv_render orv_maths orv_runtime)
-orv_windows_library(orv_shell FOLDERS shell EXCLUDE "/shell/main\\.cpp$")
-target_link_libraries(orv_shell PUBLIC orv_scenes orv_toolkit orv_render orv_maths orv_runtime orv_platform)
+target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
+target_link_libraries(orv_music_fft PRIVATE orv_kissfft)
+target_link_libraries(orv_runtime PUBLIC orv_stb ZLIB::ZLIB glu32 opengl32 winmm)
+target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
 
 add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)
 target_link_libraries(orv_resources PUBLIC orv_platform)
-
-orv_windows_library(orv_capture_lib FOLDERS tools/capture
-  EXCLUDE "/capture/(main|child_process|video_encoder|stop_request)\\.cpp$"
-  EXTRA ${CMAKE_SOURCE_DIR}/tools/capture/win32/video_unavailable.cpp ${CMAKE_SOURCE_DIR}/tools/capture/win32/stop_request_console.cpp)
-target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
 
 # Icon 113, the one the window and the dialog ask for, drawn by the Linux build's generator.
 enable_language(RC)
 file(WRITE ${CMAKE_BINARY_DIR}/orvalune.rc "113 ICON \"${ORV_HOST_BUILD}/gen/orvalune.ico\"\n")
 set_source_files_properties(${CMAKE_BINARY_DIR}/orvalune.rc PROPERTIES OBJECT_DEPENDS ${ORV_HOST_BUILD}/gen/orvalune.ico)
-add_executable(orvalune ${CMAKE_SOURCE_DIR}/shell/main.cpp ${CMAKE_BINARY_DIR}/orvalune.rc)
-target_link_libraries(orvalune PRIVATE orv_shell orv_resources orv_warnings)
-
-add_executable(orvalune-capture ${CMAKE_SOURCE_DIR}/tools/capture/main.cpp)
-target_link_libraries(orvalune-capture PRIVATE orv_capture_lib orv_shell orv_resources orv_warnings)
+target_sources(orvalune PRIVATE ${CMAKE_BINARY_DIR}/orvalune.rc)
 
 # The same data.pak as the Linux build, beside the programs.
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/data.pak

@@ -5,7 +5,7 @@
 // randomUnit is exactly one nextRandom, and the vector helpers fill z first, then y, then x.
 #pragma once
 
-#include "runtime/dms.h"
+#include "maths/vector.h"
 
 #include <cstdint>
 

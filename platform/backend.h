@@ -20,7 +20,7 @@ public:
     virtual PROC getProcAddress(const char* name) = 0;
     virtual void setWindowIcon(HWND hwnd, HICON icon) = 0;
 
-    // Display modes and dialogs. A dialog's state lives in DialogWindow (platform/dialog_window.h);
+    // Display modes and dialogs. A dialog's state lives in DialogWindow (platform/linux/dialog_window.h);
     // a backend shows it and reports what the user does through the dialogUser* calls. A backend
     // without them lists no modes and shows no dialogs.
     virtual bool displayMode(DWORD /*index*/, DEVMODEA& /*mode*/) { return false; } // false past the last

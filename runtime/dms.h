@@ -37,12 +37,17 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "runtime/vector.h"
+#include "maths/vector.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace VELMORA_PELAGOR {
+
+// The value types, offered here as the runtime's own.
+using ::Matrix;
+using ::Vector;
+using ::Vector3;
 
 // An effect on the timeline. The runtime sets currentTime before each run().
 class Base {

@@ -44,7 +44,7 @@ struct WindowState {
 };
 WindowState& window();
 
-// The window system's part: runtime/window_sdl.cpp, or runtime/win32/window_win32.cpp on Windows.
+// The window system's part: runtime/linux/window_sdl.cpp, or runtime/win32/window_win32.cpp on Windows.
 // Opens the window (hidden offline) with a current GL context and sets width and height; false
 // after a message box (fail) naming the problem.
 bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate);

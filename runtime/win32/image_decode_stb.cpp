@@ -1,7 +1,7 @@
 // Decoding the archive's pictures on Windows, through stb_image: libjpeg-turbo and libpng have no
 // MinGW build in Debian, and stb_image is already compiled into this build. The interface and the
-// checks are those of runtime/image_decode.cpp: only JPEG and PNG are taken, and the size a file
-// declares is checked before a single pixel is decoded.
+// checks are those of runtime/linux/image_decode_jpeg_png.cpp: only JPEG and PNG are taken, and the
+// size a file declares is checked before a single pixel is decoded.
 #include "runtime/image_decode.h"
 
 #include <stb/stb_image.h>

@@ -1,7 +1,7 @@
 // The Win32-style dialog calls on the scripted backend: what controls keep, what the user can
 // and cannot do to them, the keys, the geometry, and a dialog that cannot be shown.
-#include "platform/dialog_window.h"
-#include "platform/scripted_backend.h"
+#include "platform/linux/dialog_window.h"
+#include "platform/linux/scripted_backend.h"
 
 #include <gtest/gtest.h>
 

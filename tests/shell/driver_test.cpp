@@ -1,6 +1,6 @@
 // The driver's loop through the scripted backend: the fade, quit messages, the seek keys and the
 // end of the show, on the real runtime in its offline mode.
-#include "platform/scripted_backend.h"
+#include "platform/linux/scripted_backend.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "shell/driver.h"

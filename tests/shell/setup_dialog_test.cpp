@@ -1,6 +1,6 @@
 // The setup dialog: through the scripted backend with made-up display modes, and once on screen
 // under Xvfb with the keyboard alone.
-#include "platform/scripted_backend.h"
+#include "platform/linux/scripted_backend.h"
 #include "render/driver_flags.h"
 #include "shell/setup_choice.h"
 #include "shell/setup_dialog.h"

@@ -3,6 +3,7 @@
 #include "toolkit/water_ripple.h"
 
 #include "maths/random.h"
+#include "runtime/dms.h"
 #include "runtime/offline.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,7 @@
+// The Win32-style calls of platform/win32.h emulated on Linux: each one goes to the active backend
+// (SDL and GTK, or the scripted one of the tests), with dialogs kept in DialogWindow.
 #include "platform/backend.h"
-#include "platform/dialog_window.h"
+#include "platform/linux/dialog_window.h"
 
 #include <cstring>
 

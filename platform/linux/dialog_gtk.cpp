@@ -1,4 +1,4 @@
-#include "platform/dialog_gtk.h"
+#include "platform/linux/dialog_gtk.h"
 
 #include "platform/backend.h"
 

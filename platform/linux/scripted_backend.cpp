@@ -1,6 +1,6 @@
-#include "platform/scripted_backend.h"
+#include "platform/linux/scripted_backend.h"
 
-#include "platform/dialog_window.h"
+#include "platform/linux/dialog_window.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // The real backend: SDL2 events, keyboard, GL entry points, message boxes and display modes;
 // dialogs are GTK's (dialog_gtk.cpp).
 #include "platform/backend.h"
-#include "platform/dialog_gtk.h"
+#include "platform/linux/dialog_gtk.h"
 #include "platform/window_system.h"
-#include "platform/zenity_box.h"
+#include "platform/linux/zenity_box.h"
 
 #include <SDL.h>
 #include <stb/stb_image.h>

@@ -1,26 +1,29 @@
-#include "runtime/vector.h"
+#include "maths/vector.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace VELMORA_PELAGOR {
-
 namespace {
 float clampComponent(float v, float lo, float hi) { return std::min(std::max(v, lo), hi); }
+
+// Both vector types measure and normalise on x, y, z alone; Vector carries its w along.
+template <typename V> float lengthOfXyz(const V& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+
+template <typename V> V normalizeXyz(V& v)
+{
+    const float len = lengthOfXyz(v);
+    if (len > 0.0f) {
+        v.x /= len;
+        v.y /= len;
+        v.z /= len;
+    }
+    return v;
+}
 } // namespace
 
-float Vector3::length() const { return std::sqrt(x * x + y * y + z * z); }
+float Vector3::length() const { return lengthOfXyz(*this); }
 
-Vector3 Vector3::normalize()
-{
-    const float len = length();
-    if (len > 0.0f) {
-        x /= len;
-        y /= len;
-        z /= len;
-    }
-    return *this;
-}
+Vector3 Vector3::normalize() { return normalizeXyz(*this); }
 
 Vector3 Vector3::crossProduct(const Vector3& o) const
 {
@@ -39,18 +42,9 @@ Vector3 Vector3::operator*(const Matrix& r) const
             x * r.m[0][2] + y * r.m[1][2] + z * r.m[2][2]};
 }
 
-float Vector::length() const { return std::sqrt(x * x + y * y + z * z); }
+float Vector::length() const { return lengthOfXyz(*this); }
 
-Vector Vector::normalize()
-{
-    const float len = length();
-    if (len > 0.0f) {
-        x /= len;
-        y /= len;
-        z /= len;
-    }
-    return *this;
-}
+Vector Vector::normalize() { return normalizeXyz(*this); }
 
 Vector Vector::crossProduct(const Vector& o) const
 {
@@ -90,5 +84,3 @@ Matrix Matrix::makeRotation(float ax, float ay, float az)
     rz.m[0][0] = cz; rz.m[0][1] = sz; rz.m[1][0] = -sz; rz.m[1][1] = cz;
     return rx * ry * rz;
 }
-
-} // namespace VELMORA_PELAGOR

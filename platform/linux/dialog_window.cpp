@@ -1,4 +1,4 @@
-#include "platform/dialog_window.h"
+#include "platform/linux/dialog_window.h"
 
 #include "platform/backend.h"
 

@@ -1,4 +1,4 @@
-#include "platform/zenity_box.h"
+#include "platform/linux/zenity_box.h"
 
 #include <chrono>
 #include <csignal>

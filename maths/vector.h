@@ -1,8 +1,8 @@
-// Value types of the runtime: Vector3, Vector (four floats) and the rotation Matrix.
+// The value types every layer shares: Vector3, Vector (four floats) and the rotation Matrix.
+// Pure arithmetic, no GL; the runtime's contract header offers them in its own namespace too.
 // Vectors are row vectors: `v * m` rotates v by m.
 #pragma once
 
-namespace VELMORA_PELAGOR {
 
 class Matrix;
 class Vector;
@@ -71,5 +71,3 @@ public:
     static Matrix makeRotation(float ax, float ay, float az);
     Matrix operator*(const Matrix& o) const;
 };
-
-} // namespace VELMORA_PELAGOR

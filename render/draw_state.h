@@ -7,13 +7,15 @@
 //
 // Recording: with a listener set, every draw site reports its primitive and vertex layout
 // through noteDraw, and the listener reads the rest of the state from GL.
+//
+// The jobs on this state each have their own file: reading it from GL (draw_state_read.h), its
+// text form (draw_state_text.h), setting it up again for a draw (draw_state_replay.h), and
+// recording what a run draws in (draw_state_recorder.h).
 #pragma once
 
 #include <GL/gl.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 // How a draw's vertices arrive; the renderer compiles the vertex fetch per layout.
 enum VertexLayout : unsigned {
@@ -73,43 +75,3 @@ inline void noteDraw(GLenum mode, unsigned layout)
     if (drawListener)
         drawListener(mode, layout);
 }
-
-// The current GL state for a draw of this primitive and layout.
-GlDrawState readDrawState(GLenum mode, unsigned layout);
-
-// One line of "name=value" words, the program and layout always, the rest where they differ from
-// GlDrawState's defaults; parseDrawState reads it back (false on anything malformed).
-std::string formatDrawState(const GlDrawState& state);
-bool parseDrawState(const std::string& line, GlDrawState& state);
-
-class ShaderProgram;
-
-// Sets a state up for a draw, with stand-in textures of the same formats and sampling; on leaving
-// it puts back what GL's attribute stacks do not hold (the program and its samplers, the texture
-// matrices, the frame buffer). The caller pushes and pops the rest.
-class DrawStateScope {
-public:
-    explicit DrawStateScope(const GlDrawState& state);
-    ~DrawStateScope();
-    DrawStateScope(const DrawStateScope&) = delete;
-    DrawStateScope& operator=(const DrawStateScope&) = delete;
-    // False, with nothing set, for a program this build does not have.
-    bool ready() const { return applied; }
-
-private:
-    const GlDrawState& state;
-    int units;
-    ShaderProgram* program = nullptr;
-    std::vector<std::pair<int, int>> samplersBefore; // location, unit
-    bool applied = false;
-};
-
-// Draws one primitive of the state's kind and layout in it. The caller keeps the scissor box
-// empty, so no pixel changes, and restores the attribute stacks.
-void drawInState(const GlDrawState& state);
-
-// Records every distinct state drawn in, in the order first seen, until stopped; then writes them
-// to the file, one per line, and says how many the warm-up does not know. False when the file
-// cannot be written.
-void startRecordingDrawStates();
-bool stopRecordingDrawStates(const char* path, int* unknownToWarmUp);

@@ -1,6 +1,7 @@
 #include "render/warm_up.h"
 
-#include "render/draw_state.h"
+#include "render/draw_state_replay.h"
+#include "render/draw_state_text.h"
 #include "render/gl_entry.h"
 #include "render/render_targets.h"
 

@@ -1,6 +1,9 @@
 // Draw states: their text, the recorder, and the warm-up's replay of the recorded table, which
 // must set each state as recorded and leave no pixel and no state behind.
-#include "render/draw_state.h"
+#include "render/draw_state_read.h"
+#include "render/draw_state_recorder.h"
+#include "render/draw_state_replay.h"
+#include "render/draw_state_text.h"
 #include "render/gl_entry.h"
 #include "render/render_targets.h"
 #include "render/warm_up.h"
@@ -155,7 +158,7 @@ TEST(GlDrawState, RecorderKeepsEachStateOnceInOrderAndWritesWholeFilesOnly)
     noteDraw(GL_TRIANGLES, layoutArrays); // the first state again, after another
     glPopAttrib();
     int unknown = -1;
-    ASSERT_TRUE(stopRecordingDrawStates(path.c_str(), &unknown));
+    ASSERT_TRUE(stopRecordingDrawStates(path.c_str(), warmUpDrawStates(), &unknown));
     EXPECT_EQ(drawListener, nullptr);
     EXPECT_EQ(unknown, 2);
 
@@ -174,7 +177,7 @@ TEST(GlDrawState, RecorderKeepsEachStateOnceInOrderAndWritesWholeFilesOnly)
     startRecordingDrawStates();
     noteDraw(GL_TRIANGLES, layoutArrays);
     const std::string unwritable = folder + "/no-such-folder/states.txt";
-    EXPECT_FALSE(stopRecordingDrawStates(unwritable.c_str(), &unknown));
+    EXPECT_FALSE(stopRecordingDrawStates(unwritable.c_str(), warmUpDrawStates(), &unknown));
     EXPECT_EQ(drawListener, nullptr);
     EXPECT_FALSE(std::filesystem::exists(unwritable + ".partial"));
     std::filesystem::remove_all(folder);

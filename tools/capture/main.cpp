@@ -7,7 +7,7 @@
 //   orvalune-capture --from MS --to MS --out FILE.mp4        a video with the music (needs ffmpeg)
 //   orvalune-capture --help                                  every option
 #include "platform/backend.h"
-#include "render/draw_state.h"
+#include "render/draw_state_recorder.h"
 #include "render/warm_up.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
@@ -54,7 +54,7 @@ int fail(const std::string& message, int code)
 bool writeDrawStates(const std::string& path)
 {
     int unknown = 0;
-    if (!stopRecordingDrawStates(path.c_str(), &unknown)) {
+    if (!stopRecordingDrawStates(path.c_str(), warmUpDrawStates(), &unknown)) {
         fail("cannot write the draw states to " + path, 1);
         return false;
     }

@@ -36,6 +36,8 @@ target_link_libraries(orv_runtime PUBLIC orv_maths orv_platform orv_music_fft)
 
 orv_layer_library(orv_render render)
 target_link_libraries(orv_render PUBLIC orv_runtime)
+# Debug builds watch the GL state between effects (render/effect_gl_state.h).
+target_compile_definitions(orv_render PRIVATE ORV_WATCH_EFFECT_GL_STATE=$<CONFIG:Debug>)
 
 orv_layer_library(orv_toolkit toolkit)
 target_link_libraries(orv_toolkit PUBLIC orv_render)

@@ -39,6 +39,12 @@ const std::vector<TimelineEntry>& dmsTimeline();
 void dmsClearTimeline();
 // Sets the clock without audio: for tests that drive the timeline by hand.
 void dmsSetPositionForTest(int ms);
+// The letterboxed picture rectangle dmsResetViewport sets: x, y, width, height.
+void dmsGetPictureRect(int rect[4]);
+// Called just before (entering) and just after every effect's run, for checks that watch what
+// each effect finds and leaves; nullptr removes it.
+using EffectWatcher = void (*)(const TimelineEntry& entry, bool entering, void* context);
+void dmsSetEffectWatcher(EffectWatcher watcher, void* context);
 
 } // namespace VELMORA_PELAGOR
 

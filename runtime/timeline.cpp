@@ -11,6 +11,9 @@ std::vector<TimelineEntry>& entries()
     static std::vector<TimelineEntry> list;
     return list;
 }
+
+EffectWatcher effectWatcher = nullptr;
+void* effectWatcherContext = nullptr;
 } // namespace
 
 void dmsAddEffect(unsigned long start, unsigned long end, int layer, const char* name, Base* effect)
@@ -46,11 +49,21 @@ void dmsRun()
     });
     for (const TimelineEntry* entry : active) {
         entry->effect->currentTime = static_cast<float>(position);
+        if (effectWatcher)
+            effectWatcher(*entry, true, effectWatcherContext);
         entry->effect->run();
+        if (effectWatcher)
+            effectWatcher(*entry, false, effectWatcherContext);
     }
 }
 
 const std::vector<TimelineEntry>& dmsTimeline() { return entries(); }
 void dmsClearTimeline() { entries().clear(); }
+
+void dmsSetEffectWatcher(EffectWatcher watcher, void* context)
+{
+    effectWatcher = watcher;
+    effectWatcherContext = context;
+}
 
 } // namespace VELMORA_PELAGOR

@@ -249,6 +249,15 @@ void dmsResetViewport()
     glViewport(r.x, r.y, r.w, r.h);
 }
 
+void dmsGetPictureRect(int rect[4])
+{
+    const Rect r = pictureRect();
+    rect[0] = r.x;
+    rect[1] = r.y;
+    rect[2] = r.w;
+    rect[3] = r.h;
+}
+
 void dmsReadFrame(std::vector<uint8_t>& rgba)
 {
     const WindowState& w = window();

@@ -1,5 +1,6 @@
 #include "shell/driver.h"
 
+#include "render/effect_gl_state.h"
 #include "render/gl_capabilities.h"
 #include "render/render_targets.h"
 #include "render/screen.h"
@@ -83,6 +84,7 @@ bool startShow(const ShowMode& mode, const char* archive)
     registerEffects();
     dmsInitEffects();
     warmUpGlFor(startUpWarmUpMs);
+    watchEffectGlStateInDebugBuilds();
     dmsInitTimer();
     dmsPlaySong(1);
     return true;

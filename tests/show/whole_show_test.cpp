@@ -44,16 +44,19 @@ TEST(WholeShow, PlaysFromTheFirstFrameToTheEndAndStopsByItself)
 // The warm-up compiles, early, every draw state the show reaches; a state it lacks is a stall at
 // that state's first draw. A scene drawing in a new state needs the table regenerated (the
 // command is in bench/README.md, "Warm-up by recorded draw states").
-TEST(WholeShow, ReachesNoDrawStateTheWarmUpLacks)
+// The same run checks the GL state around every effect against its contract
+// (render/effect_gl_state.h): an effect that leaves, say, a program bound fails it by name.
+TEST(WholeShow, ReachesNoDrawStateTheWarmUpLacksAndKeepsTheGlStateBetweenEffects)
 {
     const std::string folder = freshFolder("warm-up-states");
     const ProgramResult run = runProgram({builtProgram("orvalune-capture"), "--from", "0", "--to", "363000", "--fps",
                                           "2", "--size", "64x36", "--out", folder + "/frames",
-                                          "--record-draw-states", folder + "/states.txt"},
+                                          "--record-draw-states", folder + "/states.txt", "--check-gl-state"},
                                          ORV_BINARY_DIR, 600.0);
     ASSERT_EQ(run.exitCode, 0) << run.output.substr(0, 4000);
     EXPECT_NE(run.output.find("; 0 of them not in the warm-up"), std::string::npos)
         << run.output.substr(run.output.size() > 4000 ? run.output.size() - 4000 : 0);
+    EXPECT_EQ(run.output.find("GL state between effects"), std::string::npos) << run.output.substr(0, 4000);
 }
 
 } // namespace

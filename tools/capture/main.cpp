@@ -8,6 +8,7 @@
 //   orvalune-capture --help                                  every option
 #include "platform/backend.h"
 #include "render/draw_state_recorder.h"
+#include "render/effect_gl_state.h"
 #include "render/warm_up.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
@@ -264,6 +265,8 @@ int capture(const CaptureOptions& o)
         return 1;
     if (!o.recordDrawStates.empty())
         startRecordingDrawStates();
+    if (o.checkGlState)
+        watchEffectGlState();
     if (single && !o.seek) {
         plan.runup = planRunup(liveWindows(), o.atMs, o.fps, o.runupMs);
         // Back to the run-up's start, as a range from there begins.
@@ -338,6 +341,12 @@ int capture(const CaptureOptions& o)
         bool ok = sink.close(failed, written, stoppedBy ? stopRequestName(stoppedBy) : nullptr);
         if (!o.recordDrawStates.empty())
             ok = writeDrawStates(o.recordDrawStates) && ok;
+        if (o.checkGlState && effectGlStateDepartures() > 0) {
+            std::fprintf(stderr, "orvalune-capture: the GL state between effects departed from its contract %d times; "
+                                 "the first: %s\n",
+                         effectGlStateDepartures(), firstEffectGlStateDeparture().c_str());
+            ok = false;
+        }
         if (!single) {
             auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
             std::fprintf(stderr,

@@ -101,7 +101,9 @@ const char* captureUsage()
            "  --preset NAME    H.264 speed: ultrafast .. veryslow (default veryfast)\n"
            "  --force          overwrite the frames a folder already holds\n"
            "  --archive PATH   the data archive (default: data.pak beside the program)\n"
-           "  --record-draw-states FILE  write every GL state drawn in, for the warm-up's table\n";
+           "  --record-draw-states FILE  write every GL state drawn in, for the warm-up's table\n"
+           "  --check-gl-state check the GL state around every effect against its contract; a\n"
+           "                   departure fails the capture, and the first is named\n";
 }
 
 bool outputKindFor(const std::string& path, OutputKind& kind, std::string& problem)
@@ -143,6 +145,10 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         }
         if (flag == "--force") {
             o.force = true;
+            continue;
+        }
+        if (flag == "--check-gl-state") {
+            o.checkGlState = true;
             continue;
         }
         const bool known = flag == "--at" || flag == "--from" || flag == "--to" || flag == "--fps" || flag == "--size" ||

@@ -16,6 +16,7 @@ struct CaptureOptions {
     int crf = -1;                // video quality; -1: the codec's default below
     std::string preset = "veryfast"; // x264's speed/size trade
     bool force = false;          // overwrite frames a folder already holds
+    bool checkGlState = false;   // watch the GL state between effects; any departure fails the capture
     bool help = false;
     std::string out;
     std::string archive = "data.pak";

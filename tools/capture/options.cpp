@@ -101,7 +101,9 @@ const char* captureUsage()
            "  --preset NAME    H.264 speed: ultrafast .. veryslow (default veryfast)\n"
            "  --force          overwrite the frames a folder already holds\n"
            "  --archive PATH   the data archive (default: data.pak beside the program)\n"
-           "  --record-draw-states FILE  write every GL state drawn in, for the warm-up's table\n";
+           "  --record-draw-states FILE  write every GL state drawn in, for the warm-up's table\n"
+           "  --version        the version, and the commit it was built from\n"
+           "  --help           this text\n";
 }
 
 bool outputKindFor(const std::string& path, OutputKind& kind, std::string& problem)
@@ -133,8 +135,8 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
     bool presetGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i] ? argv[i] : "";
-        if (flag == "--help" || flag == "-h") {
-            o.help = true;
+        if (flag == "--help" || flag == "-h" || flag == "--version") {
+            (flag == "--version" ? o.version : o.help) = true;
             return true;
         }
         if (flag == "--seek") {

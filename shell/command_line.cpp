@@ -38,6 +38,7 @@ const char* showUsage()
            "  --video SYSTEM    auto, x11 or wayland: where the dialog and the show open\n"
            "                    (default: the ORVALUNE_VIDEO variable, else auto = wayland\n"
            "                    when WAYLAND_DISPLAY is set, x11 otherwise)\n"
+           "  --version         the version, and the commit it was built from\n"
            "  --help            this text\n"
            "Keys: Escape fades out and quits; F1 with Left or Right seeks one second.\n";
 }
@@ -62,8 +63,8 @@ bool parseCommandLine(int argc, char** argv, CommandLine& line, std::string& pro
     bool videoGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i] ? argv[i] : "";
-        if (flag == "--help" || flag == "-h") {
-            line.help = true;
+        if (flag == "--help" || flag == "-h" || flag == "--version") {
+            (flag == "--version" ? line.version : line.help) = true;
             return true;
         }
         if (flag == "--fullscreen") {

@@ -9,6 +9,7 @@
 
 struct CommandLine {
     bool help = false;
+    bool version = false;
     bool skipDialog = false; // --window or --fullscreen chose the mode
     bool sizeGiven = false;  // --window gave the size
     bool aspectGiven = false; // --aspect chose the aspect ratio

@@ -2,6 +2,8 @@
 // the flags that choose it instead.
 #include "platform/backend.h"
 #include "render/driver_flags.h"
+#include "runtime/dms.h"
+#include "runtime/version.h"
 #include "shell/command_line.h"
 #include "shell/display_mode_list.h"
 #include "shell/driver.h"
@@ -19,10 +21,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvalune: %s (see orvalune --help)\n", problem.c_str());
         return 2;
     }
-    if (line.help) {
-        std::fputs(showUsage(), stdout);
+    if (line.help || line.version) {
+        std::fputs(line.help ? showUsage() : (versionLine("orvalune") + "\n").c_str(), stdout);
         return 0;
     }
+    dmsMsg("%s\n", versionLine("orvalune").c_str());
     try {
         // Before anything opens a display: the mode list below asks SDL already.
         useWindowSystem(line.video);

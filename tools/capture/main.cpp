@@ -12,6 +12,7 @@
 #include "render/warm_up.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
+#include "runtime/version.h"
 #include "shell/command_line.h"
 #include "shell/driver.h"
 #include "tools/capture/options.h"
@@ -373,8 +374,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvalune-capture: %s (see orvalune-capture --help)\n", problem.c_str());
         return 2;
     }
-    if (o.help) {
-        std::fputs(captureUsage(), stdout);
+    if (o.help || o.version) {
+        std::fputs(o.help ? captureUsage() : (versionLine("orvalune-capture") + "\n").c_str(), stdout);
         return 0;
     }
     if (!checkPaths(o, problem))
@@ -382,6 +383,7 @@ int main(int argc, char** argv)
     // Before any frame: a video that cannot be written is not worth rendering.
     if (o.output != OutputKind::Frames && !checkFfmpeg(o.output, problem))
         return fail(problem, 1);
+    dmsMsg("%s\n", versionLine("orvalune-capture").c_str());
     catchStopRequests();
     registerBuiltInResources();
 

@@ -103,7 +103,9 @@ const char* captureUsage()
            "  --archive PATH   the data archive (default: data.pak beside the program)\n"
            "  --record-draw-states FILE  write every GL state drawn in, for the warm-up's table\n"
            "  --check-gl-state check the GL state around every effect against its contract; a\n"
-           "                   departure fails the capture, and the first is named\n";
+           "                   departure fails the capture, and the first is named\n"
+           "  --version        the version, and the commit it was built from\n"
+           "  --help           this text\n";
 }
 
 bool outputKindFor(const std::string& path, OutputKind& kind, std::string& problem)
@@ -135,8 +137,8 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
     bool presetGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i] ? argv[i] : "";
-        if (flag == "--help" || flag == "-h") {
-            o.help = true;
+        if (flag == "--help" || flag == "-h" || flag == "--version") {
+            (flag == "--version" ? o.version : o.help) = true;
             return true;
         }
         if (flag == "--seek") {

@@ -18,6 +18,7 @@ struct CaptureOptions {
     bool force = false;          // overwrite frames a folder already holds
     bool checkGlState = false;   // watch the GL state between effects; any departure fails the capture
     bool help = false;
+    bool version = false;
     std::string out;
     std::string archive = "data.pak";
     std::string recordDrawStates; // where to write the GL states drawn in, for the warm-up; empty: not
@@ -29,7 +30,7 @@ constexpr int defaultCrfH264 = 20;
 constexpr int defaultCrfVp9 = 32;
 
 // Fills `options` from argv; false with a one-line `problem` when the command line is unusable.
-// `--help` alone is a valid command line (options.help).
+// `--help` or `--version` alone is a valid command line (options.help, options.version).
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& options, std::string& problem);
 // The kind of output a path names, by its extension; false for a video type we cannot write.
 bool outputKindFor(const std::string& path, OutputKind& kind, std::string& problem);

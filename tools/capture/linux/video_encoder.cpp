@@ -1,5 +1,7 @@
 #include "tools/capture/video_encoder.h"
 
+#include "runtime/version.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -76,6 +78,8 @@ std::vector<std::string> ffmpegArguments(const CaptureOptions& o, int firstMs, i
         if (o.output == OutputKind::Mp4)
             a.insert(a.end(), {"-movflags", "+faststart"});
     }
+    // Which build made the video, readable with ffprobe or any player's properties.
+    a.insert(a.end(), {"-metadata", "title=Orvalune", "-metadata", "comment=" + versionLine("orvalune-capture")});
     // A capture stopped early ends its music with its last frame.
     if (withMusic)
         a.push_back("-shortest");

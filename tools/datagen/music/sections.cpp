@@ -515,7 +515,7 @@ void writeSpray(Composer& c)
 {
     static const Chord* const spray[] = {&bbMaj9s11, &c69, &dmAdd9, &fMaj9};
     accent(c, 204000, 1.1f, true, true);
-    air(c, 204000, 221000, 0.3f);
+    air(c, 204000, 221000, 0.5f);
     kicks(c, 392, 426, "o...o...o...o...", 0.7f, 0.6f);
     for (size_t i : c.pattern(I::Snare, 392, 426, "....x.......x..-", 52, 0.4f)) {
         c.notes[i].reverb = 0.3f;
@@ -526,8 +526,8 @@ void writeSpray(Composer& c)
     for (double bar = 392; bar < 426; bar += 4) {
         const Chord& ch = chordAt(spray, 392, bar, 4);
         double end = std::min(bar + 4.0, 426.0);
-        pads(c, bar, end, ch, 0.12f, 0.8f);
-        pads(c, bar, end, ch, 0.05f, 0.8f, true, I::Choir, 12.0f);
+        pads(c, bar, end, ch, 0.15f, 0.8f);
+        pads(c, bar, end, ch, 0.08f, 0.8f, true, I::Choir, 12.0f);
         bassLine(c, bar, end, ch, "x..x..x.x..x..x.", 0.5f, 0.6f);
         c.arpeggio(I::Bell, bar, end, ch, 4, {0, 2, 4, 3, 1, 4, 2, 3}, 0.05f, 0.6f, 24.0f);
     }
@@ -619,7 +619,7 @@ void writeRopes(Composer& c)
     // The flares: a minor anthem. The choir carries the chords high, the tune is doubled an
     // octave down, toms roll into every fourth bar.
     accent(c, 237842, 1.1f, true, true);
-    air(c, 237842, 252500, 0.3f);
+    air(c, 237842, 252500, 0.5f);
     static const Chord* const loud[] = {&dmAdd9, &bbAdd9, &fMaj7, &cAdd9High};
     kicks(c, 457, 487, "o...o...o...o...", 0.7f, 0.6f);
     claps(c, 457, 487, "....x.......x...", 0.55f, 0.3f);
@@ -628,8 +628,8 @@ void writeRopes(Composer& c)
     for (double bar = 457; bar < 487; bar += 4) {
         const Chord& ch = chordAt(loud, 457, bar, 4);
         double end = std::min(bar + 4.0, 487.0);
-        pads(c, bar, end, ch, 0.11f, 0.7f);
-        pads(c, bar, end, ch, 0.08f, 0.85f, true, I::Choir, 12.0f);
+        pads(c, bar, end, ch, 0.14f, 0.7f);
+        pads(c, bar, end, ch, 0.1f, 0.85f, true, I::Choir, 12.0f);
         bassLine(c, bar, end, ch, "x.xxx.xxx.xxx.xx", 0.5f, 0.6f);
         c.arpeggio(I::Pluck, bar, end, ch, 2, {0, 2, 4, 3}, 0.08f, 0.6f, 12.0f);
         if (static_cast<int>(bar - 457) % 16 == 12)

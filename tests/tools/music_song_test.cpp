@@ -121,6 +121,27 @@ TEST(MusicSong, LoudPassagesReachTheScenesFullRange)
     EXPECT_GT(spray, 2.0f * opening);
 }
 
+TEST(MusicSong, TheSecondHalfBreaksBetweenItsLoudScenes)
+{
+    // Where a loud scene hands over, the music drops to a break before it builds again: after
+    // the push, after the spray, after the flares, and at the close. Mean power, in dB.
+    struct Drop {
+        double loudFrom, loudTo, quietFrom, quietTo;
+    };
+    const Drop drops[] = {
+        {170000, 182000, 185500, 191500}, // the push, then the creatures
+        {206000, 221000, 224500, 229000}, // the spray, then the ropes
+        {240000, 253000, 256500, 262500}, // the flares, then the return
+        {306000, 330000, 344000, 356000}, // the last scene's pulse, then the opening's waters
+    };
+    for (const Drop& d : drops) {
+        const double loud = meanPowerDb(song(), d.loudFrom, d.loudTo);
+        const double quiet = meanPowerDb(song(), d.quietFrom, d.quietTo);
+        EXPECT_GT(loud - quiet, 9.0) << "loud " << loud << " dB from " << d.loudFrom << " ms, quiet " << quiet
+                                     << " dB from " << d.quietFrom << " ms";
+    }
+}
+
 TEST(MusicSong, EncodesToVorbisThatDecodesToTheSameLength)
 {
     Song decoded;
@@ -148,7 +169,8 @@ std::string onPath(const std::string& program)
     return path;
 }
 
-// The last value after `label` in ffmpeg's ebur128 summary ("I:" or "Peak:"); NaN when absent.
+// The last value after `label` in ffmpeg's ebur128 summary ("I:", "LRA:" or "Peak:"); NaN when
+// absent.
 double summaryValue(const std::string& log, const std::string& label)
 {
     const size_t summary = log.rfind("Summary:");
@@ -160,9 +182,10 @@ double summaryValue(const std::string& log, const std::string& label)
     return std::strtod(log.c_str() + at + label.size(), nullptr);
 }
 
-TEST(MusicSong, DecodedMasterMeasuresFourteenLufsWithATruePeakBelowMinusOne)
+TEST(MusicSong, DecodedMasterMeasuresFourteenLufsElevenLuOfRangeAndATruePeakBelowMinusOne)
 {
     // Measured as a listener hears it: the encoded stream, decoded, through the EBU R128 meter.
+    // The loudness range is what tells a score with quiet breaks and loud peaks from a flat bed.
     const std::string ffmpeg = onPath("ffmpeg");
     ASSERT_FALSE(ffmpeg.empty()) << "needs ffmpeg (scripts/setup.sh installs it)";
     const std::filesystem::path file =
@@ -176,7 +199,9 @@ TEST(MusicSong, DecodedMasterMeasuresFourteenLufsWithATruePeakBelowMinusOne)
     ASSERT_EQ(run.exitCode, 0) << run.output.substr(0, 2000);
     const double integrated = summaryValue(run.output, "I:");
     const double truePeak = summaryValue(run.output, "Peak:");
+    const double range = summaryValue(run.output, "LRA:");
     EXPECT_NEAR(integrated, -14.0, 1.0) << "integrated loudness, LUFS";
+    EXPECT_GE(range, 11.0) << "loudness range, LU";
     EXPECT_LE(truePeak, -1.0) << "true peak, dBTP";
     EXPECT_GT(truePeak, -8.0) << "a master this quiet wastes its headroom";
 }

@@ -45,6 +45,17 @@ float spectrumSum(const Song& song, double ms)
     return std::accumulate(s.begin(), s.begin() + (spectrumBinCount - 1), 0.0f);
 }
 
+double meanPowerDb(const Song& song, double fromMs, double toMs)
+{
+    const size_t from = std::min(song.frames(), static_cast<size_t>(std::max(0L, msToSample(fromMs))));
+    const size_t to = std::min(song.frames(), static_cast<size_t>(std::max(0L, msToSample(toMs))));
+    double power = 0;
+    for (size_t i = from; i < to; ++i)
+        power += 0.5 * (song.left[i] * song.left[i] + song.right[i] * song.right[i]);
+    power /= static_cast<double>(std::max<size_t>(1, to - from));
+    return 10.0 * std::log10(power + 1e-12);
+}
+
 std::vector<float> smoothedLoudness(const Song& song, double fromMs, double toMs, double fps)
 {
     std::vector<float> out;

@@ -13,6 +13,9 @@ std::vector<float> spectrumAt(const Song& song, double ms);
 // What a scene's loudness step sums: the first 511 magnitudes.
 float spectrumSum(const Song& song, double ms);
 
+// Mean power of the stereo mix over [fromMs, toMs), in dB (full-scale sine at -3 dB).
+double meanPowerDb(const Song& song, double fromMs, double toMs);
+
 // The value a three-frame spectrum average returns on each frame of a show running at `fps`
 // from fromMs to toMs (one entry per frame).
 std::vector<float> smoothedLoudness(const Song& song, double fromMs, double toMs, double fps = 60.0);

@@ -85,12 +85,12 @@ void Composer::arpeggio(Instrument instrument, double fromBeat, double toBeat, c
 }
 
 double Composer::melody(Instrument instrument, double fromBeat, std::initializer_list<std::pair<float, double>> line,
-                        float velocity, float bright)
+                        float velocity, float bright, float transpose)
 {
     double at = fromBeat;
     for (const auto& [pitch, length] : line) {
         if (pitch >= 0) {
-            Note& n = beat(instrument, at, length * 0.95, pitch, velocity);
+            Note& n = beat(instrument, at, length * 0.95, pitch + transpose, velocity);
             n.bright = bright;
             n.reverb = 0.35f;
             n.delay = 0.25f;

@@ -39,7 +39,8 @@ struct Composer {
     // negative entries an octave below, >= size an octave up).
     void arpeggio(Instrument instrument, double fromBeat, double toBeat, const Chord& c, int perBeat,
                   std::initializer_list<int> order, float velocity, float bright, float transpose = 12.0f);
-    // A melody: pairs of (pitch, length in beats) from a start beat; pitch < 0 is a rest.
+    // A melody: pairs of (pitch, length in beats) from a start beat; pitch < 0 is a rest. The
+    // transpose moves the whole line, so a tune can be doubled or restated in another octave.
     double melody(Instrument instrument, double fromBeat, std::initializer_list<std::pair<float, double>> line,
-                  float velocity, float bright);
+                  float velocity, float bright, float transpose = 0.0f);
 };

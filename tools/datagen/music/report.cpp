@@ -56,18 +56,19 @@ void printReport(const Song& song, std::FILE* out)
     }
     std::fprintf(out, "accents missed: %d\n", missed);
     for (const Window& w : windows) {
-        std::vector<float> level = smoothedLoudness(song, w.from, w.to, 30.0);
-        if (level.empty())
+        // Two frames before the window fill the three-frame average, as a running scene's would be.
+        std::vector<float> level = smoothedLoudness(song, w.from - 2000.0 / 30.0, w.to, 30.0);
+        if (level.size() < 3)
             continue;
+        level.erase(level.begin(), level.begin() + 2);
         std::vector<float> sorted = level;
         std::sort(sorted.begin(), sorted.end());
-        double power = 0;
-        size_t from = static_cast<size_t>(msToSample(w.from)), to = std::min(song.frames(), static_cast<size_t>(msToSample(w.to)));
-        for (size_t i = from; i < to; ++i)
-            power += 0.5 * (song.left[i] * song.left[i] + song.right[i] * song.right[i]);
-        power /= static_cast<double>(std::max<size_t>(1, to - from));
-        std::fprintf(out, "  %-10s %6.1f-%6.1f s  rms %6.1f dB  loudness min %5.2f  median %5.2f  p90 %5.2f  max %5.2f\n",
-                     w.name, w.from / 1000, w.to / 1000, 10.0 * std::log10(power + 1e-12), sorted.front(),
+        const double leastAt = w.from / 1000 + static_cast<double>(std::min_element(level.begin(), level.end()) -
+                                                                  level.begin()) / 30.0;
+        std::fprintf(out,
+                     "  %-10s %6.1f-%6.1f s  rms %6.1f dB  loudness min %5.2f (at %5.1f s)  median %5.2f  p90 %5.2f  "
+                     "max %5.2f\n",
+                     w.name, w.from / 1000, w.to / 1000, meanPowerDb(song, w.from, w.to), sorted.front(), leastAt,
                      sorted[sorted.size() / 2], sorted[sorted.size() * 9 / 10], sorted.back());
     }
 }

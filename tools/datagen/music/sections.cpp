@@ -35,6 +35,16 @@ const Chord am7{33, {48, 52, 55, 60, 64}};
 const Chord bbMaj9s11{34, {50, 53, 57, 60, 64}};
 const Chord c69{36, {50, 52, 55, 57, 62}};
 const Chord dMaj9{38, {50, 54, 57, 61, 64}};
+// The push's D Dorian: G and C over the D pedal.
+const Chord gSixOverD{38, {50, 55, 59, 62, 64}};
+const Chord cOverD{38, {48, 52, 55, 60, 62}};
+// The ropes' falling bass: D, C sharp, C, B under the same upper voices.
+const Chord aOverCs{37, {49, 52, 57, 61, 64}};
+const Chord dmOverC{36, {48, 53, 57, 60, 62}};
+const Chord gOverB{35, {50, 55, 59, 62, 67}};
+
+// The opening's bell tune; it comes back at the close.
+const float openingTune[] = {81, 76, 77, 72, 74, 69};
 
 // A progression of chords, each held `beatsEach`, repeated over [from, to).
 template <size_t N>
@@ -141,12 +151,73 @@ void air(Composer& c, double fromMs, double toMs, float velocity)
     n.reverb = 0.2f;
 }
 
+// A slow current of band-passed noise through the quiet stretches: it keeps the top of the
+// spectrum alive, so the scenes still see the music while it is soft.
+void current(Composer& c, double fromMs, double toMs, float pitch, float velocity)
+{
+    Note& n = c.ms(I::Wind, fromMs, toMs - fromMs, pitch, velocity);
+    n.bright = 0.3f;
+    n.reverb = 0.4f;
+    Note& hiss = c.ms(I::Wind, fromMs, toMs - fromMs, 100, velocity * 0.35f);
+    hiss.bright = 0.0f;
+    hiss.reverb = 0.2f;
+}
+
 void riser(Composer& c, double from, double to, float velocity, float pitch = 55.0f)
 {
     Note& n = c.beat(I::Riser, from, to - from, pitch, velocity);
     n.bend = 12;
     n.bright = 0.6f;
     n.reverb = 0.3f;
+}
+
+// Short chords on the steps of a pattern, every tone plucked at once.
+void stabs(Composer& c, double from, double to, const Chord& ch, const char* steps, float velocity, float bright)
+{
+    float pan = -0.4f;
+    for (float tone : ch.tones) {
+        for (size_t i : c.pattern(I::Pluck, from, to, steps, tone + 12.0f, velocity)) {
+            c.notes[i].bright = bright;
+            c.notes[i].pan = pan;
+            c.notes[i].reverb = 0.3f;
+            c.notes[i].delay = 0.2f;
+        }
+        pan += 0.2f;
+    }
+}
+
+// A snare run on sixteenths over [from, to), swelling from `soft` to `soft + rise`.
+void snareRoll(Composer& c, double from, double to, float soft, float rise)
+{
+    for (double b = from; b < to; b += 0.25) {
+        Note& n = c.beat(I::Snare, b, 0.2, 52, soft + rise * static_cast<float>((b - from) / (to - from)));
+        n.reverb = 0.3f;
+    }
+}
+
+// The opening's waters from `fromMs`: high air for `airMs`, a low current and the D minor chord
+// high and thin held for `holdMs`, and the bell tune, one bell every 1.45 s.
+void openingWaters(Composer& c, double fromMs, double airMs, double holdMs, float airVelocity, float bellVelocity)
+{
+    Note& air = c.ms(I::Wind, fromMs, airMs, 79, airVelocity);
+    air.bright = 0.2f;
+    air.reverb = 0.3f;
+    Note& low = c.ms(I::Wind, fromMs + 1500, holdMs - 600, 60, 0.35f);
+    low.bright = 0.5f;
+    low.reverb = 0.4f;
+    for (float tone : dm9.tones) {
+        Note& n = c.ms(I::Pad, fromMs + 600, holdMs, tone + 12, 0.08f);
+        n.bright = 0.15f;
+        n.reverb = 0.7f;
+        n.pan = (tone - 57.0f) / 14.0f;
+    }
+    for (int i = 0; i < 6; ++i) {
+        Note& b = c.ms(I::Bell, fromMs + 900 + i * 1450.0, 400, openingTune[i], bellVelocity);
+        b.bright = 0.4f;
+        b.reverb = 0.7f;
+        b.delay = 0.4f;
+        b.pan = (i % 2) ? 0.5f : -0.5f;
+    }
 }
 
 void bubbles(Composer& c, double fromMs, double toMs, double everyMs, float velocity)
@@ -165,26 +236,7 @@ void bubbles(Composer& c, double fromMs, double toMs, double everyMs, float velo
 void writeOpening(Composer& c)
 {
     // Air and light over the water: wind, a slowly opening chord and a few bells; no beat yet.
-    Note& air = c.ms(I::Wind, 0, 12000, 79, 0.55f);
-    air.bright = 0.2f;
-    air.reverb = 0.3f;
-    Note& low = c.ms(I::Wind, 1500, 9000, 60, 0.35f);
-    low.bright = 0.5f;
-    low.reverb = 0.4f;
-    for (float tone : dm9.tones) {
-        Note& n = c.ms(I::Pad, 600, 9600, tone + 12, 0.08f);
-        n.bright = 0.15f;
-        n.reverb = 0.7f;
-        n.pan = (tone - 57.0f) / 14.0f;
-    }
-    const float bellLine[] = {81, 76, 77, 72, 74, 69};
-    for (int i = 0; i < 6; ++i) {
-        Note& b = c.ms(I::Bell, 900.0 + i * 1450.0, 400, bellLine[i], 0.12f);
-        b.bright = 0.4f;
-        b.reverb = 0.7f;
-        b.delay = 0.4f;
-        b.pan = (i % 2) ? 0.5f : -0.5f;
-    }
+    openingWaters(c, 0, 12000, 9600, 0.55f, 0.12f);
 }
 
 void writeDescent(Composer& c)
@@ -235,10 +287,7 @@ void writeDescent(Composer& c)
         pads(c, bar, bar + 8, chordAt(progression, 16, bar, 8), 0.06f, 0.5f, true, I::Choir, 12.0f);
     // Into the forest: a riser, a snare run, then the first hit.
     riser(c, 120, 128, 0.35f);
-    for (double b = 126; b < 128; b += 0.25) {
-        Note& n = c.beat(I::Snare, b, 0.2, 52, 0.12f + 0.2f * static_cast<float>(b - 126));
-        n.reverb = 0.3f;
-    }
+    snareRoll(c, 126, 128, 0.12f, 0.4f);
 }
 
 void writeForest(Composer& c)
@@ -373,6 +422,124 @@ void writeJellyfish(Composer& c)
     riser(c, 284, 288, 0.25f, 50);
 }
 
+namespace {
+
+// 167 s, the push: a pumping D Dorian pedal. No tune; the colour is the rhythm: a sixteenth
+// bass on D, hand toms, and chord stabs off the beat, one for each shove through the specks.
+void writePush(Composer& c)
+{
+    static const Chord* const push[] = {&dmAdd9, &dmAdd9, &gSixOverD, &cOverD};
+    accent(c, 167000, 1.0f, true, true);
+    kicks(c, 320, 352, "x...x...x...x...", 0.85f, 0.45f);
+    claps(c, 328, 352, "....x.......x...", 0.4f, 0.25f);
+    hats(c, I::HatClosed, 320, 352, "x.oxx.oxx.oxx.ox", 0.08f, 0.6f, 0.3f);
+    hats(c, I::HatOpen, 336, 352, "..x...x...x...x.", 0.08f, 0.45f, -0.2f, 0.15f);
+    for (size_t i : c.pattern(I::Tom, 320, 352, "x..x..x...x.x...", 45, 0.3f)) {
+        c.notes[i].reverb = 0.2f;
+        c.notes[i].pan = -0.3f;
+    }
+    for (size_t i : c.pattern(I::Tom, 336, 352, "......x.......x.", 40, 0.3f)) {
+        c.notes[i].reverb = 0.2f;
+        c.notes[i].pan = 0.3f;
+    }
+    for (double bar = 320; bar < 352; bar += 4) {
+        const Chord& ch = chordAt(push, 320, bar, 4);
+        pads(c, bar, bar + 4, ch, 0.07f, 0.4f);
+        bassLine(c, bar, bar + 4, Chord{38, ch.tones}, "-xxx-xxx-xxx-xxx", 0.5f, 0.6f);
+        stabs(c, bar, bar + 4, ch, bar < 336 ? "...x.....x...x.." : "...x..x..x...x.x", 0.05f, 0.8f);
+    }
+    riser(c, 348, 352, 0.25f, 55);
+}
+
+// 182.95 s, the creatures: the break. The drums stop; D Phrygian (D minor against E flat),
+// hand toms far off, and the creatures' calls, gliding sighs down onto the flat second. At
+// 191.58 s the floor darkens to the drone alone; from 193.58 s the sprouts grow as rising
+// plucks, thicker and louder, and a heartbeat builds into the spray.
+void writeCreatures(Composer& c)
+{
+    static const Chord* const creatures[] = {&dm9, &ebMaj7};
+    accent(c, 182950, 0.8f, true, false);
+    for (double bar = 352; bar < 392; bar += 4) {
+        const Chord& ch = chordAt(creatures, 352, bar, 4);
+        bool dark = bar >= 368;
+        pads(c, bar, bar + 4, ch, dark ? 0.05f : 0.07f, dark ? 0.1f : 0.3f, false);
+        Note& s = c.beat(I::SubBass, bar, 4, ch.root, dark ? 0.25f : 0.3f);
+        s.bright = 0.2f;
+    }
+    for (size_t i : c.pattern(I::Tom, 354, 368, "x..x......x.....", 47, 0.12f)) {
+        c.notes[i].reverb = 0.5f;
+        c.notes[i].pan = 0.4f;
+    }
+    static const float calls[][2] = {{70, -1}, {69, -2}, {75, -1}, {74, -2}};
+    for (int i = 0; i < 4; ++i) {
+        Note& n = c.beat(I::Lead, 353 + 3.5 * i, 3, calls[i][0], 0.1f);
+        n.bend = calls[i][1];
+        n.bright = 0.2f;
+        n.reverb = 0.6f;
+        n.delay = 0.45f;
+        n.pan = (i % 2) ? 0.4f : -0.4f;
+    }
+    current(c, 182950, 203500, 74, 0.5f);
+    Note& dark = c.ms(I::Drone, 191580, 12500, 26, 0.4f);
+    dark.bright = 0.2f;
+    Note& darkHit = c.ms(I::Impact, 191580, 100, 29, 0.3f);
+    darkHit.reverb = 0.6f;
+    Noise sprouts(193580);
+    static const float scale[] = {62, 64, 65, 69, 72, 74, 77, 81};
+    for (double t = 193580; t < 203500;) {
+        float step = static_cast<float>((t - 193580) / 10000.0);
+        Note& n = c.ms(I::Pluck, t, 120, scale[sprouts.next() % 8] + 12.0f * (step > 0.5f ? 1.0f : 0.0f),
+                       0.04f + 0.08f * step);
+        n.bright = 0.6f;
+        n.pan = sprouts.range(-0.7f, 0.7f);
+        n.delay = 0.4f;
+        n.reverb = 0.3f;
+        t += sprouts.range(80, 220) * (1.0f - 0.5f * step);
+    }
+    Note& sprout = c.ms(I::Bell, 193580, 400, 74, 0.16f);
+    sprout.bright = 0.6f;
+    sprout.delay = 0.4f;
+    sprout.reverb = 0.5f;
+    for (double b = 380; b < 384; b += 2)
+        kick(c, b, 0.4f, 0.2f);
+    kicks(c, 384, 392, "x...x...x...x...", 0.6f, 0.4f);
+    hats(c, I::HatClosed, 384, 392, "x-x-x-xox-x-x-xo", 0.08f, 0.7f, 0.3f);
+    riser(c, 384, 392, 0.4f, 55);
+    snareRoll(c, 390, 392, 0.1f, 0.25f);
+}
+
+// 204 s, the spray: the first blaze, in major. B flat lydian lifting through C to D minor and
+// F; bells sparkle two octaves up on every sixteenth, a real snare on the backbeat, the tune
+// doubled by a bell above it. Every beat a pale flash.
+void writeSpray(Composer& c)
+{
+    static const Chord* const spray[] = {&bbMaj9s11, &c69, &dmAdd9, &fMaj9};
+    accent(c, 204000, 1.1f, true, true);
+    air(c, 204000, 221000, 0.5f);
+    kicks(c, 392, 426, "o...o...o...o...", 0.7f, 0.6f);
+    for (size_t i : c.pattern(I::Snare, 392, 426, "....x.......x..-", 52, 0.4f)) {
+        c.notes[i].reverb = 0.3f;
+        c.notes[i].bright = 0.6f;
+    }
+    hats(c, I::HatOpen, 392, 426, "..x...x...x...x.", 0.12f, 0.6f, -0.2f, 0.15f);
+    hats(c, I::HatClosed, 392, 426, "xxoxxxoxxxoxxxox", 0.08f, 0.75f, 0.3f);
+    for (double bar = 392; bar < 426; bar += 4) {
+        const Chord& ch = chordAt(spray, 392, bar, 4);
+        double end = std::min(bar + 4.0, 426.0);
+        pads(c, bar, end, ch, 0.15f, 0.8f);
+        pads(c, bar, end, ch, 0.08f, 0.8f, true, I::Choir, 12.0f);
+        bassLine(c, bar, end, ch, "x..x..x.x..x..x.", 0.5f, 0.6f);
+        c.arpeggio(I::Bell, bar, end, ch, 4, {0, 2, 4, 3, 1, 4, 2, 3}, 0.05f, 0.6f, 24.0f);
+    }
+    for (float octave : {0.0f, 12.0f})
+        c.melody(octave > 0 ? I::Bell : I::Lead, 400,
+                 {{77, 2}, {76, 1}, {74, 1}, {72, 3}, {74, 1}, {74, 2}, {77, 1}, {79, 1}, {81, 4}, {82, 2}, {81, 1},
+                  {79, 1}, {77, 3}, {76, 1}, {74, 6}},
+                 octave > 0 ? 0.06f : 0.2f, octave > 0 ? 0.5f : 0.65f, octave);
+}
+
+} // namespace
+
 void writeMiddle(Composer& c)
 {
     // 150 s, the fish: a breakdown in G minor. No kick, deep bass, a slow bell melody.
@@ -394,101 +561,32 @@ void writeMiddle(Composer& c)
                             {69, 0.5}, {70, 2}, {72, 2}, {69, 2}, {66, 2}, {67, 4}},
              0.13f, 0.5f);
     riser(c, 312, 320, 0.35f, 50);
-    for (double b = 318; b < 320; b += 0.25) {
-        Note& n = c.beat(I::Snare, b, 0.2, 52, 0.12f + 0.18f * static_cast<float>(b - 318));
-        n.reverb = 0.3f;
-    }
+    snareRoll(c, 318, 320, 0.12f, 0.36f);
 
-    // 167 s, the push: a driving four-to-the-floor, sixteenth bass.
-    static const Chord* const push[] = {&dmAdd9, &cAdd9High, &bbAdd9, &cAdd9High};
-    accent(c, 167000, 1.0f, true, true);
-    kicks(c, 320, 352, "x...x...x...x...", 0.85f, 0.45f);
-    claps(c, 320, 352, "....x.......x...", 0.45f, 0.25f);
-    hats(c, I::HatClosed, 320, 352, "xxoxxxoxxxoxxxox", 0.09f, 0.65f, 0.3f);
-    hats(c, I::HatOpen, 320, 352, "..x...x...x...x.", 0.09f, 0.45f, -0.2f, 0.15f);
-    for (double bar = 320; bar < 352; bar += 4) {
-        const Chord& ch = chordAt(push, 320, bar, 4);
-        pads(c, bar, bar + 4, ch, 0.1f, 0.6f);
-        bassLine(c, bar, bar + 4, ch, "-xxx-xxx-xxx-xxx", 0.45f, 0.55f);
-        c.arpeggio(I::Pluck, bar, bar + 4, ch, 4, {0, 1, 2, 4, 3, 2, 1, 2}, 0.08f, 0.6f, 12.0f);
-    }
-    c.melody(I::Lead, 336, {{74, 1.5}, {76, 0.5}, {77, 2}, {76, 1}, {72, 3}, {70, 1.5}, {72, 0.5}, {74, 2}, {69, 2},
-                            {72, 4}},
-             0.2f, 0.6f);
-    riser(c, 348, 352, 0.3f, 55);
-
-    // 182.95 s, the creatures: half-time and mysterious, D Phrygian colours.
-    static const Chord* const creatures[] = {&dm9, &ebMaj7};
-    accent(c, 182950, 0.8f, true, false);
-    for (double bar = 352; bar < 392; bar += 4) {
-        const Chord& ch = chordAt(creatures, 352, bar, 4);
-        bool dark = bar >= 368; // 191.58 s: the floor darkens
-        pads(c, bar, bar + 4, ch, dark ? 0.07f : 0.09f, dark ? 0.12f : 0.4f);
-        Note& s = c.beat(I::SubBass, bar, 4, ch.root, 0.4f);
-        s.ducked = true;
-        s.bright = 0.3f;
-    }
-    kicks(c, 352, 392, "x.....x...x.....", 0.7f, 0.5f);
-    claps(c, 352, 392, "........x.......", 0.35f, 0.4f);
-    hats(c, I::HatClosed, 352, 368, "x-x-x-x-x-x-x-x-", 0.09f, 0.6f, 0.3f);
-    hats(c, I::Shaker, 368, 392, "-x-x-x-x-x-x-x-x", 0.09f, 0.4f, -0.3f);
-    // The floor darkens: the deep drone comes back and the light goes out of the pads.
-    Note& dark = c.ms(I::Drone, 191580, 12500, 26, 0.4f);
-    dark.bright = 0.2f;
-    Note& darkHit = c.ms(I::Impact, 191580, 100, 29, 0.35f);
-    darkHit.reverb = 0.6f;
-    // 193.58 s: the sprouts grow, one after another, as rising plucks.
-    Noise sprouts(193580);
-    static const float scale[] = {62, 64, 65, 69, 72, 74, 77, 81};
-    for (double t = 193580; t < 203500; t += sprouts.range(80, 220)) {
-        float step = static_cast<float>((t - 193580) / 10000.0);
-        Note& n = c.ms(I::Pluck, t, 120, scale[sprouts.next() % 8] + 12.0f * (step > 0.5f ? 1.0f : 0.0f),
-                       0.05f + 0.05f * step);
-        n.bright = 0.6f;
-        n.pan = sprouts.range(-0.7f, 0.7f);
-        n.delay = 0.4f;
-        n.reverb = 0.3f;
-    }
-    Note& sprout = c.ms(I::Bell, 193580, 400, 74, 0.16f);
-    sprout.bright = 0.6f;
-    sprout.delay = 0.4f;
-    sprout.reverb = 0.5f;
-    hats(c, I::HatClosed, 372, 392, "x-x-x-xox-x-x-xo", 0.09f, 0.7f, 0.3f);
-    riser(c, 386, 392, 0.4f, 55);
-
-    // 204 s, the spray: the loudest, brightest groove; every beat a pale flash.
-    static const Chord* const spray[] = {&bbAdd9, &cAdd9High, &dmAdd9, &dmAdd9};
-    accent(c, 204000, 1.1f, true, true);
-    air(c, 204000, 221000, 0.3f);
-    kicks(c, 392, 426, "o...o...o...o...", 0.85f, 0.6f);
-    claps(c, 392, 426, "....x.......x...", 0.55f, 0.3f);
-    hats(c, I::HatOpen, 392, 426, "..x...x...x...x.", 0.12f, 0.6f, -0.2f, 0.15f);
-    hats(c, I::HatClosed, 392, 426, "xxoxxxoxxxoxxxox", 0.09f, 0.75f, 0.3f);
-    for (double bar = 392; bar < 426; bar += 4) {
-        const Chord& ch = chordAt(spray, 392, bar, 4);
-        double end = std::min(bar + 4.0, 426.0);
-        pads(c, bar, end, ch, 0.12f, 0.8f);
-        pads(c, bar, end, ch, 0.06f, 0.8f, true, I::Choir, 12.0f);
-        bassLine(c, bar, end, ch, "x.xxx.xxx.xxx.xx", 0.5f, 0.6f);
-        c.arpeggio(I::Pluck, bar, end, ch, 4, {0, 2, 4, 5, 4, 2, 1, 3}, 0.09f, 0.7f, 12.0f);
-    }
-    c.melody(I::Lead, 400, {{77, 2}, {76, 1}, {74, 1}, {72, 3}, {74, 1}, {74, 2}, {77, 1}, {79, 1}, {81, 4},
-                            {82, 2}, {81, 1}, {79, 1}, {77, 3}, {76, 1}, {74, 6}},
-             0.22f, 0.65f);
+    writePush(c);
+    writeCreatures(c);
+    writeSpray(c);
 }
 
 void writeRopes(Composer& c)
 {
-    // 221.5 s: tension, a D pedal with a ticking clock over it.
+    // 221.5 s, after the spray's blaze: the break. A D pedal, a clock ticking over it, and a bass
+    // falling a semitone at a time (D, C#, C, B) towards the three hits.
     Note& start = c.ms(I::Impact, 221500, 100, 31, 0.45f);
     start.reverb = 0.6f;
     Note& drone = c.beat(I::Drone, 426, 16, 26, 0.4f);
     drone.bright = 0.4f;
+    static const Chord* const lament[] = {&dm9, &aOverCs, &dmOverC, &gOverB};
     for (double bar = 426; bar < 441; bar += 4) {
+        const Chord& ch = chordAt(lament, 426, bar, 4);
         double end = std::min(bar + 4.0, 441.0);
-        pads(c, bar, end, static_cast<int>(bar - 426) % 8 ? gm9 : dm9, 0.08f, 0.25f, false);
+        pads(c, bar, end, ch, 0.07f, 0.2f, false);
+        Note& low = c.beat(I::Bass, bar, end - bar, ch.root + 12, 0.2f);
+        low.bright = 0.15f;
+        low.reverb = 0.3f;
     }
-    hats(c, I::HatClosed, 426, 441, "x.x.x.x.x.x.x.x.", 0.08f, 0.5f, 0.3f);
+    current(c, 221500, 229500, 72, 0.5f);
+    hats(c, I::HatClosed, 426, 441, "x.x.x.x.x.x.x.x.", 0.06f, 0.5f, 0.3f);
     for (size_t i : c.pattern(I::Tom, 429, 441, "x.......", 38, 0.25f, 2.0))
         c.notes[i].reverb = 0.3f;
     // 228 s: the swimmers appear, a choir swelling in and an arpeggio starting.
@@ -502,37 +600,46 @@ void writeRopes(Composer& c)
     appear.delay = 0.5f;
     appear.reverb = 0.5f;
     c.arpeggio(I::Pluck, 439, 457, dm9, 4, {0, 2, 4, 3, 1, 2, 4, 2}, 0.07f, 0.45f, 12.0f);
-    // The three hits, then the loud stretch from 237.84 s while the flares burn.
+    // The three hits, the groove gathering between them, then the loud stretch from 237.84 s
+    // while the flares burn.
     accent(c, 229457, 1.0f, true, true);
     accent(c, 232549, 0.9f, true, false);
     accent(c, 236652, 1.0f, true, true);
     kicks(c, 441, 455, "x.....x...x.....", 0.7f, 0.5f);
     hats(c, I::Shaker, 441, 457, "-x-x-x-x-x-x-x-x", 0.09f, 0.5f, -0.3f);
+    hats(c, I::HatClosed, 449, 457, "x-x-x-x-x-x-x-x-", 0.08f, 0.6f, 0.3f);
     for (double bar = 441; bar < 457; bar += 4) {
         double end = std::min(bar + 4.0, 457.0);
         const Chord& ch = static_cast<int>(bar - 441) % 8 ? bbMaj9 : dm9;
         pads(c, bar, end, ch, 0.09f, 0.4f);
         bassLine(c, bar, end, ch, "x.....x...x.....", 0.45f, 0.4f);
     }
-    riser(c, 455, 457, 0.35f, 57);
+    riser(c, 453, 457, 0.35f, 57);
+    snareRoll(c, 455.5, 457, 0.1f, 0.25f);
+    // The flares: a minor anthem. The choir carries the chords high, the tune is doubled an
+    // octave down, toms roll into every fourth bar.
     accent(c, 237842, 1.1f, true, true);
-    air(c, 237842, 252500, 0.3f);
+    air(c, 237842, 252500, 0.5f);
     static const Chord* const loud[] = {&dmAdd9, &bbAdd9, &fMaj7, &cAdd9High};
-    kicks(c, 457, 487, "o...o...o...o...", 0.85f, 0.6f);
+    kicks(c, 457, 487, "o...o...o...o...", 0.7f, 0.6f);
     claps(c, 457, 487, "....x.......x...", 0.55f, 0.3f);
-    hats(c, I::HatClosed, 457, 487, "xxoxxxoxxxoxxxox", 0.1f, 0.75f, 0.3f);
     hats(c, I::HatOpen, 457, 487, "..x...x...x...x.", 0.12f, 0.6f, -0.2f, 0.15f);
+    hats(c, I::HatClosed, 457, 487, "x-x-x-x-x-x-x-x-", 0.09f, 0.7f, 0.3f);
     for (double bar = 457; bar < 487; bar += 4) {
         const Chord& ch = chordAt(loud, 457, bar, 4);
         double end = std::min(bar + 4.0, 487.0);
-        pads(c, bar, end, ch, 0.12f, 0.8f);
-        pads(c, bar, end, ch, 0.06f, 0.8f, true, I::Choir, 12.0f);
+        pads(c, bar, end, ch, 0.14f, 0.7f);
+        pads(c, bar, end, ch, 0.1f, 0.85f, true, I::Choir, 12.0f);
         bassLine(c, bar, end, ch, "x.xxx.xxx.xxx.xx", 0.5f, 0.6f);
-        c.arpeggio(I::Pluck, bar, end, ch, 4, {0, 2, 4, 5, 4, 2, 1, 3}, 0.09f, 0.7f, 12.0f);
+        c.arpeggio(I::Pluck, bar, end, ch, 2, {0, 2, 4, 3}, 0.08f, 0.6f, 12.0f);
+        if (static_cast<int>(bar - 457) % 16 == 12)
+            for (size_t i : c.pattern(I::Tom, bar + 2, end, "x.x.xxxx", 43, 0.35f, 2.0))
+                c.notes[i].reverb = 0.3f;
     }
-    c.melody(I::Lead, 461, {{74, 2}, {77, 1}, {76, 1}, {74, 2}, {72, 2}, {69, 3}, {72, 1}, {74, 4}, {77, 2}, {79, 1},
-                            {81, 1}, {79, 2}, {77, 2}, {76, 3}, {72, 1}, {74, 2}},
-             0.22f, 0.65f);
+    for (float octave : {0.0f, -12.0f})
+        c.melody(I::Lead, 461, {{74, 2}, {77, 1}, {76, 1}, {74, 2}, {72, 2}, {69, 3}, {72, 1}, {74, 4}, {77, 2},
+                                {79, 1}, {81, 1}, {79, 2}, {77, 2}, {76, 3}, {72, 1}, {74, 2}},
+                 octave < 0 ? 0.15f : 0.22f, octave < 0 ? 0.4f : 0.65f, octave);
     // 253.05 s: the flares fall; the groove drops out into the return.
     accent(c, 253047, 0.9f, true, true);
     for (float tone : dm9.tones) {
@@ -544,35 +651,42 @@ void writeRopes(Composer& c)
 
 void writeReturn(Composer& c)
 {
-    // 254.5 s: the long flight back along the ropes. A steady, gentle groove in D minor ...
+    // 254.5 s: the long flight back along the ropes. It starts as a break, chords and a slow
+    // arpeggio without drums in D minor; the groove gathers from 262 s ...
     static const Chord* const minor[] = {&dm9, &bbMaj9, &fMaj7, &cAdd9};
-    // ... turning to F major when the hairs turn orange at 271.2 s.
+    // ... and arrives in F major when the hairs turn orange at 271.2 s.
     static const Chord* const major[] = {&fMaj9, &am7, &bbMaj9s11, &c69};
     Note& start = c.ms(I::Crash, 254500, 100, 60, 0.15f);
     start.reverb = 0.5f;
-    kicks(c, 490, 568, "x.......x.......", 0.6f, 0.4f);
-    kicks(c, 506, 568, "....x.......x...", 0.45f, 0.3f);
-    hats(c, I::HatClosed, 494, 568, "x-x-x-x-x-x-x-x-", 0.08f, 0.6f, 0.3f);
-    hats(c, I::Shaker, 490, 568, "-x-x-x-x-x-x-x-x", 0.08f, 0.45f, -0.3f);
-    claps(c, 506, 568, "....x.......x...", 0.3f, 0.4f);
+    current(c, 254500, 263500, 67, 0.45f);
+    hats(c, I::Shaker, 498, 570, "-x-x-x-x-x-x-x-x", 0.08f, 0.45f, -0.3f);
+    kicks(c, 506, 570, "x.......x.......", 0.6f, 0.4f);
+    hats(c, I::HatClosed, 510, 570, "x-x-x-x-x-x-x-x-", 0.08f, 0.6f, 0.3f);
+    claps(c, 514, 522, "............x...", 0.25f, 0.4f);
+    riser(c, 518, 522, 0.3f, 53);
+    kicks(c, 522, 570, "....x.......x...", 0.45f, 0.3f);
+    claps(c, 522, 570, "....x.......x...", 0.3f, 0.4f);
     for (double bar = 490; bar < 570; bar += 4) {
         bool turned = bar >= 522;
         const Chord& ch = turned ? chordAt(major, 522, bar, 4) : chordAt(minor, 490, bar, 4);
-        pads(c, bar, bar + 4, ch, 0.09f, turned ? 0.6f : 0.45f);
-        bassLine(c, bar, bar + 4, ch, "x..x..x...x..x..", 0.4f, 0.4f);
-        c.arpeggio(I::Pluck, bar, bar + 4, ch, 4, {0, 2, 4, 2, 3, 1, 4, 2}, 0.07f, turned ? 0.6f : 0.45f, 12.0f);
+        pads(c, bar, bar + 4, ch, 0.09f, turned ? 0.6f : 0.4f);
+        bassLine(c, bar, bar + 4, ch, bar >= 506 ? "x..x..x...x..x.." : "", 0.4f, 0.4f);
+        c.arpeggio(I::Pluck, bar, bar + 4, ch, turned ? 4 : 2, {0, 2, 4, 2, 3, 1, 4, 2}, 0.07f,
+                   turned ? 0.6f : 0.4f, 12.0f);
         if (turned)
             pads(c, bar, bar + 4, ch, 0.05f, 0.6f, true, I::Choir, 12.0f);
     }
     c.melody(I::Lead, 498, {{69, 3}, {67, 1}, {65, 2}, {64, 2}, {62, 4}, {-1, 4}, {69, 1.5}, {72, 0.5}, {74, 2},
                             {72, 2}, {69, 4}, {67, 4}},
-             0.18f, 0.5f);
+             0.16f, 0.4f);
     Note& turn = c.ms(I::Bell, 271200, 500, 77, 0.18f);
     turn.bright = 0.8f;
     turn.delay = 0.5f;
     turn.reverb = 0.6f;
     Note& turnHit = c.ms(I::Impact, 271200, 100, 29, 0.4f);
     turnHit.reverb = 0.6f;
+    Note& turnCrash = c.ms(I::Crash, 271200, 100, 60, 0.15f);
+    turnCrash.reverb = 0.4f;
     c.melody(I::Lead, 526, {{72, 2}, {76, 1}, {77, 1}, {79, 3}, {77, 1}, {76, 2}, {72, 2}, {74, 4}, {77, 2}, {76, 1},
                             {74, 1}, {72, 3}, {69, 1}, {72, 8}},
              0.19f, 0.6f);
@@ -580,10 +694,11 @@ void writeReturn(Composer& c)
                             {76, 1}, {72, 4}},
              0.1f, 0.5f);
 
-    // The greetings: a held breath from 296 s, then three pictures on three hits.
+    // The greetings: a held breath from 296 s, the drums out, then three pictures on three hits.
     riser(c, 570, 575, 0.35f, 53);
     Note& lift = c.ms(I::Wind, 296000, 2400, 72, 0.3f);
     lift.bright = 0.6f;
+    pads(c, 570, 575, c69, 0.08f, 0.5f, false);
     static const double greets[] = {298442, 300451, 302596};
     static const Chord* const stabs[] = {&bbMaj9, &cAdd9, &dm9};
     for (int i = 0; i < 3; ++i) {
@@ -600,30 +715,37 @@ void writeReturn(Composer& c)
 void writeClosing(Composer& c)
 {
     // 305 s, the last scene: slower, a pulse like breathing under long chords; the stalks sway
-    // with it. Thins out through the credits and ends on D major.
+    // with it. The opening comes back: its wind, its chord and its bell tune, first sung by the
+    // lead, then by the bells where they began, while the pulse stops and the stalks wilt. Ends
+    // on D major under the credits.
     static const Chord* const progression[] = {&dm9, &bbMaj9, &gm9, &aSus};
     Note& start = c.ms(I::Impact, 305000, 100, 26, 0.4f);
     start.reverb = 0.7f;
-    Note& drone = c.beat(I::Drone, 587, 80, 26, 0.3f);
+    Note& drone = c.beat(I::Drone, 587, 56, 26, 0.3f);
     drone.bright = 0.25f;
-    for (double bar = 587; bar < 667; bar += 8) {
+    for (double bar = 587; bar < 643; bar += 8) {
         const Chord& ch = chordAt(progression, 587, bar, 8);
-        float thin = bar >= 651 ? 0.6f : 1.0f;
+        float thin = bar >= 619 ? 0.7f : 1.0f;
         pads(c, bar, bar + 8, ch, 0.1f * thin, 0.45f);
         Note& s = c.beat(I::SubBass, bar, 8, ch.root, 0.4f * thin);
         s.ducked = true;
         s.bright = 0.3f;
         c.arpeggio(I::Bell, bar, bar + 8, ch, 1, {0, 2, 4, 3, 1, 4, 2, 3}, 0.06f * thin, 0.45f, 24.0f);
-        if (bar < 651)
-            pads(c, bar, bar + 8, ch, 0.05f, 0.5f, true, I::Choir, 12.0f);
+        pads(c, bar, bar + 8, ch, 0.05f, 0.5f, true, I::Choir, 12.0f);
     }
-    // The breath: a soft kick on every beat pumping the pads.
-    kicks(c, 591, 651, "x...x...x...x...", 0.45f, 0.2f);
-    hats(c, I::Shaker, 595, 651, "..x...x...x...x.", 0.08f, 0.4f, -0.3f);
-    kicks(c, 651, 667, "x.......x.......", 0.35f, 0.15f);
-    c.melody(I::Lead, 603, {{69, 4}, {65, 2}, {67, 2}, {69, 3}, {72, 1}, {67, 4}, {69, 4}, {67, 2}, {65, 2},
-                            {64, 4}, {62, 8}},
-             0.16f, 0.4f);
+    // The breath: a soft kick on every beat pumping the pads, then every other beat.
+    kicks(c, 591, 619, "x...x...x...x...", 0.45f, 0.2f);
+    hats(c, I::Shaker, 595, 619, "..x...x...x...x.", 0.08f, 0.4f, -0.3f);
+    kicks(c, 619, 643, "x.......x.......", 0.35f, 0.15f);
+    // The opening's tune, sung low and slow by the lead, then an octave up with the choir.
+    for (float octave : {-12.0f, 0.0f})
+        c.melody(I::Lead, octave < 0 ? 603 : 623,
+                 {{openingTune[0], 2}, {openingTune[1], 2}, {openingTune[2], 2}, {openingTune[3], 2},
+                  {openingTune[4], 4}, {openingTune[5], 4}},
+                 octave < 0 ? 0.17f : 0.14f, 0.4f, octave);
+    // 343 s: the opening as it was, the wind, the chord high and thin, the bells.
+    const double back = c.tempo.ms(643);
+    openingWaters(c, back, c.tempo.ms(685) - back, c.tempo.ms(667) - back, 0.5f, 0.14f);
     // The credits: a last D major chord, ringing into the fade.
     Note& last = c.beat(I::Bell, 667, 1, 74, 0.12f);
     last.bright = 0.7f;
@@ -631,6 +753,4 @@ void writeClosing(Composer& c)
     pads(c, 667, 685, dMaj9, 0.09f, 0.4f, false);
     Note& sub = c.beat(I::SubBass, 667, 14, 38, 0.3f);
     sub.bright = 0.2f;
-    Note& air = c.beat(I::Wind, 655, 30, 79, 0.3f);
-    air.bright = 0.2f;
 }

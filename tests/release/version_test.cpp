@@ -12,13 +12,13 @@
 
 namespace {
 
+// git's answer about the source tree, or "" outside a git checkout.
 std::string git(const std::vector<std::string>& arguments)
 {
     std::vector<std::string> argv = {"git", "-C", ORV_SOURCE_DIR};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     const ProgramResult run = runProgram(argv, ORV_BINARY_DIR, 30.0, 0.0, false);
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    return run.output;
+    return run.exitCode == 0 ? run.output : "";
 }
 
 // The first line the log itself wrote (each carries the music time), past any library's chatter.
@@ -42,10 +42,11 @@ TEST(Version, BothProgramsNameTheProjectVersionAndTheCommitTheyWereBuiltFrom)
 {
     const std::string commit = git({"rev-parse", "--short=12", "HEAD"}).substr(0, 12);
     const bool modified = !git({"status", "--porcelain", "--untracked-files=no"}).empty();
+    const std::string built = commit.empty() ? "" : " (commit " + commit + (modified ? "-modified" : "") + ")";
     for (const std::string program : {"orvalune", "orvalune-capture"}) {
         const ProgramResult run = runProgram({builtProgram(program), "--version"}, ORV_BINARY_DIR, 30.0, 0.0, false);
         EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.output, program + " " ORV_PROJECT_VERSION " (commit " + commit + (modified ? "-modified" : "") + ")\n");
+        EXPECT_EQ(run.output, program + " " ORV_PROJECT_VERSION + built + "\n");
     }
 }
 

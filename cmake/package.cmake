@@ -6,7 +6,7 @@
 
 # Where the project lives on the web: the package's and the metainfo's homepage, the address the
 # release's screenshot is published at (scripts/release.sh writes it beside the package), and the
-# AppStream id made from that domain. example.org stands in until the project has a home.
+# AppStream id, that domain reversed. example.org stands in until the project has a home.
 set(ORVALUNE_HOMEPAGE "https://orvalune.example.org" CACHE STRING "The project's web page")
 set(ORVALUNE_APP_ID "org.example.orvalune.Orvalune" CACHE STRING "The AppStream component id")
 set(ORVALUNE_MAINTAINER "The Orvalune developers <developers@orvalune.example.org>")
@@ -16,7 +16,8 @@ set(ORV_SCREENSHOT_WIDTH 1280)
 set(ORV_SCREENSHOT_HEIGHT 720)
 set(ORV_SCREENSHOT_NAME orvalune-${PROJECT_VERSION}-screenshot.png)
 
-# The release's date is its commit's, so that the same commit gives the same package.
+# The release's date is its commit's, so that the same commit gives the same package (read when
+# CMake configures: scripts/release.sh configures a build of its own).
 find_package(Git QUIET)
 execute_process(COMMAND ${GIT_EXECUTABLE} -C ${CMAKE_SOURCE_DIR} log -1 --format=%cs
   OUTPUT_VARIABLE ORV_RELEASE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)

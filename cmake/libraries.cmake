@@ -51,6 +51,7 @@ target_link_libraries(orv_shell PUBLIC orv_scenes)
 
 # The capture's parts beside its entry point (options, run-up, progress, PNG and video writers).
 orv_layer_library(orv_capture_lib tools/capture ".*/main\\.cpp$")
+target_link_libraries(orv_capture_lib PUBLIC orv_runtime)
 
 # The programs. orv_resources (the icon and banner compiled in) comes from the platform file.
 add_executable(orvalune ${CMAKE_SOURCE_DIR}/shell/main.cpp)

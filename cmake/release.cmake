@@ -16,3 +16,7 @@ function(orv_attach_version_stamp)
   add_dependencies(orv_runtime orv_version_stamp)
 endfunction()
 cmake_language(DEFER CALL orv_attach_version_stamp)
+
+if(NOT WIN32)
+  cmake_language(DEFER CALL include ${CMAKE_SOURCE_DIR}/cmake/package.cmake)
+endif()

@@ -74,13 +74,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/data.pak
   DEPENDS ${ORV_HOST_BUILD}/data.pak)
 add_custom_target(data_pak ALL DEPENDS ${CMAKE_BINARY_DIR}/data.pak)
 
-# The package: orvalune.exe, orvalune-capture.exe and data.pak in one zip.
-add_custom_target(package_zip
-  COMMAND ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/orvalune-windows.zip --format=zip
-          orvalune.exe orvalune-capture.exe data.pak
-  WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-  DEPENDS orvalune orvalune-capture data_pak
-  COMMENT "Packing orvalune-windows.zip")
+# The package: orvalune-VERSION-windows.zip with the programs, data.pak, a README and the licences.
+include(${CMAKE_SOURCE_DIR}/cmake/windows_zip.cmake)
 
 option(ORVALUNE_TESTS "Build the test suites that run under Wine" ON)
 if(ORVALUNE_TESTS)

@@ -2,7 +2,7 @@
 # The Windows build: installs the MinGW-w64 cross compiler, its zlib and Wine (only those missing),
 # builds the Linux build's data.pak and module resources (the same data on both platforms), then
 # cross-compiles orvalune.exe and orvalune-capture.exe into build-win/ and packs
-# build-win/orvalune-windows.zip. Extra arguments go to CMake's build (e.g. --target orvalune).
+# build-win/orvalune-VERSION-windows.zip. Extra arguments go to CMake's build (e.g. --target orvalune).
 set -euo pipefail
 
 ORV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -16,6 +16,10 @@ struct GeneratedResource {
     std::vector<uint8_t> png;
 };
 std::vector<GeneratedResource> generateModuleResources();
+// The window icon at each of these sizes (at most its own 128 pixels), as PNG files.
+std::vector<std::vector<uint8_t>> iconPngs(const std::vector<int>& sizes);
+// The same icon in the sizes of the desktops' "hicolor" icon theme, for the installed programs.
+inline const std::vector<int> hicolorIconSizes = {16, 22, 24, 32, 48, 64, 128};
 // The window icon as a Windows .ico file (16, 32, 48 and 128 pixels), for the Windows build's
 // icon resource 113.
 std::vector<uint8_t> windowsIconFile();

@@ -3,6 +3,7 @@
 //   orvalune-datagen pak OUT.pak --shaders DIR --music FILE.ogg [--sheet SHEET.png]
 //   orvalune-datagen resources OUT.cpp
 //   orvalune-datagen icon OUT.ico
+//   orvalune-datagen hicolor DIR     DIR/NxN/apps/orvalune.png for every size of the icon theme
 #include "tools/datagen/assets.h"
 #include "tools/datagen/contact_sheet.h"
 #include "tools/datagen/pak.h"
@@ -19,7 +20,8 @@ int usage()
 {
     std::fprintf(stderr, "usage: orvalune-datagen pak OUT.pak --shaders DIR --music FILE.ogg [--sheet SHEET.png]\n"
                          "       orvalune-datagen resources OUT.cpp\n"
-                         "       orvalune-datagen icon OUT.ico\n");
+                         "       orvalune-datagen icon OUT.ico\n"
+                         "       orvalune-datagen hicolor DIR\n");
     return 2;
 }
 
@@ -128,6 +130,26 @@ int makeIcon(int argc, char** argv)
     return 0;
 }
 
+int makeHicolorIcons(int argc, char** argv)
+{
+    if (argc != 3)
+        return usage();
+    const std::vector<std::vector<uint8_t>> pngs = iconPngs(hicolorIconSizes);
+    for (size_t i = 0; i < pngs.size(); ++i) {
+        const std::string size = std::to_string(hicolorIconSizes[i]);
+        const std::filesystem::path folder = std::filesystem::path(argv[2]) / (size + "x" + size) / "apps";
+        std::error_code created;
+        std::filesystem::create_directories(folder, created);
+        std::string error;
+        if (created || !writeFileAtomically((folder / "orvalune.png").string(), pngs[i], error)) {
+            std::fprintf(stderr, "orvalune-datagen: cannot write the icons into %s: %s\n", folder.string().c_str(),
+                         created ? created.message().c_str() : error.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,5 +160,7 @@ int main(int argc, char** argv)
         return makeResources(argc, argv);
     if (argc >= 2 && !std::strcmp(argv[1], "icon"))
         return makeIcon(argc, argv);
+    if (argc >= 2 && !std::strcmp(argv[1], "hicolor"))
+        return makeHicolorIcons(argc, argv);
     return usage();
 }

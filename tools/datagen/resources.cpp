@@ -141,17 +141,27 @@ void appendLittle(std::vector<uint8_t>& out, uint32_t value, int bytes)
 
 } // namespace
 
+std::vector<std::vector<uint8_t>> iconPngs(const std::vector<int>& sizes)
+{
+    // Each the icon box-filtered to its size and rounded as the PNG resource is.
+    const Image icon = makeIcon();
+    std::vector<std::vector<uint8_t>> pngs;
+    for (int size : sizes)
+        pngs.push_back(encodePng(resizeBox(icon, size, size), true));
+    return pngs;
+}
+
 std::vector<uint8_t> windowsIconFile()
 {
-    // Uncompressed 32-bit images (what every Windows version reads), each the icon box-filtered
-    // to its size and rounded as the PNG resource is.
-    const int sizes[] = {16, 32, 48, 128};
-    const Image icon = makeIcon();
+    // Uncompressed 32-bit images: what every Windows version reads.
+    const std::vector<int> sizes = {16, 32, 48, 128};
+    const std::vector<std::vector<uint8_t>> pngs = iconPngs(sizes);
     std::vector<std::vector<uint8_t>> images;
-    for (int size : sizes) {
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const int size = sizes[i];
         int w = 0, h = 0;
         std::vector<uint8_t> rgba;
-        decodeImage(encodePng(resizeBox(icon, size, size), true), w, h, rgba);
+        decodeImage(pngs[i], w, h, rgba);
         std::vector<uint8_t> dib;
         appendLittle(dib, 40, 4); // BITMAPINFOHEADER
         appendLittle(dib, uint32_t(size), 4);

@@ -69,22 +69,23 @@ public:
                 std::swap(mesh.faces[i].b, mesh.faces[i].c);
     }
 
-    // A grid of rows x columns points; columns wrap around when `closed`. Returns the index of
-    // point (row, column) through `at`. The seam column is duplicated so texture coordinates
-    // can run from 0 to 1.
+    // A grid of rows x (columns + 1) points. Returns the index of point (row, column) through
+    // `at`. When `closed`, the columns wrap around: the last column repeats the first one's
+    // positions (with its own texture coordinates, so they can run from 0 to 1); otherwise it is
+    // an edge of its own.
     struct Grid {
         int rows, columns;
         uint32_t first;
         uint32_t at(int r, int c) const { return first + uint32_t(r * (columns + 1) + c); }
     };
     Grid grid(int rows, int columns, const std::function<Vector3(int, int)>& position,
-              const std::function<std::pair<float, float>(int, int)>& uv)
+              const std::function<std::pair<float, float>(int, int)>& uv, bool closed = true)
     {
         Grid g{rows, columns, uint32_t(mesh.vertices.size())};
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c <= columns; ++c) {
                 const auto [u, v] = uv(r, c);
-                vertex(position(r, c == columns ? 0 : c), u, v);
+                vertex(position(r, closed && c == columns ? 0 : c), u, v);
             }
         for (int r = 0; r + 1 < rows; ++r)
             for (int c = 0; c < columns; ++c)
@@ -114,9 +115,21 @@ public:
         }
     }
 
-    // Finishes the mesh: unit face normals from the winding, vertex normals averaged.
+    // Finishes the mesh: drops the points no face uses (a grid's poles leave some), then unit
+    // face normals from the winding, vertex normals averaged.
     T3D finish(bool reverseWinding)
     {
+        std::vector<uint32_t> renumbered(mesh.vertices.size(), ~0u);
+        std::vector<T3DVertex> used;
+        for (T3DFace& f : mesh.faces)
+            for (uint32_t* index : {&f.a, &f.b, &f.c}) {
+                if (renumbered[*index] == ~0u) {
+                    renumbered[*index] = uint32_t(used.size());
+                    used.push_back(mesh.vertices[*index]);
+                }
+                *index = renumbered[*index];
+            }
+        mesh.vertices = std::move(used);
         std::vector<Vector3> sums(mesh.vertices.size());
         for (T3DFace& f : mesh.faces) {
             const Vector3 &a = mesh.vertices[f.a].position, &b = mesh.vertices[f.b].position,
@@ -365,41 +378,41 @@ T3D makeFish()
 
 T3D makeShell()
 {
-    // A long rounded capsule along x (-2 .. 2, radius 1), its wall gently dented like a
-    // sea cave, mapped 0..1 around and along.
+    // A long rounded capsule along x (-2 .. 2, radius 1), its wall gently dented like a sea cave.
+    // The push scene stands it on end and looks up it from inside, along its x axis and at the
+    // wall around it, but never sideways along y. So the texture is wrapped on as latitude and
+    // longitude about the y axis: the two poles, where any wrapping of a closed surface must
+    // pinch, lie on the sides the camera never faces. Each half of the longitude carries u from
+    // 0 to 1 on a grid of its own; where the halves meet, u jumps by a whole repeat, which the
+    // repeating caustics do not show. Every quad the camera sees is close to a rectangle in both
+    // space and texture, so the caustics run on without seams, fans or kinks.
     MeshBuilder b;
-    const int rings = 56, around = 64;
+    const int rows = 56, around = 96;
     const float exponent = 2.6f; // > 2 squares the ends off a little
     b.beginPart();
-    const auto meridian = [&](float alpha, float& x, float& r) {
-        const float c = std::cos(alpha), s = std::sin(alpha);
-        x = -2.0f * (c < 0 ? -1.0f : 1.0f) * std::pow(std::fabs(c), 2.0f / exponent);
-        r = std::pow(std::fabs(s), 2.0f / exponent);
+    const auto angles = [&](int r, int c, float& theta, float& phi) {
+        theta = pi * float(r) / float(rows - 1);
+        phi = twoPi * float(c) / float(around);
     };
-    const auto position = [&](int i, int j) {
-        const float alpha = pi * float(i + 1) / float(rings + 1);
-        float x, r;
-        meridian(alpha, x, r);
-        const float phi = twoPi * float(j) / float(around);
-        const float dent = 0.06f * periodicNoise(float(j) / float(around) * 6.0f, alpha * 2.0f, 6, 77) +
-                           0.03f * std::sin(alpha * 9.0f + std::sin(phi * 3.0f));
-        r *= 1.0f + dent;
-        return Vector3(x, r * std::cos(phi), r * std::sin(phi));
+    const auto positionAt = [&](int r, int c) {
+        float theta, phi;
+        angles(r, c, theta, phi);
+        const Vector3 d(-std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi));
+        // The superellipsoid |x / 2|^e + (y^2 + z^2)^(e / 2) = 1 along d.
+        const float across = std::hypot(d.y, d.z);
+        const float reach = std::pow(std::pow(std::fabs(d.x) * 0.5f, exponent) + std::pow(across, exponent), -1.0f / exponent);
+        const float dent = (0.06f * periodicNoise(phi / twoPi * 6.0f, theta * 2.0f, 6, 77) +
+                            0.03f * std::sin(theta * 9.0f + std::sin(phi * 3.0f))) *
+                           std::sin(theta);
+        const float wall = 1.0f + dent;
+        return Vector3(d.x * reach, d.y * reach * wall, d.z * reach * wall);
     };
-    // Texture v follows the length of the wall, so the pattern is not squeezed at the ends.
-    std::vector<float> arc(size_t(rings + 2), 0.0f);
-    for (int i = 1; i < rings + 2; ++i) {
-        float x0, r0, x1, r1;
-        meridian(pi * float(i - 1) / float(rings + 1), x0, r0);
-        meridian(pi * float(i) / float(rings + 1), x1, r1);
-        arc[size_t(i)] = arc[size_t(i - 1)] + std::hypot(x1 - x0, r1 - r0);
-    }
-    const auto uv = [&](int i, int j) {
-        return std::pair<float, float>(float(j) / float(around), arc[size_t(i + 1)] / arc.back());
-    };
-    const MeshBuilder::Grid g = b.grid(rings, around, position, uv);
-    b.cap(g, 0, Vector3(-2.0f, 0, 0), 0.5f, 0.0f);
-    b.cap(g, rings - 1, Vector3(2.0f, 0, 0), 0.5f, 1.0f);
+    // A longitude repeat then covers about the same length as a latitude one.
+    const int half = around / 2;
+    for (int h = 0; h < 2; ++h)
+        b.grid(
+            rows, half, [&](int r, int c) { return positionAt(r, h * half + c); },
+            [&](int r, int c) { return std::pair<float, float>(float(c) / float(half), float(r) / float(rows - 1)); }, false);
     b.endPart();
     return b.finish(false);
 }

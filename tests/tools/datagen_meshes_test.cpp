@@ -70,8 +70,9 @@ TEST(DatagenMeshes, FishIsSoundAndWoundForFrontFaceCulling)
 {
     const T3D fish = roundTrip(makeFish());
     expectSoundMesh(fish, -1.0f, "fisu.t3d");
-    EXPECT_GE(fish.getFaceCount(), 2000u);
-    EXPECT_LE(fish.getFaceCount(), 12000u);
+    // Dense enough that its flat facets read as a smooth body, light enough to bend every frame.
+    EXPECT_GE(fish.getFaceCount(), 12000u);
+    EXPECT_LE(fish.getFaceCount(), 24000u);
 }
 
 TEST(DatagenMeshes, FishLiesAlongXWithItsHeadBeforeTheBend)

@@ -156,10 +156,9 @@ private:
 // so the plate is solid from every side.
 void addPlate(MeshBuilder& b, int rows, int columns, const std::function<Vector3(int, int)>& position,
               const std::function<float(int, int)>& thickness, const Vector3& side,
-              const std::function<std::pair<float, float>(const Vector3&)>& mapping)
+              const std::function<std::pair<float, float>(int, int)>& uv)
 {
     b.beginPart();
-    const auto uv = [&](int i, int j) { return mapping(position(i, j)); };
     std::vector<uint32_t> top, bottom;
     for (int i = 0; i < rows; ++i)
         for (int j = 0; j < columns; ++j) {
@@ -188,6 +187,15 @@ void addPlate(MeshBuilder& b, int rows, int columns, const std::function<Vector3
 }
 
 // ---- The fish -------------------------------------------------------------------------------
+//
+// The fish scene draws the mesh flat-shaded, one normal per face, with its front faces culled,
+// and bends it by x. Its surface is dense enough (64 facets around, 100 stations along) that the
+// facets read as a smooth body. The texture coordinates say what each point is, for the fish's
+// program: u runs along the fish (0 at the snout, 1 at the tail's tip); v is 0 .. 1 on the body
+// from the belly's midline to the back's, 2 + d on a fin (d from 0 where it leaves the body to 1
+// at its edge) and 4 + a on an eye (a from 0 at the pupil's centre to 1 behind the eye).
+// Every fin starts a few units under the skin, and thins towards its ends while still under it,
+// so it grows out of the body with no gap and no sliver of its edge showing.
 
 constexpr float snoutX = -46.0f;
 constexpr float peduncleX = 262.0f;
@@ -209,59 +217,71 @@ BodySection bodyAt(float x)
         g = stalk + (1.0f - stalk) * std::pow(std::max(0.0f, std::cos((s - deepest) / (1.0f - deepest) * pi * 0.5f)), 1.35f);
     const float half = maxHalf * g;
     const float centre = 1.8f * std::sin(pi * s) - 2.0f * (1.0f - s) * (1.0f - s);
-    const float width = half * (0.5f - 0.18f * s);
+    const float width = half * (0.5f - 0.14f * s);
     return {centre, half, width};
 }
 
-// Texture coordinates run 0..1 along the fish (snout to tail tip), projected from the side and a
-// little from above, so light patterns laid on it keep their proportions.
-constexpr float fishLength = 376.0f;
-float fishU(const Vector3& p) { return (p.x - snoutX) / fishLength; }
-float fishV(const Vector3& p) { return 0.5f + (p.z + 0.5f * p.y) / fishLength; }
+// The body's surface at angle phi around the length axis (pi / 2 on the back's midline).
+Vector3 bodyPoint(float x, float phi)
+{
+    const BodySection sec = bodyAt(x);
+    const float sy = std::sin(phi), cz = std::cos(phi);
+    // Laterally flattened, with a keel along the back and a fuller belly.
+    const float y = sec.centreY + sec.halfHeight * sy * (sy > 0 ? 1.0f : 0.92f);
+    const float z = sec.halfWidth * cz * (1.0f - 0.22f * sy * sy);
+    // The gill cover's edge: a slight step behind the head.
+    const float gill = 0.9f * std::exp(-std::pow((x - 6.0f + 0.15f * y) / 2.2f, 2.0f)) * (1.0f - sy * sy);
+    return Vector3(x, y, z - (z >= 0 ? 1.0f : -1.0f) * gill);
+}
 
-std::pair<float, float> fishMapping(const Vector3& p) { return {fishU(p), fishV(p)}; }
+// The point of the body's surface at height y on the side `side` (+1 or -1 in z).
+Vector3 flankPoint(float x, float y, float side)
+{
+    float lo = -pi * 0.5f, hi = pi * 0.5f; // y grows with the angle on the +z side
+    for (int i = 0; i < 40; ++i) {
+        const float mid = 0.5f * (lo + hi);
+        (bodyPoint(x, mid).y < y ? lo : hi) = mid;
+    }
+    const Vector3 p = bodyPoint(x, 0.5f * (lo + hi));
+    return Vector3(p.x, p.y, side * p.z);
+}
+
+constexpr float fishLength = 376.0f;
+float fishU(float x) { return std::clamp((x - snoutX) / fishLength, 0.0f, 1.0f); }
 
 void addFishBody(MeshBuilder& b)
 {
-    const int stations = 78, around = 30;
+    const int stations = 100, around = 64;
     const float startX = snoutX + 0.6f;
     b.beginPart();
-    const auto position = [&](int r, int c) {
+    const auto stationX = [&](int r) {
         // Stations crowd towards the snout, where the shape turns fastest.
         const float t = float(r) / float(stations - 1);
-        const float x = startX + (peduncleX - startX) * (t * t * 0.35f + t * 0.65f);
-        const BodySection sec = bodyAt(x);
-        const float phi = float(c) / float(around) * twoPi;
-        const float sy = std::sin(phi), cz = std::cos(phi);
-        // Laterally flattened, with a keel along the back and a fuller belly.
-        const float y = sec.centreY + sec.halfHeight * sy * (sy > 0 ? 1.0f : 0.92f);
-        const float z = sec.halfWidth * cz * (1.0f - 0.22f * sy * sy);
-        Vector3 p(x, y, z);
-        // The eye: a shallow dome on each side of the head.
-        const float ex = x + 27.0f, ey = y - (sec.centreY + 5.0f);
-        const float eye = std::exp(-(ex * ex + ey * ey) / 18.0f);
-        // The gill cover's edge: a slight step behind the head.
-        const float gill = 0.9f * std::exp(-std::pow((x - 6.0f + 0.15f * y) / 2.2f, 2.0f)) * (1.0f - sy * sy);
-        p.z += (z >= 0 ? 1.0f : -1.0f) * (eye * 2.4f - gill);
-        return p;
+        return startX + (peduncleX - startX) * (t * t * 0.35f + t * 0.65f);
     };
-    const auto uv = [&](int r, int c) {
-        const Vector3 p = position(r, c);
-        return std::pair<float, float>(fishU(p), fishV(p));
-    };
-    const MeshBuilder::Grid g = b.grid(stations, around, position, uv);
-    const BodySection tip = bodyAt(startX);
-    b.cap(g, 0, Vector3(snoutX, tip.centreY, 0.0f), fishU(Vector3(snoutX, 0, 0)), 0.0f);
+    const auto angle = [&](int c) { return float(c) / float(around) * twoPi; };
+    const MeshBuilder::Grid g = b.grid(
+        stations, around, [&](int r, int c) { return bodyPoint(stationX(r), angle(c)); },
+        [&](int r, int c) { return std::pair<float, float>(fishU(stationX(r)), 0.5f + 0.5f * std::sin(angle(c))); });
+    b.cap(g, 0, Vector3(snoutX, bodyAt(startX).centreY, 0.0f), 0.0f, 0.5f);
     const BodySection end = bodyAt(peduncleX);
-    b.cap(g, stations - 1, Vector3(peduncleX + 1.0f, end.centreY, 0.0f), fishU(Vector3(peduncleX, 0, 0)), 0.0f);
+    b.cap(g, stations - 1, Vector3(peduncleX + 1.0f, end.centreY, 0.0f), fishU(peduncleX), 0.5f);
     b.endPart();
+}
+
+// Half the thickness of a fin at distance d out of the body (negative under the skin): a fillet
+// where it leaves the body, thin further out.
+float finHalfThickness(float d, float root, float edge)
+{
+    return edge + (root - edge) * std::exp(-std::max(d, 0.0f) / 2.5f);
 }
 
 void addCaudalFin(MeshBuilder& b)
 {
-    // A forked tail fanning out from the tail stalk: polar rows from the root outwards.
-    const Vector3 root(peduncleX - 4.0f, bodyAt(peduncleX).centreY, 0.0f);
-    const int rows = 10, columns = 29;
+    // A forked tail fanning out from the tail stalk, its root inside the stalk: polar rows from
+    // the root outwards.
+    const Vector3 root(peduncleX - 5.0f, bodyAt(peduncleX).centreY, 0.0f);
+    const int rows = 12, columns = 33;
     const float spread = 0.8f;
     const auto radius = [](float a) {
         // a = 0 at the fork, 1 at the lobe edges; the lobes reach furthest near 0.85.
@@ -270,55 +290,96 @@ void addCaudalFin(MeshBuilder& b)
         const float k = (a - 0.85f) / 0.15f;
         return 86.0f - 50.0f * k * k;
     };
+    const auto reach = [&](int i) { return 0.06f + 0.94f * std::pow(float(i) / float(rows - 1), 1.3f); };
+    const auto angle = [&](int j) { return (float(j) / float(columns - 1) * 2.0f - 1.0f) * spread; };
     const auto position = [&](int i, int j) {
-        const float t = 0.1f + 0.9f * float(i) / float(rows - 1);
-        const float theta = (float(j) / float(columns - 1) * 2.0f - 1.0f) * spread;
-        const float r = radius(std::fabs(theta) / spread) * t;
+        const float theta = angle(j);
+        const float r = radius(std::fabs(theta) / spread) * reach(i);
         return root + Vector3(std::cos(theta) * r, std::sin(theta) * r, 0.0f);
     };
-    const auto thickness = [&](int i, int) { return 2.6f * (1.0f - 0.85f * float(i) / float(rows - 1)); };
-    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), fishMapping);
+    // Out of the stalk from about 6 units on.
+    const auto out = [&](int i, int j) { return radius(std::fabs(angle(j)) / spread) * reach(i) - 6.0f; };
+    const auto thickness = [&](int i, int j) { return finHalfThickness(out(i, j), 1.5f, 0.45f); };
+    const auto uv = [&](int i, int j) {
+        const float full = radius(std::fabs(angle(j)) / spread) - 6.0f;
+        return std::pair<float, float>(fishU(position(i, j).x), 2.0f + std::clamp(out(i, j) / full, 0.0f, 1.0f));
+    };
+    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), uv);
 }
 
 // A fin standing on the body's outline between x0 and x1: `up` is +1 on the back, -1 on the belly.
 void addMedianFin(MeshBuilder& b, float x0, float x1, float height, float sweep, float up)
 {
-    const int rows = 7, columns = 12;
-    const auto position = [&](int i, int j) {
-        const float s = float(j) / float(columns - 1);
-        const float t = float(i) / float(rows - 1);
-        const float x = mix(x0, x1, s);
-        const BodySection sec = bodyAt(x);
-        const float baseY = sec.centreY + up * (sec.halfHeight - 1.5f);
-        // Tallest at the front, sloping back.
-        const float h = height * std::pow(std::max(0.0f, std::sin(pi * std::min(1.0f, s * 1.25f + 0.02f))), 0.7f) * (1.0f - 0.45f * s);
-        return Vector3(x + sweep * t * h, baseY + up * t * h, 0.0f);
+    const int rows = 10, columns = 18;
+    const float under = 5.0f; // how deep the root lies under the skin
+    const auto along = [&](int j) { return float(j) / float(columns - 1); };
+    // Tallest at the front, sloping back; at both ends the edge stays under the skin.
+    const auto shape = [&](float s) {
+        return std::pow(std::max(0.0f, std::sin(pi * std::min(1.0f, s * 1.25f + 0.02f))), 0.7f) * (1.0f - 0.45f * s);
     };
-    const auto thickness = [&](int i, int) { return 1.8f * (1.0f - 0.8f * float(i) / float(rows - 1)); };
-    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), fishMapping);
+    const auto top = [&](int j) { return std::max(height * shape(along(j)) - 3.0f, -2.8f); };
+    const auto out = [&](int i, int j) {
+        const float q = float(i) / float(rows - 1);
+        return -under + (top(j) + under) * q * q; // rows crowd at the root, where the fillet is
+    };
+    const auto position = [&](int i, int j) {
+        const float x = mix(x0, x1, along(j));
+        const Vector3 skin = bodyPoint(x, up * pi * 0.5f);
+        const float d = out(i, j);
+        return Vector3(x + sweep * std::max(d, 0.0f), skin.y + up * d, 0.0f);
+    };
+    const auto thickness = [&](int i, int j) {
+        return finHalfThickness(out(i, j), 1.9f, 0.5f) * (0.45f + 0.55f * std::min(1.0f, shape(along(j)) * 3.0f));
+    };
+    const auto uv = [&](int i, int j) {
+        return std::pair<float, float>(fishU(mix(x0, x1, along(j))),
+                                       2.0f + std::clamp(out(i, j) / std::max(top(j), 1.0f), 0.0f, 1.0f));
+    };
+    addPlate(b, rows, columns, position, thickness, Vector3(0, 0, 1), uv);
 }
 
 // A paired fin on one side (`side` = +1 or -1 in z), rooted at (x, y) on the flank, swept back
 // and out. `lift` tips it up or down.
 void addPairedFin(MeshBuilder& b, float x, float yOffset, float length, float width, float lift, float side)
 {
-    const BodySection sec = bodyAt(x);
-    const float y = sec.centreY + yOffset;
-    const float flank = sec.halfWidth * std::sqrt(std::max(0.0f, 1.0f - std::pow(yOffset / sec.halfHeight, 2.0f))) - 1.0f;
-    const Vector3 root(x, y, side * flank);
+    const Vector3 skin = flankPoint(x, bodyAt(x).centreY + yOffset, side);
     const Vector3 along = unit(Vector3(0.85f, lift, side * 0.45f));
     const Vector3 across = unit(Vector3(1.0f, 0.0f, 0.0f) - along * dot(Vector3(1, 0, 0), along));
     const Vector3 normal = unit(cross(along, across));
-    const int rows = 8, columns = 6;
-    const auto position = [&](int i, int j) {
-        const float t = float(i) / float(rows - 1);
-        const float s = float(j) / float(columns - 1) - 0.5f;
-        // A rounded paddle, widest two thirds out.
-        const float w = width * std::sin(pi * (0.15f + 0.85f * t)) * (0.6f + 0.4f * t);
-        return root + along * (length * t) + across * (w * s) + Vector3(length * 0.25f * t * t, 0, 0);
+    const int rows = 10, columns = 7;
+    const float under = 5.0f;
+    const auto out = [&](int i) {
+        const float q = float(i) / float(rows - 1);
+        return -under + (length + under) * q * q;
     };
-    const auto thickness = [&](int i, int) { return 1.3f * (1.0f - 0.7f * float(i) / float(rows - 1)); };
-    addPlate(b, rows, columns, position, thickness, normal, fishMapping);
+    const auto position = [&](int i, int j) {
+        const float d = out(i), t = std::max(d, 0.0f) / length;
+        const float s = float(j) / float(columns - 1) - 0.5f;
+        // A rounded paddle, widest two thirds out, with a broad root.
+        const float w = width * (0.55f + 0.45f * std::sin(pi * (0.15f + 0.8f * t))) * (1.0f - 0.55f * t * t * t);
+        return skin + along * d + across * (w * s) + Vector3(length * 0.25f * t * t, 0, 0);
+    };
+    const auto thickness = [&](int i, int) { return finHalfThickness(out(i), 1.6f, 0.45f); };
+    const auto uv = [&](int i, int j) {
+        return std::pair<float, float>(fishU(position(i, j).x), 2.0f + std::clamp(out(i) / length, 0.0f, 1.0f));
+    };
+    addPlate(b, rows, columns, position, thickness, normal, uv);
+}
+
+// An eye on one side: a ball set into the head so that a low dome shows.
+void addEye(MeshBuilder& b, float side)
+{
+    const float x = -27.0f, radius = 4.2f;
+    const Vector3 centre = flankPoint(x, bodyAt(x).centreY + 5.0f, side) - Vector3(0.0f, 0.0f, side * 2.2f);
+    const int rows = 10, around = 16;
+    b.beginPart();
+    const auto angle = [&](int r) { return pi * float(r) / float(rows - 1); };
+    const auto position = [&](int r, int c) {
+        const float a = angle(r), phi = twoPi * float(c) / float(around);
+        return centre + Vector3(std::sin(a) * std::cos(phi), std::sin(a) * std::sin(phi), side * std::cos(a)) * radius;
+    };
+    b.grid(rows, around, position, [&](int r, int) { return std::pair<float, float>(fishU(x), 4.0f + angle(r) / pi); });
+    b.endPart();
 }
 
 // ---- The enclosing shell --------------------------------------------------------------------
@@ -372,7 +433,9 @@ T3D makeFish()
     for (float side : {1.0f, -1.0f}) {
         addPairedFin(b, 14.0f, -9.0f, 34.0f, 14.0f, -0.35f, side); // pectoral
         addPairedFin(b, 92.0f, -22.0f, 24.0f, 10.0f, -0.6f, side); // pelvic
+        addEye(b, side);
     }
+    // The scene culls front faces: the outside must wind clockwise.
     return b.finish(true);
 }
 

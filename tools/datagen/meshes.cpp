@@ -1,5 +1,5 @@
 // The three meshes: the swimming fish, the push scene's enclosing shell and the spray scene's
-// knotted coral. Each is built from closed parts whose faces wind counter-clockwise seen from
+// octopus. Each is built from closed parts whose faces wind counter-clockwise seen from
 // outside, with outward face normals; the fish is turned inside out in winding only, because its
 // scene culls front faces.
 #include "tools/datagen/generators.h"
@@ -34,10 +34,12 @@ public:
 
     void triangle(uint32_t a, uint32_t b, uint32_t c)
     {
-        // Slivers with no area would carry no usable normal.
-        const Vector3& pa = mesh.vertices[a].position;
-        const Vector3 n = cross(mesh.vertices[b].position - pa, mesh.vertices[c].position - pa);
-        if (!(n.length() >= 1e-7f))
+        // Slivers with no area would carry no usable normal; that includes the ones a pole of a
+        // grid leaves, whose points differ only by rounding.
+        const Vector3 &pa = mesh.vertices[a].position, &pb = mesh.vertices[b].position, &pc = mesh.vertices[c].position;
+        const Vector3 n = cross(pb - pa, pc - pa);
+        const float longest = std::max({(pb - pa).length(), (pc - pb).length(), (pa - pc).length()});
+        if (!(n.length() >= 1e-4f * longest * longest) || !(n.length() >= 1e-7f))
             return;
         T3DFace f;
         f.a = a;
@@ -384,41 +386,103 @@ void addEye(MeshBuilder& b, float side)
 
 // ---- The enclosing shell --------------------------------------------------------------------
 
-// ---- The knotted coral ----------------------------------------------------------------------
+// ---- The octopus -----------------------------------------------------------------------------
+//
+// The spray scene turns the mesh as a black silhouette above and right of the view's centre, at
+// a tenth of its size (a mesh unit is about 1.8 pixels of 720). Its turn keeps the mesh's -z
+// axis pointing up on the screen for most of the scene while the view swings from the +y side
+// round to the +x side, then tumbles: an octopus, mantle up along -z and eight curling arms
+// spread around, shows its outline from all of those sides.
 
+// Frames along an open curve, the normal carried along by parallel transport.
 struct Frame {
     Vector3 point, tangent, normal, binormal;
 };
 
-// Frames along a closed curve, carried by parallel transport and untwisted so they meet up.
-std::vector<Frame> closedFrames(const std::function<Vector3(float)>& curve, int samples)
+std::vector<Frame> openFrames(const std::vector<Vector3>& points)
 {
-    std::vector<Frame> frames(static_cast<size_t>(samples));
-    for (int i = 0; i < samples; ++i) {
-        const float t = float(i) / float(samples) * twoPi;
-        const float h = twoPi / float(samples) * 0.25f;
-        frames[size_t(i)].point = curve(t);
-        frames[size_t(i)].tangent = unit(curve(t + h) - curve(t - h));
+    std::vector<Frame> frames(points.size());
+    const size_t last = points.size() - 1;
+    for (size_t i = 0; i <= last; ++i) {
+        frames[i].point = points[i];
+        frames[i].tangent = unit(points[std::min(i + 1, last)] - points[i > 0 ? i - 1 : 0]);
     }
-    Vector3 n = unit(cross(frames[0].tangent, Vector3(0.3f, 1.0f, 0.2f)));
-    for (int i = 0; i < samples; ++i) {
-        Frame& f = frames[size_t(i)];
+    const Vector3& t0 = frames[0].tangent;
+    Vector3 n = unit(cross(t0, std::fabs(t0.z) < 0.9f ? Vector3(0, 0, 1) : Vector3(1, 0, 0)));
+    for (Frame& f : frames) {
         n = unit(n - f.tangent * dot(n, f.tangent));
         f.normal = n;
         f.binormal = cross(f.tangent, n);
     }
-    // The transported normal comes back turned by some angle; spread the correction along.
-    Vector3 back = unit(n - frames[0].tangent * dot(n, frames[0].tangent));
-    const float twist = std::atan2(dot(back, frames[0].binormal), dot(back, frames[0].normal));
-    for (int i = 0; i < samples; ++i) {
-        Frame& f = frames[size_t(i)];
-        const float a = -twist * float(i) / float(samples);
-        const Vector3 nn = f.normal * std::cos(a) + f.binormal * std::sin(a);
-        f.binormal = cross(f.tangent, nn);
-        f.normal = nn;
-    }
     return frames;
 }
+
+// A closed tube around the points, `radius(s)` thick at s = 0 .. 1 along it, capped at both ends.
+void addTube(MeshBuilder& b, const std::vector<Vector3>& points, const std::function<float(float)>& radius)
+{
+    const std::vector<Frame> frames = openFrames(points);
+    const int rows = int(points.size()), around = 10;
+    b.beginPart();
+    const auto position = [&](int r, int c) {
+        const Frame& f = frames[size_t(r)];
+        const float a = twoPi * float(c) / float(around);
+        return f.point + (f.normal * std::cos(a) + f.binormal * std::sin(a)) * radius(float(r) / float(rows - 1));
+    };
+    const auto uv = [&](int r, int c) { return std::pair<float, float>(float(c) / float(around), float(r) / float(rows - 1)); };
+    const MeshBuilder::Grid g = b.grid(rows, around, position, uv);
+    b.cap(g, 0, points.front() - frames.front().tangent * radius(0.0f) * 0.5f, 0.5f, 0.0f);
+    b.cap(g, rows - 1, points.back() + frames.back().tangent * radius(1.0f), 0.5f, 1.0f);
+    b.endPart();
+}
+
+// A closed ellipsoid part.
+void addEllipsoid(MeshBuilder& b, const Vector3& centre, const Vector3& radii, int rows, int around)
+{
+    b.beginPart();
+    const auto position = [&](int r, int c) {
+        const float a = pi * float(r) / float(rows - 1), phi = twoPi * float(c) / float(around);
+        return centre + Vector3(std::sin(a) * std::cos(phi) * radii.x, std::sin(a) * std::sin(phi) * radii.y, -std::cos(a) * radii.z);
+    };
+    const auto uv = [&](int r, int c) { return std::pair<float, float>(float(c) / float(around), float(r) / float(rows - 1)); };
+    b.grid(rows, around, position, uv);
+    b.endPart();
+}
+
+// One arm: out from the base of the head at angle `heading` around z, first down and out, then
+// bending by `curl` radians over its length (positive curls the tip up and back over itself),
+// drifting sideways by `sway` radians.
+struct ArmPose {
+    float heading, length, droop, curl, sway;
+};
+
+std::vector<Vector3> armSpine(const ArmPose& pose)
+{
+    const int samples = 44;
+    std::vector<Vector3> points;
+    const float step = pose.length / float(samples - 1);
+    Vector3 p(std::cos(pose.heading) * 6.0f, std::sin(pose.heading) * 6.0f, 2.0f);
+    for (int i = 0; i < samples; ++i) {
+        points.push_back(p);
+        const float s = float(i) / float(samples - 1);
+        const float tilt = pose.droop + pose.curl * std::pow(s, 2.2f); // below the horizontal
+        const float around = pose.heading + pose.sway * s;
+        const Vector3 out(std::cos(around), std::sin(around), 0.0f);
+        p += (out * std::cos(tilt) + Vector3(0, 0, std::sin(tilt))) * step;
+    }
+    return points;
+}
+
+constexpr ArmPose octopusArms[8] = {
+    // heading, length, droop (down from horizontal), curl, sway
+    {0.35f, 64.0f, 0.35f, -4.2f, 0.35f},  // reaching out, the tip curling up and back
+    {1.15f, 58.0f, 0.75f, -2.8f, -0.3f},
+    {1.95f, 62.0f, 0.55f, -3.8f, 0.4f},
+    {2.75f, 56.0f, 0.95f, 1.6f, -0.25f},  // hanging, the tip tucked under
+    {3.55f, 63.0f, 0.45f, -4.6f, 0.3f},
+    {4.30f, 55.0f, 1.05f, 1.2f, 0.35f},
+    {5.05f, 60.0f, 0.6f, -3.3f, -0.4f},
+    {5.80f, 57.0f, 0.85f, -2.2f, 0.3f},
+};
 
 } // namespace
 
@@ -482,68 +546,19 @@ T3D makeShell()
 
 T3D makeCoral()
 {
-    // A trefoil knot of swollen, knobbly tube, sprouting anemone-like tentacles.
     MeshBuilder b;
-    const float scale = 24.0f;
-    const auto curve = [&](float t) {
-        return Vector3(std::sin(t) + 2.0f * std::sin(2.0f * t), std::cos(t) - 2.0f * std::cos(2.0f * t), -std::sin(3.0f * t) * 1.3f) *
-               scale;
-    };
-    const int samples = 240, around = 18;
-    const std::vector<Frame> frames = closedFrames(curve, samples);
-    const auto tubeRadius = [&](int i, float phi) {
-        const float t = float(i) / float(samples) * twoPi;
-        return 10.0f + 4.5f * std::sin(5.0f * t) + 2.0f * std::sin(13.0f * t + 1.0f) +
-               1.2f * periodicNoise(float(i) / float(samples) * 24.0f, phi / twoPi * 4.0f, 24, 91);
-    };
-    b.beginPart();
-    {
-        const int rows = samples + 1; // the last row repeats the first, closing the loop
-        const auto position = [&](int r, int c) {
-            const Frame& f = frames[size_t(r % samples)];
-            const float phi = twoPi * float(c) / float(around);
-            const float rad = tubeRadius(r % samples, phi);
-            return f.point + (f.normal * std::cos(phi) + f.binormal * std::sin(phi)) * rad;
-        };
-        const auto uv = [&](int r, int c) {
-            return std::pair<float, float>(float(c) / float(around), float(r) / float(samples) * 8.0f);
-        };
-        b.grid(rows, around, position, uv);
-    }
-    b.endPart();
-
-    Rng rng(1500);
-    const int tentacles = 30;
-    for (int k = 0; k < tentacles; ++k) {
-        const int i = (k * samples) / tentacles + rng.below(samples / tentacles);
-        const Frame& f = frames[size_t(i % samples)];
-        const float phi = rng.range(0.0f, twoPi);
-        const Vector3 outward = f.normal * std::cos(phi) + f.binormal * std::sin(phi);
-        const float length = rng.range(22.0f, 42.0f);
-        const float baseRadius = rng.range(2.2f, 3.6f);
-        const Vector3 bend = unit(f.tangent * rng.range(-1.0f, 1.0f) + Vector3(rng.range(-1, 1), rng.range(-1, 1), rng.range(-1, 1)));
-        const Vector3 start = f.point + outward * (tubeRadius(i % samples, phi) * 0.6f);
-        const int segments = 8, sides = 7;
-        b.beginPart();
-        std::vector<Vector3> spine;
-        for (int s = 0; s <= segments; ++s) {
-            const float t = float(s) / float(segments);
-            spine.push_back(start + outward * (length * t) + bend * (length * 0.35f * t * t));
-        }
-        const auto position = [&](int r, int c) {
-            const float t = float(r) / float(segments);
-            const Vector3 dir = unit(spine[size_t(std::min(r + 1, segments))] - spine[size_t(std::max(r - 1, 0))]);
-            Vector3 side = unit(cross(dir, std::fabs(dir.y) < 0.9f ? Vector3(0, 1, 0) : Vector3(1, 0, 0)));
-            const Vector3 other = cross(dir, side);
-            const float a = twoPi * float(c) / float(sides);
-            const float rad = baseRadius * (1.0f - 0.85f * t) * (1.0f + 0.25f * std::sin(t * 9.0f));
-            return spine[size_t(r)] + (side * std::cos(a) + other * std::sin(a)) * rad;
-        };
-        const auto uv = [&](int r, int c) { return std::pair<float, float>(float(c) / float(sides), float(r) / float(segments)); };
-        const MeshBuilder::Grid g = b.grid(segments + 1, sides, position, uv);
-        b.cap(g, 0, spine.front(), 0.5f, 0.0f);
-        b.cap(g, segments, spine.back() + unit(spine.back() - spine[size_t(segments - 1)]) * 2.0f, 0.5f, 1.0f);
-        b.endPart();
-    }
+    // The mantle, leaning a little back, over a broader head with an eye on either side.
+    addEllipsoid(b, Vector3(-4.0f, 0.0f, -30.0f), Vector3(16.0f, 15.0f, 24.0f), 16, 24);
+    addEllipsoid(b, Vector3(0.0f, 0.0f, -5.0f), Vector3(13.0f, 12.0f, 10.0f), 12, 24);
+    for (float side : {1.0f, -1.0f})
+        addEllipsoid(b, Vector3(3.0f, side * 11.0f, -9.0f), Vector3(4.5f, 4.5f, 4.5f), 8, 12);
+    for (const ArmPose& pose : octopusArms)
+        addTube(b, armSpine(pose), [](float s) { return 4.6f * (1.0f - 0.88f * s) + 0.15f; });
+    // Set off the point it turns about towards +y and +z: +z is down on the screen until the
+    // tumble, +y faces the view at first, turns towards the view's centre on the way and down in
+    // the tumble. So the octopus stays clear of the top edge all through (its top never comes
+    // within 35 pixels of 720 of it) and passes over more of the spray behind it.
+    for (T3DVertex& v : b.mesh.vertices)
+        v.position = v.position * 1.1f + Vector3(0.0f, 60.0f, 20.0f);
     return b.finish(false);
 }

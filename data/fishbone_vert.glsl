@@ -1,9 +1,11 @@
 // The fish, flat-shaded by light 0 and the material, in the light's shadow and under the caustics.
-// The texture matrix of unit 0 takes eye space to the light's depth map.
+// The texture matrix of unit 0 takes eye space to the light's depth map. The mesh's own
+// coordinates (after the bend) place the caustics and the body's colouring.
 varying vec3 normal;
 varying vec3 eyePosition;
 varying vec4 shadowCoord;
 varying vec2 uv;
+varying vec3 body;
 
 void main()
 {
@@ -12,5 +14,6 @@ void main()
     eyePosition = eye.xyz;
     shadowCoord = gl_TextureMatrix[0] * eye;
     uv = gl_MultiTexCoord0.xy;
+    body = gl_Vertex.xyz;
     gl_Position = ftransform();
 }

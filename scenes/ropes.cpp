@@ -38,6 +38,8 @@ const int flashCueTimes[][2] = {{229457, 231607}, {232549, 235299}};
 
 } // namespace
 
+bool ropesSpecksStepped = false;
+
 // ---------------------------------------------------------------------------------------------
 // Set-up
 
@@ -59,7 +61,6 @@ bool RopesEffect::init(unsigned long start, unsigned long end)
 
     buildAnchors();
     buildRopes();
-    specksStepped = false;
     for (int i = 0; i < settlingSteps; ++i)
         ropeStep();
 
@@ -238,10 +239,10 @@ void RopesEffect::buildRopes()
 
 void RopesEffect::ropeStep()
 {
-    if (!specksStepped)
+    if (!ropesSpecksStepped)
         for (Swimmer& speck : specks)
             updateSwimmer(speck);
-    specksStepped = true;
+    ropesSpecksStepped = true;
 
     for (RopePoint& p : points) {
         if (p.pinned)

@@ -33,6 +33,10 @@ struct RopeLink {
     float restLength = 0.0f;
 };
 
+// Set by the first settling step of the run and never cleared: the specks move that once, then
+// stay, however often a ropes scene is set up.
+extern bool ropesSpecksStepped;
+
 // ---------------------------------------------------------------------------------------------
 // The scene
 
@@ -60,7 +64,6 @@ public:
     std::vector<BubbleEmitter> emitters;
     Vector3 anchors[bundleCount];
     float smoothedLevel = 0.0f;
-    bool specksStepped = false; // the specks move once, in the first settling step, then stay
     std::vector<Swimmer> specks;
 
     RopesEffect();

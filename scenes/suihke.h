@@ -78,8 +78,9 @@ public:
     // The per-face values of a mesh, one per face; faces naming a vertex the mesh does not hold
     // get zeros (and are not drawn).
     static std::vector<SilhouetteFace> silhouetteFaceData(const T3D& mesh);
+    // The mesh turned for relative time t, placed relative to the eye, in the current colour.
+    void drawSilhouette(float t);
 
 private:
     void updateParticles(const Vector3& right, const Vector3& up, float dt, float alpha);
-    void drawSilhouette(float t);
 };

@@ -91,6 +91,51 @@ TEST(ShaderManagerGl, EveryUniformACallerSetsIsThere)
     }
 }
 
+// The fish scene draws its motes into the light's depth map as well as into the picture. A sprite
+// whose whole square wrote depth cast a square shadow, seen on the fish as a dark diamond: only
+// the sprite's round middle may write depth.
+TEST(ShaderManagerGl, MoteSpritesWriteDepthOnlyWhereTheirCircleCovers)
+{
+    ASSERT_TRUE(renderSetup().ok);
+    ShaderProgram* motes = shaderManager->getShader("depth_col_adjust");
+    ASSERT_NE(motes, nullptr);
+    const Texture* circle = dmsGetTexture("circle.jpg");
+    ASSERT_NE(circle, nullptr);
+    glViewport(0, 0, testWidth, testHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1, 1, -1, 1, 0.01, 10);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, circle->id);
+    motes->bind();
+    motes->setUniform1i("tex", 0);
+    glColor4f(0.3f, 0.6f, 0.627f, 0.35f);
+    glBegin(GL_QUADS); // the sprite fills the window
+    glTexCoord2f(0, 0), glVertex3f(-1, -1, -0.5f);
+    glTexCoord2f(1, 0), glVertex3f(1, -1, -0.5f);
+    glTexCoord2f(1, 1), glVertex3f(1, 1, -0.5f);
+    glTexCoord2f(0, 1), glVertex3f(-1, 1, -0.5f);
+    glEnd();
+    ShaderProgram::unbind();
+    glDisable(GL_TEXTURE_2D);
+    const auto depthAt = [](int x, int y) {
+        float depth = -1.0f;
+        glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        return depth;
+    };
+    EXPECT_LT(depthAt(testWidth / 2, testHeight / 2), 0.9f) << "the middle covers";
+    for (const auto& [x, y] : {std::pair(3, 3), std::pair(testWidth - 4, 3), std::pair(3, testHeight - 4),
+                               std::pair(testWidth - 4, testHeight - 4), std::pair(testWidth / 2, 2)})
+        EXPECT_EQ(depthAt(x, y), 1.0f) << "a clear part of the sprite wrote depth at " << x << ", " << y;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 // The "Old NVidia" floor is built from its own files and must serve the same caller.
 TEST(ShaderManagerGl, OldNvidiaFloorBuildsWithTheSameUniforms)
 {

@@ -166,6 +166,9 @@ TEST(FishFrames, TheFishCastsAShadowOnTheLitFloor)
     ASSERT_TRUE(frame.ok) << frame.log;
     EXPECT_FALSE(frame.glErrors()) << frame.log;
     EXPECT_GT(frame.shareBrighterThan(200), 0.02); // the lit fish
+    // ... and its highlights stay under white, glow included (they once clipped on 6 % of the
+    // picture).
+    EXPECT_LT(frame.shareBrighterThan(249), 0.0005);
     EXPECT_GT(frame.shareBrighterThan(30), 0.3);   // the floor
     // The shadow: a dark patch on the floor beside the fish, darker than the floor around it.
     const ShadowContrast shadow = measureShadow(frame);

@@ -1,11 +1,16 @@
 // The spray scene: births tied to the music clock (never more than a batch a frame, none on a
 // seek back), the particles' life and size, the paths and the seed its init leaves behind, a
-// hostile silhouette mesh, and its frames played from before its start.
+// hostile silhouette mesh, the archive's silhouette as the view shows it, and its frames played
+// from before its start.
 #include "scenes/suihke.h"
 #include "maths/random.h"
+#include "render/gl_entry.h"
 #include "tests/support/capture.h"
+#include "tests/support/gl_context.h"
 
 #include <gtest/gtest.h>
+
+#include <GL/gl.h>
 
 #include <cmath>
 
@@ -175,6 +180,64 @@ TEST(SpraySilhouette, FacesNamingMissingVerticesGetZerosAndTheRestStayInTheBox)
     EXPECT_EQ(data[0].values.z, 0.0f); // a flat mesh: no division by its zero depth
     EXPECT_EQ(data[1].values, Vector3());
     EXPECT_EQ(SuihkeEffect::silhouetteFaceData(T3D()).size(), 0u);
+}
+
+// The archive's mesh drawn as the scene turns it, in white on black and read back. A viewer
+// recognises it only if all of it is in view, its outline is more than a blob (limbs, not a
+// lump: a long outline for its area) and it changes as it turns.
+TEST(SpraySilhouette, TheArchiveMeshStaysInViewWithALimbedOutlineThatTurns)
+{
+    ASSERT_TRUE(openTestWindow(256, 256)) << "needs a display (Xvfb) and the built data.pak";
+    ASSERT_TRUE(gl::fetchMultitexture());
+    SuihkeEffect spray;
+    ASSERT_TRUE(spray.init(204000, 221500));
+    ASSERT_NE(spray.mesh, nullptr);
+    const int size = 256;
+    std::vector<std::vector<bool>> shapes;
+    for (const float t : {0.05f, 0.35f, 0.65f, 0.95f}) {
+        dmsPerspective3D();
+        glMatrixMode(GL_MODELVIEW);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
+        glDisable(GL_DEPTH_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glColor3f(1, 1, 1);
+        spray.drawSilhouette(t);
+        const std::vector<uint8_t> frame = readTestFrame();
+        ASSERT_EQ(frame.size(), size_t(size) * size * 4u) << "the suite's window was opened at another size";
+        std::vector<bool> lit(size_t(size) * size);
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                lit[size_t(y) * size + x] = pixelAt(frame, size, x, y).r > 128;
+        // The view is the viewport (the window letterboxes the show's aspect), top row first.
+        GLint view[4];
+        glGetIntegerv(GL_VIEWPORT, view);
+        const int left = view[0], right = view[0] + view[2], top = size - view[1] - view[3], bottom = size - view[1];
+        int area = 0, outline = 0, onEdge = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                if (!lit[size_t(y) * size + x])
+                    continue;
+                ++area;
+                onEdge += x < left + 2 || y < top + 2 || x >= right - 2 || y >= bottom - 2;
+                const auto dark = [&](int u, int v) { return u < 0 || v < 0 || u >= size || v >= size || !lit[size_t(v) * size + u]; };
+                outline += dark(x - 1, y) || dark(x + 1, y) || dark(x, y - 1) || dark(x, y + 1);
+            }
+        EXPECT_GT(area, size * size / 200) << t;
+        EXPECT_EQ(onEdge, 0) << "cut off by the edge of the view at t = " << t;
+        // A disc's outline squared is about 16 times its area; a body with limbs has far more.
+        EXPECT_GT(double(outline) * outline / area, 40.0) << "a blob at t = " << t;
+        shapes.push_back(lit);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    // Between the first and the third view the outline changes: the turn shows.
+    int both = 0, either = 0;
+    for (size_t i = 0; i < shapes[0].size(); ++i) {
+        both += shapes[0][i] && shapes[2][i];
+        either += shapes[0][i] || shapes[2][i];
+    }
+    EXPECT_LT(double(both) / either, 0.7);
 }
 
 TEST(SprayFrames, TrailsOfBlueParticlesAfterPlayingInTheSameEachTime)

@@ -1,12 +1,15 @@
 // The generated meshes as the runtime reads them: valid files, unit outward normals, winding
-// matched to how each scene culls, and the proportions the scenes place them by.
+// matched to how each scene culls, the proportions the scenes place them by, and the push
+// backdrop's caustics running on across its faces.
 #include "runtime/mesh.h"
 #include "tools/datagen/generators.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -68,8 +71,9 @@ TEST(DatagenMeshes, FishIsSoundAndWoundForFrontFaceCulling)
 {
     const T3D fish = roundTrip(makeFish());
     expectSoundMesh(fish, -1.0f, "fisu.t3d");
-    EXPECT_GE(fish.getFaceCount(), 2000u);
-    EXPECT_LE(fish.getFaceCount(), 12000u);
+    // Dense enough that its flat facets read as a smooth body, light enough to bend every frame.
+    EXPECT_GE(fish.getFaceCount(), 12000u);
+    EXPECT_LE(fish.getFaceCount(), 24000u);
 }
 
 TEST(DatagenMeshes, FishLiesAlongXWithItsHeadBeforeTheBend)
@@ -132,14 +136,79 @@ TEST(DatagenMeshes, ShellIsAClosedCapsuleMappedZeroToOne)
     }
 }
 
-TEST(DatagenMeshes, CoralIsSoundAndAboutAHundredAndFiftyAcross)
+// The push scene scales the shell's texture coordinates by 9 and stands it on end (mesh x up,
+// y and z 41 wide, x 14.25 tall), looking up along x and at the wall around, never along y (the
+// faces within 0.8 of y = 0 are those it may see). Where
+// two faces meet, the caustics must run on: at both ends of the shared edge the two faces'
+// scaled coordinates differ by the same whole number of repeats (or not at all). A fan around
+// one point breaks this along one spoke: the streaks shift sideways across it.
+TEST(DatagenMeshes, ShellCausticsRunOnAcrossEveryEdge)
 {
-    const T3D coral = roundTrip(makeCoral());
-    expectSoundMesh(coral, 1.0f, "3djytky.t3d");
-    const Box b = bounds(coral);
+    const T3D shell = makeShell();
+    const auto key = [&](uint32_t i) {
+        const Vector3& p = shell.vertices[i].position;
+        return std::array<long, 3>{std::lround(p.x * 1e4f), std::lround(p.y * 1e4f), std::lround(p.z * 1e4f)};
+    };
+    struct Side {
+        uint32_t from, to;
+    };
+    std::map<std::array<std::array<long, 3>, 2>, std::vector<Side>> edges;
+    for (const T3DFace& f : shell.faces)
+        for (const auto& [a, b] : {std::pair(f.a, f.b), std::pair(f.b, f.c), std::pair(f.c, f.a)}) {
+            const bool forward = key(a) < key(b);
+            edges[forward ? std::array{key(a), key(b)} : std::array{key(b), key(a)}].push_back(forward ? Side{a, b} : Side{b, a});
+        }
+    const auto scaled = [&](uint32_t i) { return std::pair(shell.vertices[i].u * 9.0f, shell.vertices[i].v * 9.0f); };
+    const auto inView = [&](uint32_t i) { return std::fabs(shell.vertices[i].position.y) < 0.8f; };
+    int shared = 0;
+    for (const auto& [where, sides] : edges) {
+        ASSERT_EQ(sides.size(), 2u) << "every edge of the closed shell joins two faces";
+        if (!inView(sides[0].from) || !inView(sides[0].to))
+            continue;
+        const auto [u0, v0] = scaled(sides[0].from);
+        const auto [u1, v1] = scaled(sides[1].from);
+        const auto [u2, v2] = scaled(sides[0].to);
+        const auto [u3, v3] = scaled(sides[1].to);
+        const float du = u1 - u0, dv = v1 - v0;
+        EXPECT_NEAR(du, std::round(du), 1e-3f);
+        EXPECT_NEAR(dv, std::round(dv), 1e-3f);
+        ASSERT_NEAR(u3 - u2, du, 1e-3f) << "the texture jumps across an edge";
+        ASSERT_NEAR(v3 - v2, dv, 1e-3f) << "the texture jumps across an edge";
+        ++shared;
+    }
+    EXPECT_GT(shared, 5000);
+
+    // As placed in the scene, away from the sides it never looks at, the caustics keep about one
+    // size: no face squeezes many repeats into a small spot as a fan's hub does.
+    std::vector<float> density;
+    for (const T3DFace& f : shell.faces) {
+        if (!inView(f.a) || !inView(f.b) || !inView(f.c))
+            continue;
+        const auto placed = [&](uint32_t i) {
+            const Vector3& p = shell.vertices[i].position;
+            return Vector3(-41.0f * p.y, 14.25f * p.x, 41.0f * p.z);
+        };
+        const Vector3 e1 = placed(f.b) - placed(f.a), e2 = placed(f.c) - placed(f.a);
+        const float du1 = (shell.vertices[f.b].u - shell.vertices[f.a].u) * 9.0f, du2 = (shell.vertices[f.c].u - shell.vertices[f.a].u) * 9.0f;
+        const float dv1 = (shell.vertices[f.b].v - shell.vertices[f.a].v) * 9.0f, dv2 = (shell.vertices[f.c].v - shell.vertices[f.a].v) * 9.0f;
+        // Repeats per unit: texture-space area over world area, as a length scale.
+        density.push_back(std::sqrt(std::fabs(du1 * dv2 - du2 * dv1) / e1.crossProduct(e2).length()));
+    }
+    ASSERT_GT(density.size(), 1000u);
+    std::sort(density.begin(), density.end());
+    const float median = density[density.size() / 2];
+    EXPECT_GT(density.front(), median / 3.0f);
+    EXPECT_LT(density.back(), median * 3.0f);
+}
+
+TEST(DatagenMeshes, OctopusIsSoundAndAboutAHundredAndTwentyAcross)
+{
+    const T3D octopus = roundTrip(makeCoral());
+    expectSoundMesh(octopus, 1.0f, "3djytky.t3d");
+    const Box b = bounds(octopus);
     const float across = std::max({b.hi.x - b.lo.x, b.hi.y - b.lo.y, b.hi.z - b.lo.z});
-    EXPECT_GT(across, 120.0f);
-    EXPECT_LT(across, 200.0f);
+    EXPECT_GT(across, 90.0f);
+    EXPECT_LT(across, 140.0f);
 }
 
 TEST(DatagenMeshes, SameCodeGivesSameMeshBytes)

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace VELMORA_PELAGOR::detail {
@@ -55,6 +56,8 @@ void* glProcAddress(const char* name);
 std::string programFolder();
 // Shows the problem in a message box; returns false.
 bool fail(const std::string& text);
+// Whether a space-separated list of names (GL's or EGL's extensions) holds this one.
+bool inNameList(const char* list, std::string_view name);
 
 // Offline options as set before dmsInitEx.
 struct OfflineState {

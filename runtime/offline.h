@@ -40,6 +40,8 @@ const std::vector<TimelineEntry>& dmsTimeline();
 void dmsClearTimeline();
 // Sets the clock without audio: for tests that drive the timeline by hand.
 void dmsSetPositionForTest(int ms);
+// The window title last set (offline there is no window to show it).
+const char* dmsWindowTitle();
 // The letterboxed picture rectangle dmsResetViewport sets: x, y, width, height.
 void dmsGetPictureRect(int rect[4]);
 // Called just before (entering) and just after every effect's run, for checks that watch what

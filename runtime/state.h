@@ -33,6 +33,7 @@ struct WindowState {
 #endif
     int width = 0, height = 0;
     int aspectIndex = 0;
+    std::string title; // as given, kept offline too (where no window shows it)
     // Offline: the frame buffer that stands in for the window.
     unsigned int offlineFramebuffer = 0;
     unsigned int offlineColor = 0, offlineDepth = 0;

@@ -252,6 +252,8 @@ void dmsResetViewport()
     glViewport(r.x, r.y, r.w, r.h);
 }
 
+const char* dmsWindowTitle() { return window().title.c_str(); }
+
 void dmsGetPictureRect(int rect[4])
 {
     const Rect r = pictureRect();

@@ -116,8 +116,9 @@ using namespace detail;
 
 void dmsSetWindowTitle(const char* title)
 {
+    window().title = title ? title : "";
     if (window().window)
-        SDL_SetWindowTitle(window().window, title ? title : "");
+        SDL_SetWindowTitle(window().window, window().title.c_str());
 }
 
 HWND dmsGetHWND() { return reinterpret_cast<HWND>(window().window); }

@@ -1,11 +1,13 @@
-# The Linux build: SDL2 and GTK 3 for window, input, audio and dialogs; PhysicsFS, libjpeg-turbo,
-# libpng, libvorbis and KissFFT from Debian. The libraries and their links are cmake/libraries.cmake;
-# this file adds only what each of them needs from the system.
+# The Linux build: SDL2 and GTK 3 for window, input, audio and dialogs; EGL for the offline GL
+# context; PhysicsFS, libjpeg-turbo, libpng, libvorbis and KissFFT from Debian. The libraries and
+# their links are cmake/libraries.cmake; this file adds only what each of them needs from the
+# system.
 
 set(ORV_BACKEND linux)
 
 find_package(PkgConfig REQUIRED)
-find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+# EGL: the offline context needs no window system (runtime/linux/offscreen_egl.cpp).
+find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX EGL)
 find_package(ZLIB REQUIRED)
 find_package(Threads REQUIRED)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
@@ -28,7 +30,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
 target_link_libraries(orv_platform PUBLIC PkgConfig::SDL2 PkgConfig::GTK3 PkgConfig::STB OpenGL::GL)
 target_link_libraries(orv_music_fft PRIVATE PkgConfig::KISSFFT)
 target_link_libraries(orv_runtime PUBLIC OpenGL::GL ${GLU_LIBRARY}
-  PRIVATE PkgConfig::SDL2 PkgConfig::PHYSFS PkgConfig::VORBIS PkgConfig::JPEG PkgConfig::PNG)
+  PRIVATE OpenGL::EGL PkgConfig::SDL2 PkgConfig::PHYSFS PkgConfig::VORBIS PkgConfig::JPEG PkgConfig::PNG)
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB Threads::Threads)
 
 # The data generator, data.pak and the module resources (orv_resources).

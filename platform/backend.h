@@ -54,6 +54,11 @@ const ModuleResource* findModuleResource(int id);
 void setProcAddressOverride(const char* name, PROC replacement);
 // The rerouted entry point of that name, or null.
 PROC procAddressOverride(const char* name);
+// Where the backend finds GL entry points while the runtime holds a context of its own, made
+// without the backend (offline, on EGL); nullptr returns to the backend's own lookup.
+using ProcAddressLookup = void* (*)(const char* name);
+void setProcAddressSource(ProcAddressLookup lookup);
+ProcAddressLookup procAddressSource();
 
 // Defined by the generated resources of the program (the window icon and the dialog banner).
 void registerBuiltInResources();

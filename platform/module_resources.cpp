@@ -8,6 +8,7 @@
 namespace {
 const ModuleResource* moduleResources = nullptr;
 size_t moduleResourceCount = 0;
+ProcAddressLookup procSource = nullptr;
 std::unordered_map<std::string, PROC>& procOverrides()
 {
     static std::unordered_map<std::string, PROC> overrides;
@@ -42,3 +43,7 @@ PROC procAddressOverride(const char* name)
     auto found = procOverrides().find(name);
     return found == procOverrides().end() ? nullptr : found->second;
 }
+
+void setProcAddressSource(ProcAddressLookup lookup) { procSource = lookup; }
+
+ProcAddressLookup procAddressSource() { return procSource; }

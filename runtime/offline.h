@@ -1,6 +1,7 @@
 // The runtime's offline mode, for the capture tool and the tests.
 //
-// Set before dmsInitEx. The window stays hidden and the picture goes into a frame buffer the
+// Set before dmsInitEx. No window opens (on Linux the context is EGL's, without any window
+// system; on Windows the window stays hidden) and the picture goes into a frame buffer the
 // runtime owns, which stands in for the window (frame buffer 0) for everything drawn; the clock
 // advances exactly 1000 / fps ms per dmsUpdateTimer from the chosen start; no audio device is
 // opened and the spectrum is computed from the decoded music at the offline position.
@@ -39,6 +40,8 @@ const std::vector<TimelineEntry>& dmsTimeline();
 void dmsClearTimeline();
 // Sets the clock without audio: for tests that drive the timeline by hand.
 void dmsSetPositionForTest(int ms);
+// The window title last set (offline there is no window to show it).
+const char* dmsWindowTitle();
 // The letterboxed picture rectangle dmsResetViewport sets: x, y, width, height.
 void dmsGetPictureRect(int rect[4]);
 // Called just before (entering) and just after every effect's run, for checks that watch what

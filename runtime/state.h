@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace VELMORA_PELAGOR::detail {
@@ -32,6 +33,7 @@ struct WindowState {
 #endif
     int width = 0, height = 0;
     int aspectIndex = 0;
+    std::string title; // as given, kept offline too (where no window shows it)
     // Offline: the frame buffer that stands in for the window.
     unsigned int offlineFramebuffer = 0;
     unsigned int offlineColor = 0, offlineDepth = 0;
@@ -55,6 +57,8 @@ void* glProcAddress(const char* name);
 std::string programFolder();
 // Shows the problem in a message box; returns false.
 bool fail(const std::string& text);
+// Whether a space-separated list of names (GL's or EGL's extensions) holds this one.
+bool inNameList(const char* list, std::string_view name);
 
 // Offline options as set before dmsInitEx.
 struct OfflineState {

@@ -36,15 +36,7 @@ namespace {
 bool canPackInverted()
 {
     static const bool supported = [] {
-        const auto* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-        const std::string_view name = "GL_MESA_pack_invert";
-        for (std::string_view rest = list ? list : ""; !rest.empty();) {
-            const size_t end = std::min(rest.find(' '), rest.size());
-            if (rest.substr(0, end) == name)
-                return true;
-            rest.remove_prefix(std::min(end + 1, rest.size()));
-        }
-        return false;
+        return inNameList(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), "GL_MESA_pack_invert");
     }();
     return supported;
 }
@@ -148,6 +140,17 @@ std::string archivePath(const char* name)
 
 } // namespace
 
+bool inNameList(const char* list, std::string_view name)
+{
+    for (std::string_view rest = list ? list : ""; !rest.empty();) {
+        const size_t end = std::min(rest.find(' '), rest.size());
+        if (rest.substr(0, end) == name)
+            return true;
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return false;
+}
+
 bool fail(const std::string& text)
 {
     // Offline (the capture tool, the tests) nobody is there to click a modal box away: it would
@@ -248,6 +251,8 @@ void dmsResetViewport()
     const Rect r = pictureRect();
     glViewport(r.x, r.y, r.w, r.h);
 }
+
+const char* dmsWindowTitle() { return window().title.c_str(); }
 
 void dmsGetPictureRect(int rect[4])
 {

@@ -9,7 +9,7 @@ ORV_BUILD="${ORV_BUILD:-$ORV_ROOT/build}"
 orv_packages=(
   build-essential cmake pkg-config
   libsdl2-dev libphysfs-dev libstb-dev libvorbis-dev libjpeg62-turbo-dev libpng-dev libkissfft-dev libfreetype-dev fonts-dejavu-core
-  libgtk-3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  libgtk-3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg
 )

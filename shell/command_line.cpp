@@ -22,6 +22,20 @@ bool fail(std::string& problem, const std::string& text)
     return false;
 }
 
+// What a flag accepts, for the message that refuses a value.
+std::string allowedValues(const std::string& flag)
+{
+    if (flag == "--window")
+        return "WxH, each side a whole number from 64 to 16384";
+    if (flag == "--aspect")
+        return "4:3, 16:10 or 16:9";
+    if (flag == "--video")
+        return "auto, x11 or wayland";
+    if (flag == "--refresh")
+        return "a whole number of Hz from 1 to 1000";
+    return "a whole number of milliseconds from 0 to " + std::to_string(lastMs);
+}
+
 } // namespace
 
 const char* showUsage()
@@ -103,7 +117,7 @@ bool parseCommandLine(int argc, char** argv, CommandLine& line, std::string& pro
             ok = parseNumber(value, line.startMs) && line.startMs <= lastMs;
         }
         if (!ok)
-            return fail(problem, "bad value '" + value + "' for " + flag);
+            return fail(problem, "bad value '" + value + "' for " + flag + ": " + allowedValues(flag));
     }
     // The flag wins over the variable; an empty variable is as good as none.
     if (!videoGiven && videoVariable && *videoVariable && !parseWindowSystem(videoVariable, line.video))

@@ -1,6 +1,7 @@
 // orvalune: the show. Without flags the setup dialog chooses the mode; `orvalune --help` lists
 // the flags that choose it instead.
 #include "platform/backend.h"
+#include "platform/process_start.h"
 #include "render/driver_flags.h"
 #include "runtime/dms.h"
 #include "runtime/version.h"
@@ -15,6 +16,9 @@
 
 int main(int argc, char** argv)
 {
+    prepareProcess();
+    // A hang-up, SIGQUIT or SIGUSR1 ends the show as SIGTERM does: a fade, then a clean exit.
+    stopSignalsActAsTerminate();
     CommandLine line;
     std::string problem;
     if (!parseCommandLine(argc, argv, line, problem, std::getenv("ORVALUNE_VIDEO"))) {

@@ -122,6 +122,8 @@ public:
 
     PROC getProcAddress(const char* name) override
     {
+        if (const ProcAddressLookup lookup = procAddressSource())
+            return reinterpret_cast<PROC>(lookup(name));
         return reinterpret_cast<PROC>(SDL_GL_GetProcAddress(name));
     }
 

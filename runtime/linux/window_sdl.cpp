@@ -1,4 +1,7 @@
 // The window system's part of the window on SDL: the window, its GL context, full screen, gamma.
+// Offline there is no window: the context is EGL's, made without any window system.
+#include "platform/backend.h"
+#include "runtime/linux/offscreen_egl.h"
 #include "runtime/state.h"
 
 namespace VELMORA_PELAGOR::detail {
@@ -26,16 +29,25 @@ void enterFullScreen(SDL_Window* window, int width, int height, int refreshRate)
 bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate)
 {
     WindowState& w = window();
+    if (offline().enabled) {
+        std::string error;
+        w.context = openOffscreenContext(width, height, error);
+        if (!w.context)
+            return fail("Cannot render offline: " + error);
+        setProcAddressSource(offscreenProcAddress);
+        w.width = width;
+        w.height = height;
+        return true;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return fail(std::string("Cannot open a window: no display (") + SDL_GetError() + ")");
     w.videoStarted = true;
-    // SDL falls back to an invisible driver when there is no display: fine for rendering
-    // offline, useless for a show someone wants to watch.
+    // SDL falls back to an invisible driver when there is no display: useless for a show
+    // someone wants to watch.
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
-    if (!offline().enabled && (driver == "offscreen" || driver == "dummy"))
+    if (driver == "offscreen" || driver == "dummy")
         return fail("Cannot open a window: no display (set DISPLAY or start a desktop session)");
-    if (!offline().enabled)
-        dmsMsg("Video driver %s\n", driver.c_str());
+    dmsMsg("Video driver %s\n", driver.c_str());
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
@@ -45,27 +57,20 @@ bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 
     Uint32 flags = SDL_WINDOW_OPENGL;
-    if (offline().enabled)
-        flags |= SDL_WINDOW_HIDDEN;
-    if (alwaysOnTop && !offline().enabled)
+    if (alwaysOnTop)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     w.window = SDL_CreateWindow("Orvalune", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (!w.window)
         return fail(std::string("Cannot open a window: ") + SDL_GetError());
-    if (fullscreen && !offline().enabled)
+    if (fullscreen)
         enterFullScreen(w.window, width, height, refreshRate);
     w.context = SDL_GL_CreateContext(w.window);
     if (!w.context)
         return fail(std::string("Cannot create an OpenGL context: ") + SDL_GetError());
     SDL_GL_MakeCurrent(w.window, w.context);
-    SDL_GL_SetSwapInterval(offline().enabled ? 0 : 1);
-    if (offline().enabled) {
-        w.width = width;
-        w.height = height;
-    } else {
-        SDL_GL_GetDrawableSize(w.window, &w.width, &w.height);
-        dmsMsg("Drawable %dx%d%s\n", w.width, w.height, fullscreen ? ", full screen" : "");
-    }
+    SDL_GL_SetSwapInterval(1);
+    SDL_GL_GetDrawableSize(w.window, &w.width, &w.height);
+    dmsMsg("Drawable %dx%d%s\n", w.width, w.height, fullscreen ? ", full screen" : "");
     w.gammaSaved = SDL_GetWindowGammaRamp(w.window, w.gammaRamp[0], w.gammaRamp[1], w.gammaRamp[2]) == 0;
     return true;
 }
@@ -73,8 +78,12 @@ bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop
 void closePlatformWindow()
 {
     WindowState& w = window();
-    if (w.context)
+    if (offline().enabled) {
+        setProcAddressSource(nullptr);
+        closeOffscreenContext();
+    } else if (w.context) {
         SDL_GL_DeleteContext(w.context);
+    }
     if (w.window)
         SDL_DestroyWindow(w.window);
     if (w.videoStarted)
@@ -84,7 +93,10 @@ void closePlatformWindow()
     w.videoStarted = false;
 }
 
-void* glProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+void* glProcAddress(const char* name)
+{
+    return offline().enabled ? offscreenProcAddress(name) : SDL_GL_GetProcAddress(name);
+}
 
 std::string programFolder()
 {
@@ -104,8 +116,9 @@ using namespace detail;
 
 void dmsSetWindowTitle(const char* title)
 {
+    window().title = title ? title : "";
     if (window().window)
-        SDL_SetWindowTitle(window().window, title ? title : "");
+        SDL_SetWindowTitle(window().window, window().title.c_str());
 }
 
 HWND dmsGetHWND() { return reinterpret_cast<HWND>(window().window); }

@@ -196,8 +196,9 @@ using namespace detail;
 
 void dmsSetWindowTitle(const char* title)
 {
+    window().title = title ? title : "";
     if (window().window)
-        SetWindowTextA(window().window, title ? title : "");
+        SetWindowTextA(window().window, window().title.c_str());
 }
 
 HWND dmsGetHWND() { return window().window; }

@@ -84,6 +84,11 @@ TEST(CaptureOptions, MistakesAreRefusedWithAMessageNamingThem)
         {parse({"--from", "0", "--to", "1000", "--preset", "veryfast", "--out", "a.webm"}), "--preset"},
         {parse({"--from", "0", "--to", "1000", "--preset", "quick", "--out", "a.mp4"}), "quick"},
         {parse({"--from", "0", "--to", "1000", "--fps", "0", "--out", "d"}), "--fps"},
+        // A value out of range says which values the flag takes.
+        {parse({"--from", "0", "--to", "999999999", "--out", "d"}), "--to: a whole number of milliseconds from 0 to 100000000"},
+        {parse({"--from", "0", "--to", "1000", "--fps", "241", "--out", "d"}), "from 1 to 240"},
+        {parse({"--at", "0", "--size", "8192x8193", "--out", "d"}), "from 16 to 8192"},
+        {parse({"--from", "0", "--to", "1000", "--preset", "quick", "--out", "a.mp4"}), "ultrafast superfast"},
         {parse({"--at", "0", "--out"}), "needs a value"},
         {parse({"--bogus", "--at", "0"}), "--bogus"},
     };

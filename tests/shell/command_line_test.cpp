@@ -72,6 +72,9 @@ TEST(CommandLine, BadFlagsGetOneLineNamingThem)
         {parse({"--aspect", "4:3"}), "need --window or --fullscreen"},
         {parse({"--fullscreen", "--always-on-top"}), "window"},
         {parse({"--window", "800x600", "--refresh", "0"}), "--refresh"},
+        // Out of range: the message gives the range.
+        {parse({"--start", "999999999"}), "from 0 to 363000"},
+        {parse({"--window", "800x600", "--refresh", "1001"}), "from 1 to 1000"},
     };
     for (const auto& [parsed, word] : cases) {
         EXPECT_FALSE(parsed.ok) << word;

@@ -8,7 +8,6 @@
 #include "tests/support/gl_context.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -60,7 +59,7 @@ protected:
 
 TEST_F(Driver, StartUpTitlesTheWindowAndGivesItTheIcon)
 {
-    EXPECT_STREQ(SDL_GetWindowTitle(reinterpret_cast<SDL_Window*>(dmsGetHWND())), "Velmora.Quillon :: Orvalune");
+    EXPECT_STREQ(dmsWindowTitle(), "Velmora.Quillon :: Orvalune");
     ASSERT_NE(backend().lastIcon, nullptr);
     EXPECT_EQ(reinterpret_cast<const ModuleResource*>(backend().lastIcon)->id, 113);
 }

@@ -1,4 +1,4 @@
-// A real GL context for tests: the runtime's hidden offline window, opened once per test binary.
+// A real GL context for tests: the runtime's offline context, opened once per test binary.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,8 @@
 #include <vector>
 
 // Opens the offline window of the given size on the build's data.pak (or the given archive),
-// once; later calls return whether the first succeeded. Needs a display (Xvfb in CI).
+// once; later calls return whether the first succeeded. Needs no display (EGL without a window
+// system).
 bool openTestWindow(int width = 256, int height = 256, const char* archive = nullptr);
 std::string builtArchivePath();
 

@@ -44,16 +44,14 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& removed
 
 namespace {
 
-ProgramResult run(const std::vector<std::string>& argv, const std::string& workingDirectory, double timeoutSeconds,
-                  double signalAfterSeconds, const std::string& signalOnOutput, bool withDisplay, int stopSignal,
-                  const std::optional<std::vector<std::string>>& environment = std::nullopt,
-                  const std::function<bool(const std::string&)>& whileRunning = {})
+ProgramResult run(const ProgramRun& program, double signalAfterSeconds = 0.0, bool withDisplay = true)
 {
     ProgramResult result;
+    const std::vector<std::string>& argv = program.argv;
     // Built before fork: the child only execs.
     std::vector<char*> variables;
-    if (environment) {
-        for (const std::string& variable : *environment)
+    if (program.environment) {
+        for (const std::string& variable : *program.environment)
             variables.push_back(const_cast<char*>(variable.c_str()));
         variables.push_back(nullptr);
     }
@@ -62,21 +60,26 @@ ProgramResult run(const std::vector<std::string>& argv, const std::string& worki
         return result;
     const pid_t child = fork();
     if (child == 0) {
-        dup2(pipeFds[1], STDOUT_FILENO);
-        dup2(pipeFds[1], STDERR_FILENO);
+        if (program.closedStandardStreams) {
+            for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+                close(fd);
+        } else {
+            dup2(pipeFds[1], STDOUT_FILENO);
+            dup2(pipeFds[1], STDERR_FILENO);
+        }
         close(pipeFds[0]);
         close(pipeFds[1]);
         if (!withDisplay) {
             unsetenv("DISPLAY");
             unsetenv("WAYLAND_DISPLAY");
         }
-        if (chdir(workingDirectory.c_str()) != 0)
+        if (chdir(program.workingDirectory.c_str()) != 0)
             _exit(127);
         std::vector<char*> args;
         for (const std::string& arg : argv)
             args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);
-        if (environment)
+        if (program.environment)
             environ = variables.data(); // execvp searches the child's own PATH
         execvp(args[0], args.data());
         _exit(127);
@@ -89,21 +92,31 @@ ProgramResult run(const std::vector<std::string>& argv, const std::string& worki
     bool signalled = false;
     int status = 0;
     char buffer[4096];
-    for (;;) {
+    // Reads what is there; the reader that quits closes its end once it has enough.
+    const auto readAvailable = [&] {
         ssize_t n;
-        while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
+        while (pipeFds[0] >= 0 && (n = read(pipeFds[0], buffer, sizeof buffer)) > 0) {
             result.output.append(buffer, static_cast<size_t>(n));
+            if (program.readerQuitsAfter > 0 && result.output.size() >= program.readerQuitsAfter) {
+                result.output.resize(program.readerQuitsAfter);
+                close(pipeFds[0]);
+                pipeFds[0] = -1;
+            }
+        }
+    };
+    for (;;) {
+        readAvailable();
         if (waitpid(child, &status, WNOHANG) == child)
             break;
-        const bool asked = whileRunning && whileRunning(result.output);
+        const bool asked = program.whileRunning && program.whileRunning(result.output);
         const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
         const bool due = asked || (signalAfterSeconds > 0 && elapsed >= signalAfterSeconds) ||
-                         (!signalOnOutput.empty() && result.output.find(signalOnOutput) != std::string::npos);
+                         (!program.signalOnOutput.empty() && result.output.find(program.signalOnOutput) != std::string::npos);
         if (due && !signalled) {
-            kill(child, stopSignal);
+            kill(child, program.stopSignal);
             signalled = true;
         }
-        if (elapsed >= timeoutSeconds) {
+        if (elapsed >= program.timeoutSeconds) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
             result.timedOut = true;
@@ -111,10 +124,9 @@ ProgramResult run(const std::vector<std::string>& argv, const std::string& worki
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    ssize_t n;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0)
-        result.output.append(buffer, static_cast<size_t>(n));
-    close(pipeFds[0]);
+    readAvailable();
+    if (pipeFds[0] >= 0)
+        close(pipeFds[0]);
     if (!result.timedOut && WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
     return result;
@@ -125,17 +137,24 @@ ProgramResult run(const std::vector<std::string>& argv, const std::string& worki
 ProgramResult runProgram(const std::vector<std::string>& argv, const std::string& workingDirectory,
                          double timeoutSeconds, double signalAfterSeconds, bool withDisplay, int stopSignal)
 {
-    return run(argv, workingDirectory, timeoutSeconds, signalAfterSeconds, {}, withDisplay, stopSignal);
+    ProgramRun program;
+    program.argv = argv;
+    program.workingDirectory = workingDirectory;
+    program.timeoutSeconds = timeoutSeconds;
+    program.stopSignal = stopSignal;
+    return run(program, signalAfterSeconds, withDisplay);
 }
 
-ProgramResult runProgram(const ProgramRun& program)
-{
-    return run(program.argv, program.workingDirectory, program.timeoutSeconds, 0.0, program.signalOnOutput, true,
-               program.stopSignal, program.environment, program.whileRunning);
-}
+ProgramResult runProgram(const ProgramRun& program) { return run(program); }
 
 ProgramResult runProgramSignalledOn(const std::vector<std::string>& argv, const std::string& workingDirectory,
                                     double timeoutSeconds, const std::string& signalOnOutput, int stopSignal)
 {
-    return run(argv, workingDirectory, timeoutSeconds, 0.0, signalOnOutput, true, stopSignal);
+    ProgramRun program;
+    program.argv = argv;
+    program.workingDirectory = workingDirectory;
+    program.timeoutSeconds = timeoutSeconds;
+    program.signalOnOutput = signalOnOutput;
+    program.stopSignal = stopSignal;
+    return run(program);
 }

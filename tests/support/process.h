@@ -37,6 +37,12 @@ struct ProgramRun {
     // Called about every 20 ms with the output so far while the program runs (a user's hands);
     // true sends stopSignal.
     std::function<bool(const std::string& output)> whileRunning;
+    // Starts the program with descriptors 0, 1 and 2 closed, as a careless launcher may (the
+    // output is then empty).
+    bool closedStandardStreams = false;
+    // The reader of the output quits (closes its end) once it has this many bytes, as
+    // `| head -c N` does; 0 reads to the end.
+    size_t readerQuitsAfter = 0;
 };
 ProgramResult runProgram(const ProgramRun& run);
 

@@ -11,12 +11,14 @@
 class ChildProcess {
 public:
     pid_t pid = -1;
-    FILE* input = nullptr; // the child's standard input
+    // The child's standard input. Writes after the child has ended fail, and do not kill us:
+    // SIGPIPE is ignored from the program's start (platform/process_start.h).
+    FILE* input = nullptr;
 
     // Looks the program (arguments[0]) up on PATH like a shell would. `extraFd` >= 0 is handed to
     // the child as its file descriptor 3. The child gets a process group of its own, so that a
-    // Ctrl-C at the terminal reaches only us and we decide how the child ends. False if it cannot
-    // start.
+    // Ctrl-C at the terminal reaches only us and we decide how the child ends; should we die
+    // without ending it (SIGKILL, a crash), the system kills it. False if it cannot start.
     bool start(const std::vector<std::string>& arguments, int extraFd = -1);
     // Closes the child's input and waits for it; true when it exited with code 0.
     bool finish();

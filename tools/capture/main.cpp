@@ -7,6 +7,7 @@
 //   orvalune-capture --from MS --to MS --out FILE.mp4        a video with the music (needs ffmpeg)
 //   orvalune-capture --help                                  every option
 #include "platform/backend.h"
+#include "platform/process_start.h"
 #include "render/draw_state_recorder.h"
 #include "render/effect_gl_state.h"
 #include "render/warm_up.h"
@@ -159,7 +160,8 @@ void reportGlErrors()
         std::fprintf(stderr, "\norvalune-capture: GL error 0x%04x in the frame at %d ms\n", error, dmsGetModulePosition());
 }
 
-// Where the frames go: a folder of PNG files or a video.
+// Where the frames go: a folder of PNG files or a video. Each failure is reported once, with its
+// reason.
 class FrameSink {
 public:
     bool open(const CaptureOptions& o, int firstMs, int frames, std::string& problem)
@@ -181,11 +183,27 @@ public:
     bool write(std::vector<uint8_t>&& rgba, const std::string& name)
     {
         if (video && !video->write(rgba)) {
-            std::fprintf(stderr, "\norvalune-capture: ffmpeg stopped taking frames\n");
+            report("ffmpeg stopped taking frames");
             return false;
         }
         if (pngs && !pngs->submit(std::move(rgba), name)) {
-            std::fprintf(stderr, "\norvalune-capture: %s\n", pngs->error().c_str());
+            report(pngs->error());
+            return false;
+        }
+        videoFrames += video ? 1 : 0;
+        return true;
+    }
+
+    // Frames written: for pictures, those on disk under their final name; for a video, those
+    // ffmpeg was given.
+    int written() const { return pngs ? static_cast<int>(pngs->written()) : videoFrames; }
+
+    // Waits until every picture handed over is on disk, so that written() is final; false when
+    // one could not be written.
+    bool flush()
+    {
+        if (pngs && !pngs->finish()) {
+            report(pngs->error());
             return false;
         }
         return true;
@@ -194,53 +212,67 @@ public:
     // Finishes what was written: a video ffmpeg cannot finish, or one cut by a failure, is
     // removed. `stopReason` names the signal that cut the capture short. False when the output is
     // not usable.
-    bool close(bool failed, int written, const char* stopReason)
+    bool close(bool failed, const char* stopReason)
     {
         if (pngs) {
-            const bool ok = pngs->finish();
-            if (!ok)
-                std::fprintf(stderr, "orvalune-capture: %s\n", pngs->error().c_str());
-            if (stopReason && pngs->written() > 0)
-                std::fprintf(stderr, "orvalune-capture: %s holds the first %zu frames, each complete\n",
-                             options->out.c_str(), pngs->written());
-            else if (stopReason)
+            const bool ok = flush() && !failed;
+            if ((stopReason || !ok) && written() > 0)
+                std::fprintf(stderr, "orvalune-capture: %s holds the first %d frames, each complete\n",
+                             options->out.c_str(), written());
+            else if (stopReason || !ok)
                 std::fprintf(stderr, "orvalune-capture: nothing was written\n");
-            return ok && !failed;
+            return ok;
         }
         if (!video)
             return !failed;
         if (failed) {
-            video->discard();
-            std::fprintf(stderr, "orvalune-capture: the partial %s was removed\n", options->out.c_str());
+            removeVideo("");
             return false;
         }
         if (!video->finish()) {
-            video->discard();
-            std::fprintf(stderr, "orvalune-capture: ffmpeg failed to write %s; the partial file was removed\n",
-                         options->out.c_str());
+            removeVideo("ffmpeg failed to write " + options->out);
             return false;
         }
         if (stopReason)
             std::fprintf(stderr, "orvalune-capture: %s holds the first %d frames and plays\n", options->out.c_str(),
-                         written);
+                         written());
         return true;
     }
 
     // After an exception: whatever is half written goes.
     void abandon()
     {
-        if (video) {
-            video->discard();
-            std::fprintf(stderr, "orvalune-capture: the partial %s was removed\n", options->out.c_str());
-        }
+        if (video)
+            removeVideo("");
         if (pngs)
             pngs->finish();
     }
 
 private:
+    void report(const std::string& problem)
+    {
+        if (reported)
+            return;
+        reported = true;
+        std::fprintf(stderr, "\norvalune-capture: %s\n", problem.c_str());
+    }
+
+    // Says what became of the video: removed, or never made.
+    void removeVideo(const std::string& cause)
+    {
+        const bool removed = video->discard();
+        const std::string lead = cause.empty() ? "" : cause + "; ";
+        if (removed)
+            std::fprintf(stderr, "orvalune-capture: %sthe partial %s was removed\n", lead.c_str(), options->out.c_str());
+        else
+            std::fprintf(stderr, "orvalune-capture: %sno video was written\n", lead.c_str());
+    }
+
     const CaptureOptions* options = nullptr;
     std::unique_ptr<PngWriter> pngs;
     std::unique_ptr<VideoEncoder> video;
+    int videoFrames = 0;
+    bool reported = false;
 };
 
 struct Plan {
@@ -302,7 +334,7 @@ int capture(const CaptureOptions& o)
                 progress.finish(plan.runup.frames);
         }
 
-        int written = 0;
+        int handedOver = 0;
         bool failed = false;
         Progress progress(single ? "frame" : "frames", plan.frames, terminal);
         std::vector<uint8_t> rgba;
@@ -311,7 +343,7 @@ int capture(const CaptureOptions& o)
         // waiting for the encoder to take it.
         using Clock = std::chrono::steady_clock;
         Clock::duration drawing{}, readBack{}, encoding{};
-        while (written < plan.frames && !failed && !state.done && !stopRequest()) {
+        while (handedOver < plan.frames && !failed && !state.done && !stopRequest()) {
             const Clock::time_point start = Clock::now();
             drawFrame(state);
             reportGlErrors();
@@ -322,24 +354,26 @@ int capture(const CaptureOptions& o)
             if (single)
                 std::snprintf(name, sizeof name, "at_%06d.png", o.atMs);
             else
-                std::snprintf(name, sizeof name, "frame_%06d.png", written);
+                std::snprintf(name, sizeof name, "frame_%06d.png", handedOver);
             // Either writer takes the frame; a video's leaves a free buffer here to read into.
             failed = !sink.write(std::move(rgba), name);
             drawing += drawn - start;
             readBack += read - drawn;
             encoding += Clock::now() - read;
-            written += failed ? 0 : 1;
+            handedOver += failed ? 0 : 1;
             if (!single)
-                progress.update(written);
+                progress.update(sink.written());
         }
         const int stoppedBy = stopRequest();
-        if (!single && !stoppedBy)
+        const Clock::time_point closing = Clock::now();
+        failed = !sink.flush() || failed;
+        const int written = sink.written();
+        if (!single && !stoppedBy && !failed)
             progress.finish(written);
         if (stoppedBy)
             std::fprintf(stderr, "\norvalune-capture: stopped by %s at %d ms, after %d of %d frames\n",
                          stopRequestName(stoppedBy), dmsGetModulePosition(), written, plan.frames);
-        const Clock::time_point closing = Clock::now();
-        bool ok = sink.close(failed, written, stoppedBy ? stopRequestName(stoppedBy) : nullptr);
+        bool ok = sink.close(failed, stoppedBy ? stopRequestName(stoppedBy) : nullptr);
         if (!o.recordDrawStates.empty())
             ok = writeDrawStates(o.recordDrawStates) && ok;
         if (o.checkGlState && effectGlStateDepartures() > 0) {
@@ -368,6 +402,7 @@ int capture(const CaptureOptions& o)
 
 int main(int argc, char** argv)
 {
+    prepareProcess();
     CaptureOptions o;
     std::string problem;
     if (!parseCaptureOptions(argc, argv, o, problem)) {

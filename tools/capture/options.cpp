@@ -7,13 +7,15 @@
 
 namespace {
 
-// Digits only, no sign, no trailing text, at most 100 000 000.
+constexpr int largestCount = 100000000;
+
+// Digits only, no sign, no trailing text, at most largestCount.
 bool parseCount(const std::string& text, int& value)
 {
     if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return false;
     value = std::stoi(text);
-    return value <= 100000000;
+    return value <= largestCount;
 }
 
 // "WxH" exactly, each side a plain number.
@@ -34,12 +36,33 @@ bool endsWith(const std::string& text, const char* suffix)
     return true;
 }
 
+const char* const x264Presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                                   "medium",    "slow",      "slower",   "veryslow"};
+
 bool isX264Preset(const std::string& name)
 {
-    for (const char* preset : {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower", "veryslow"})
+    for (const char* preset : x264Presets)
         if (name == preset)
             return true;
     return false;
+}
+
+// What a flag accepts, for the message that refuses a value.
+std::string allowedValues(const std::string& flag)
+{
+    if (flag == "--fps")
+        return "a whole number from 1 to 240";
+    if (flag == "--size")
+        return "WxH, each side a whole number from 16 to 8192";
+    if (flag == "--crf")
+        return "a whole number from 0 to 51 for H.264, to 63 for VP9";
+    if (flag == "--preset") {
+        std::string names = "one of";
+        for (const char* preset : x264Presets)
+            names += std::string(" ") + preset;
+        return names;
+    }
+    return "a whole number of milliseconds from 0 to " + std::to_string(largestCount);
 }
 
 bool fail(std::string& problem, const std::string& text)
@@ -189,7 +212,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         else
             o.archive = value;
         if (!ok)
-            return fail(problem, "bad value '" + value + "' for " + flag);
+            return fail(problem, "bad value '" + value + "' for " + flag + ": " + allowedValues(flag));
     }
     if (!outputKindFor(o.out, o.output, problem))
         return false;

@@ -2,8 +2,10 @@
 
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace {
@@ -131,15 +133,26 @@ bool PngWriter::writeOne(const Job& job)
     const std::string path = (std::filesystem::path(folder) / job.fileName).string();
     const std::string partial = path + ".part";
     const std::vector<uint8_t> png = encodePng(job.rgba.data(), width, height, pngZlibLevel);
+    // The first step that fails gives the reason (a full disk shows at the write or the close).
+    int cause = 0;
+    const auto lastError = [] { return errno ? errno : EIO; };
+    errno = 0;
     FILE* file = png.empty() ? nullptr : std::fopen(partial.c_str(), "wb");
-    bool ok = file && std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    ok = file && std::fclose(file) == 0 && ok;
-    ok = ok && std::rename(partial.c_str(), path.c_str()) == 0;
+    if (!file)
+        cause = lastError();
+    else if (std::fwrite(png.data(), 1, png.size(), file) != png.size())
+        cause = lastError();
+    if (file && std::fclose(file) != 0 && !cause)
+        cause = lastError();
+    if (file && !cause && std::rename(partial.c_str(), path.c_str()) != 0)
+        cause = lastError();
+    const bool ok = file && !cause;
     if (!ok) {
         std::remove(partial.c_str());
         std::lock_guard<std::mutex> lock(mutex);
         if (problem.empty())
-            problem = "cannot write " + path;
+            problem = "cannot write " + path + ": " +
+                      (png.empty() ? "no memory to encode it" : std::error_code(cause, std::generic_category()).message());
     }
     return ok;
 }

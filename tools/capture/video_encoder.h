@@ -37,8 +37,8 @@ public:
     bool write(std::vector<uint8_t>& rgba);
     // Ends the input and waits for ffmpeg; true when the file is complete and playable.
     bool finish();
-    // Ends ffmpeg and removes whatever it wrote.
-    void discard();
+    // Ends ffmpeg and removes whatever it wrote; true when there was a file to remove.
+    bool discard();
 
 private:
     void feed();

@@ -1,7 +1,7 @@
 #include "tools/capture/child_process.h"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,33 +23,39 @@ std::vector<char*> argumentPointers(const std::vector<std::string>& arguments)
     return argv;
 }
 
-// Spawns with `childEnd` of a close-on-exec pipe as the child's descriptor `childFd`.
+// Starts the program with `childEnd` as its descriptor `childFd` (and `extraFd` as its 3). The
+// child ends with us: should we die without closing it (SIGKILL, a crash), the system kills it
+// too, and a half-made video is never finished to look complete.
 pid_t spawnWith(const std::vector<std::string>& arguments, int childEnd, int childFd, int extraFd, bool ownGroup)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, childEnd, childFd);
-    if (extraFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, extraFd, 3);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    // We ignore SIGPIPE for ourselves; the child starts with the usual signal handling.
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    short flags = POSIX_SPAWN_SETSIGDEF;
-    if (ownGroup) {
-        posix_spawnattr_setpgroup(&attributes, 0);
-        flags |= POSIX_SPAWN_SETPGROUP;
-    }
-    posix_spawnattr_setflags(&attributes, flags);
+    // Everything the child needs is made before the fork: after it, only calls that are safe
+    // in a copy of a threaded process.
+    const std::string path = findOnPath(arguments[0]);
+    if (path.empty())
+        return -1;
     std::vector<char*> argv = argumentPointers(arguments);
-    pid_t pid = -1;
-    const int error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return error == 0 ? pid : -1;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0) {
+        // On both sides, so that no Ctrl-C at the terminal reaches it before it has moved.
+        if (pid > 0 && ownGroup)
+            setpgid(pid, pid);
+        return pid;
+    }
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) // we died before it could ask
+        _exit(127);
+    // We ignore SIGPIPE for ourselves; the child starts with the usual handling (the signals we
+    // catch are reset by exec).
+    struct sigaction usual {};
+    usual.sa_handler = SIG_DFL;
+    sigaction(SIGPIPE, &usual, nullptr);
+    if (ownGroup)
+        setpgid(0, 0);
+    if (dup2(childEnd, childFd) < 0 || (extraFd >= 0 && dup2(extraFd, 3) < 0))
+        _exit(127);
+    execve(path.c_str(), argv.data(), environ);
+    _exit(127);
 }
 
 int waitFor(pid_t pid)
@@ -76,8 +82,6 @@ bool ChildProcess::start(const std::vector<std::string>& arguments, int extraFd)
     // between us and the child. A larger pipe where the system allows it; the default otherwise.
     fcntl(fds[1], F_SETPIPE_SZ, 1 << 20);
 #endif
-    // A child that dies early must turn our writes into errors, not kill us with SIGPIPE.
-    std::signal(SIGPIPE, SIG_IGN);
     pid = spawnWith(arguments, fds[0], STDIN_FILENO, extraFd, true);
     close(fds[0]);
     if (pid <= 0) {

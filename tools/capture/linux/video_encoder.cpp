@@ -190,10 +190,10 @@ bool VideoEncoder::finish()
     return ok;
 }
 
-void VideoEncoder::discard()
+bool VideoEncoder::discard()
 {
     stopWriter();
     ffmpeg.finish();
     std::error_code ignored;
-    std::filesystem::remove(path, ignored);
+    return std::filesystem::remove(path, ignored);
 }

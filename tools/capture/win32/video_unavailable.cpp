@@ -30,7 +30,7 @@ bool VideoEncoder::open(const CaptureOptions&, int, int, const std::vector<uint8
 
 bool VideoEncoder::write(std::vector<uint8_t>&) { return false; }
 bool VideoEncoder::finish() { return false; }
-void VideoEncoder::discard() {}
+bool VideoEncoder::discard() { return false; }
 
 bool ChildProcess::start(const std::vector<std::string>&, int) { return false; }
 bool ChildProcess::finish() { return false; }

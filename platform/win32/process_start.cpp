@@ -1,0 +1,15 @@
+// Windows hands a program no closed descriptors to fill and has no SIGPIPE; the capture's stop
+// requests come from the console (tools/capture/win32/stop_request_console.cpp).
+#include "platform/process_start.h"
+
+void prepareProcess() {}
+
+const std::vector<StopSignal>& stopSignals()
+{
+    static const std::vector<StopSignal> none;
+    return none;
+}
+
+void catchStopSignals(void (*)(int)) {}
+
+void stopSignalsActAsTerminate() {}

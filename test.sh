@@ -7,7 +7,7 @@
 # ORV_TEST_ON_MY_DISPLAY=1 runs them on the caller's DISPLAY instead.
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
-orv_install "${orv_packages[@]}" "${orv_windows_packages[@]}" xvfb xauth xdotool ffmpeg weston x11-apps zenity
+orv_install "${orv_packages[@]}" "${orv_windows_packages[@]}" xvfb xauth xdotool ffmpeg weston x11-apps zenity pulseaudio
 ORV_WIN_BUILD="${ORV_WIN_BUILD:-$ORV_ROOT/build-win}"
 orv_build -DORVALUNE_WERROR=ON -DORV_WINDOWS_BUILD="$ORV_WIN_BUILD"
 

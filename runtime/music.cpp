@@ -342,6 +342,7 @@ void dmsUpdateTimer()
 {
     MusicState& m = music();
     const uint64_t now = performanceTicks();
+    pollKeys();
     if (m.firstUpdate) {
         m.deltaSeconds = 0.0f;
     } else if (m.mode == ClockMode::Offline) {

@@ -69,6 +69,12 @@ void listArchiveImages();
 void uploadPendingTextures();
 void releaseTextures();
 
+// Keys. Once a frame (dmsUpdateTimer) the keys pressed since the last frame are collected, and
+// count as held for the frame even if already let go; the window system notes presses it sees.
+void pollKeys();
+void noteKeyPress(int virtualKey);
+void forgetKeyPresses();
+
 // Music and clock.
 bool openMusic(); // false: no music, the clock runs on its own
 void closeMusic();

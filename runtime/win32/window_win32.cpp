@@ -16,6 +16,12 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CLOSE:
         PostQuitMessage(0);
         return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // GetAsyncKeyState's "pressed since" bit is shared with every other program that asks:
+        // the window's own key messages make sure a tap reaches the next frame.
+        noteKeyPress(static_cast<int>(wParam & 0xFF));
+        break;
     case WM_SETCURSOR:
         // Full screen hides the pointer; a window keeps it.
         if (LOWORD(lParam) == HTCLIENT && window().modeChanged) {

@@ -1,6 +1,7 @@
 // The data archive: a zip read through PhysicsFS, and the texts and meshes inside it.
 #include "runtime/archive.h"
 
+#include "runtime/archive_file.h"
 #include "runtime/mesh.h"
 #include "runtime/state.h"
 
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <unordered_map>
 
@@ -17,7 +17,6 @@ namespace VELMORA_PELAGOR {
 namespace {
 bool mounted = false;
 std::string mountedPath;
-std::vector<uint8_t> mountedBytes; // the archive itself, when mounted from memory
 uint64_t archiveSize = 0;
 std::string damage;
 
@@ -32,7 +31,6 @@ bool mountChecked(bool ok, const std::string& label, std::string& error)
 {
     if (!ok) {
         error = physfsError();
-        mountedBytes.clear();
         return false;
     }
     mounted = true;
@@ -56,48 +54,80 @@ bool mountChecked(bool ok, const std::string& label, std::string& error)
     return true;
 }
 
-// The archive's bytes as a PhysicsFS stream. PhysicsFS's own memory mount never frees its stream
-// on unmount; this one is freed by PhysicsFS through destroy, and every entry read duplicates it.
-struct ByteCursor {
-    const std::vector<uint8_t>* bytes;
+// The archive's bytes as a PhysicsFS stream, each with its own position over a shared source.
+// PhysicsFS duplicates the stream for every entry it opens and frees each one through destroy
+// (its own memory mount never frees its stream on unmount).
+struct Cursor {
+    std::shared_ptr<const ArchiveSource> source;
     PHYSFS_uint64 position;
 };
 
-PHYSFS_Io* byteStream(const std::vector<uint8_t>* bytes, PHYSFS_uint64 position);
+Cursor& cursorOf(PHYSFS_Io* io) { return *static_cast<Cursor*>(io->opaque); }
+
+PHYSFS_Io* sourceStream(std::shared_ptr<const ArchiveSource> source);
 
 PHYSFS_sint64 streamRead(PHYSFS_Io* io, void* out, PHYSFS_uint64 length)
 {
-    auto* cursor = static_cast<ByteCursor*>(io->opaque);
-    const PHYSFS_uint64 n = std::min<PHYSFS_uint64>(length, cursor->bytes->size() - cursor->position);
-    if (n > 0)
-        std::memcpy(out, cursor->bytes->data() + cursor->position, static_cast<size_t>(n));
-    cursor->position += n;
-    return static_cast<PHYSFS_sint64>(n);
+    Cursor& cursor = cursorOf(io);
+    const PHYSFS_uint64 n = std::min<PHYSFS_uint64>(length, cursor.source->size() - cursor.position);
+    const int64_t got = n > 0 ? cursor.source->readAt(cursor.position, out, n) : 0;
+    if (got < 0)
+        return -1;
+    cursor.position += static_cast<PHYSFS_uint64>(got);
+    return got;
 }
 PHYSFS_sint64 streamWrite(PHYSFS_Io*, const void*, PHYSFS_uint64) { return -1; }
 int streamSeek(PHYSFS_Io* io, PHYSFS_uint64 offset)
 {
-    auto* cursor = static_cast<ByteCursor*>(io->opaque);
-    if (offset > cursor->bytes->size())
+    Cursor& cursor = cursorOf(io);
+    if (offset > cursor.source->size())
         return 0;
-    cursor->position = offset;
+    cursor.position = offset;
     return 1;
 }
-PHYSFS_sint64 streamTell(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(static_cast<ByteCursor*>(io->opaque)->position); }
-PHYSFS_sint64 streamLength(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(static_cast<ByteCursor*>(io->opaque)->bytes->size()); }
-PHYSFS_Io* streamDuplicate(PHYSFS_Io* io) { return byteStream(static_cast<ByteCursor*>(io->opaque)->bytes, 0); }
+PHYSFS_sint64 streamTell(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(cursorOf(io).position); }
+PHYSFS_sint64 streamLength(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(cursorOf(io).source->size()); }
+PHYSFS_Io* streamDuplicate(PHYSFS_Io* io) { return sourceStream(cursorOf(io).source); }
 int streamFlush(PHYSFS_Io*) { return 1; }
 void streamDestroy(PHYSFS_Io* io)
 {
-    delete static_cast<ByteCursor*>(io->opaque);
+    delete &cursorOf(io);
     delete io;
 }
 
-PHYSFS_Io* byteStream(const std::vector<uint8_t>* bytes, PHYSFS_uint64 position)
+PHYSFS_Io* sourceStream(std::shared_ptr<const ArchiveSource> source)
 {
-    auto* io = new PHYSFS_Io{0, new ByteCursor{bytes, position}, streamRead, streamWrite, streamSeek, streamTell,
-                             streamLength, streamDuplicate, streamFlush, streamDestroy};
-    return io;
+    return new PHYSFS_Io{0,          new Cursor{std::move(source), 0}, streamRead,  streamWrite, streamSeek,
+                         streamTell, streamLength,                     streamDuplicate, streamFlush, streamDestroy};
+}
+
+// An archive held in memory (the fuzz targets, the tests).
+class MemorySource final : public ArchiveSource {
+public:
+    MemorySource(const uint8_t* data, size_t size) : bytes(data, data + size) {}
+    uint64_t size() const override { return bytes.size(); }
+    int64_t readAt(uint64_t offset, void* out, uint64_t length) const override
+    {
+        const uint64_t n = offset < bytes.size() ? std::min<uint64_t>(length, bytes.size() - offset) : 0;
+        if (n > 0)
+            std::memcpy(out, bytes.data() + offset, static_cast<size_t>(n));
+        return static_cast<int64_t>(n);
+    }
+
+private:
+    std::vector<uint8_t> bytes;
+};
+
+// Mounts the source under `label`, whose extension tells PhysicsFS which reader to try first.
+// PhysicsFS owns the stream once the mount succeeds.
+bool mountSource(std::shared_ptr<const ArchiveSource> source, const std::string& label, std::string& error)
+{
+    archiveSize = source->size();
+    PHYSFS_Io* stream = sourceStream(std::move(source));
+    const bool mountedNow = PHYSFS_mountIo(stream, label.c_str(), nullptr, 0) != 0;
+    if (!mountedNow)
+        streamDestroy(stream);
+    return mountChecked(mountedNow, label, error);
 }
 
 bool startPhysfs(std::string& error)
@@ -116,26 +146,15 @@ bool openArchive(const std::string& path, std::string& error)
 {
     if (!startPhysfs(error))
         return false;
-    std::error_code code;
-    archiveSize = std::filesystem::file_size(path, code);
-    if (code)
-        archiveSize = 0;
-    return mountChecked(PHYSFS_mount(path.c_str(), nullptr, 0) != 0, path, error);
+    std::shared_ptr<const ArchiveSource> file = openArchiveFile(path, error);
+    return file && mountSource(std::move(file), path, error);
 }
 
 bool openArchiveBytes(const uint8_t* data, size_t size, std::string& error)
 {
     if (!startPhysfs(error))
         return false;
-    mountedBytes.assign(data, data + size);
-    archiveSize = size;
-    // PhysicsFS wants a name with the archive's extension to pick the reader. It owns the stream
-    // once the mount succeeds.
-    PHYSFS_Io* stream = byteStream(&mountedBytes, 0);
-    const bool mountedNow = PHYSFS_mountIo(stream, "memory.zip", nullptr, 0) != 0;
-    if (!mountedNow)
-        streamDestroy(stream);
-    return mountChecked(mountedNow, "memory.zip", error);
+    return mountSource(std::make_shared<MemorySource>(data, size), "memory.zip", error);
 }
 
 void closeArchive()
@@ -143,8 +162,6 @@ void closeArchive()
     if (mounted)
         PHYSFS_unmount(mountedPath.c_str());
     mounted = false;
-    mountedBytes.clear();
-    mountedBytes.shrink_to_fit();
     archiveSize = 0;
     damage.clear();
     if (PHYSFS_isInit())

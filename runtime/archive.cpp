@@ -8,6 +8,8 @@
 #include <physfs.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
@@ -25,7 +27,43 @@ constexpr uint64_t deflateMaxRatio = 1032;
 constexpr uint64_t entryCeiling = uint64_t(256) << 20;
 constexpr size_t readChunk = size_t(1) << 20;
 
-const char* physfsError() { return PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode()); }
+// Set when the archive reader is refused memory; cleared before each entry is opened, so that the
+// entry's failure can be named for what it is.
+std::atomic<bool> allocationRefused{false};
+
+#ifndef _WIN32
+// PhysicsFS sizes some allocations from what an archive declares (a link's target, for one: a
+// 500-byte archive asked for 3 GB). None may pass what the mounted archive can hold expanded, or
+// the floor its own working buffers need; a refused one fails as out of memory and costs only the
+// entry that asked. (The Windows reader checks every size itself.)
+constexpr uint64_t allocationFloor = uint64_t(1) << 20;
+std::atomic<uint64_t> allocationLimit{entryCeiling};
+
+bool allocationAllowed(PHYSFS_uint64 size)
+{
+    if (size <= allocationLimit.load(std::memory_order_relaxed))
+        return true;
+    allocationRefused = true;
+    return false;
+}
+void* boundedMalloc(PHYSFS_uint64 size) { return allocationAllowed(size) ? std::malloc(size) : nullptr; }
+void* boundedRealloc(void* block, PHYSFS_uint64 size)
+{
+    return allocationAllowed(size) ? std::realloc(block, size) : nullptr;
+}
+void boundedFree(void* block) { std::free(block); }
+const PHYSFS_Allocator boundedAllocator = {nullptr, nullptr, boundedMalloc, boundedRealloc, boundedFree};
+#endif
+
+const char* errorText(PHYSFS_ErrorCode code)
+{
+    // PhysicsFS may report what followed the refusal ("corrupted") rather than the refusal.
+    if (allocationRefused.exchange(false))
+        return "it declares more than the archive can hold";
+    return PHYSFS_getErrorByCode(code);
+}
+
+const char* physfsError() { return errorText(PHYSFS_getLastErrorCode()); }
 
 bool mountChecked(bool ok, const std::string& label, std::string& error)
 {
@@ -39,6 +77,7 @@ bool mountChecked(bool ok, const std::string& label, std::string& error)
     // Name the damaged entries once, up front; the rest of the archive is used as it is.
     std::vector<std::string> broken;
     for (const std::string& name : listArchive()) {
+        allocationRefused = false;
         PHYSFS_File* file = PHYSFS_openRead(name.c_str());
         if (file)
             PHYSFS_close(file);
@@ -123,6 +162,10 @@ private:
 bool mountSource(std::shared_ptr<const ArchiveSource> source, const std::string& label, std::string& error)
 {
     archiveSize = source->size();
+#ifndef _WIN32
+    allocationLimit = std::max<uint64_t>(allocationFloor, maxEntryBytes());
+#endif
+    allocationRefused = false;
     PHYSFS_Io* stream = sourceStream(std::move(source));
     const bool mountedNow = PHYSFS_mountIo(stream, label.c_str(), nullptr, 0) != 0;
     if (!mountedNow)
@@ -134,6 +177,10 @@ bool startPhysfs(std::string& error)
 {
     if (mounted)
         closeArchive();
+#ifndef _WIN32
+    if (!PHYSFS_isInit())
+        PHYSFS_setAllocator(&boundedAllocator);
+#endif
     if (!PHYSFS_isInit() && !PHYSFS_init(nullptr)) {
         error = physfsError();
         return false;
@@ -180,12 +227,13 @@ ArchiveRead readArchiveEntry(const char* name, std::vector<uint8_t>& bytes, std:
     why.clear();
     if (!mounted || !name)
         return ArchiveRead::Missing;
+    allocationRefused = false;
     PHYSFS_File* file = PHYSFS_openRead(name);
     if (!file) {
         const PHYSFS_ErrorCode code = PHYSFS_getLastErrorCode();
         if (code == PHYSFS_ERR_NOT_FOUND)
             return ArchiveRead::Missing;
-        why = PHYSFS_getErrorByCode(code);
+        why = errorText(code);
         return ArchiveRead::Unreadable;
     }
     const PHYSFS_sint64 declared = PHYSFS_fileLength(file);

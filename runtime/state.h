@@ -55,6 +55,10 @@ void* glProcAddress(const char* name);
 std::string programFolder();
 // Shows the problem in a message box; returns false.
 bool fail(const std::string& text);
+#ifdef _WIN32
+// The system's words for GetLastError(), or its number.
+std::string lastErrorText();
+#endif
 
 // Offline options as set before dmsInitEx.
 struct OfflineState {

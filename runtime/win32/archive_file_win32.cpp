@@ -2,26 +2,13 @@
 // console, a device) is refused before a byte is read, and reads go by position so that the
 // archive reader's streams share the one handle.
 #include "runtime/archive_file.h"
-
-#include <windows.h>
+#include "runtime/state.h"
 
 #include <algorithm>
 
 namespace VELMORA_PELAGOR {
 
 namespace {
-
-std::string lastErrorText()
-{
-    char text[256] = {};
-    const DWORD code = GetLastError();
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text,
-                   nullptr);
-    std::string result(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    return result.empty() ? "error " + std::to_string(code) : result;
-}
 
 class FileSource final : public ArchiveSource {
 public:
@@ -61,7 +48,7 @@ std::shared_ptr<const ArchiveSource> openArchiveFile(const std::string& path, st
 {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        error = lastErrorText();
+        error = detail::lastErrorText();
         return nullptr;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -71,7 +58,7 @@ std::shared_ptr<const ArchiveSource> openArchiveFile(const std::string& path, st
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        error = lastErrorText();
+        error = detail::lastErrorText();
         return nullptr;
     }
     LARGE_INTEGER size{};

@@ -237,8 +237,11 @@ int dmsGetWindowHeight() { return window().height; }
 
 bool dmsGetKey(int virtualKey)
 {
+    const SHORT state = GetAsyncKeyState(virtualKey);
+    if (state & 1)
+        noteKeyPress(virtualKey); // pressed since this frame's poll: it is the next frame's
     const bool pressedThisFrame = virtualKey > 0 && virtualKey < keyCount && framePresses.test(virtualKey);
-    return pressedThisFrame || (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+    return pressedThisFrame || (state & 0x8000) != 0;
 }
 
 void dmsPerspective2D(int width, int height)

@@ -7,9 +7,10 @@
 # ORV_TEST_ON_MY_DISPLAY=1 runs them on the caller's DISPLAY instead.
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
-# The release suites check the package with Debian's own tools.
+# The release suites check the package with Debian's own tools; the audio suite runs a PulseAudio
+# of its own.
 orv_install "${orv_packages[@]}" "${orv_windows_packages[@]}" xvfb xauth xdotool ffmpeg weston x11-apps zenity \
-  dpkg-dev lintian desktop-file-utils appstream man-db
+  dpkg-dev lintian desktop-file-utils appstream man-db pulseaudio
 ORV_WIN_BUILD="${ORV_WIN_BUILD:-$ORV_ROOT/build-win}"
 orv_build -DORVALUNE_WERROR=ON -DORV_WINDOWS_BUILD="$ORV_WIN_BUILD"
 

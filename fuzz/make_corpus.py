@@ -108,6 +108,16 @@ struct.pack_into('<II', huge, entry + 20, 3 << 30, 3 << 30)
 local = struct.unpack_from('<I', huge, entry + 42)[0]
 struct.pack_into('<II', huge, local + 18, 3 << 30, 3 << 30)
 put('archive', 'huge-declared-entry.zip', bytes(huge))
+# A symbolic link (as Unix zip tools store one) whose target declares 3 GB: PhysicsFS sizes the
+# buffer for the target from that.
+link = stored_zip(files + [('link', b'a.glsl')])
+entry = directory_entries(link)[3]
+struct.pack_into('<H', link, entry + 4, 0x031e)            # made by Unix
+struct.pack_into('<I', link, entry + 24, 3 << 30)          # uncompressed size
+struct.pack_into('<I', link, entry + 38, 0o120777 << 16)   # external attributes: a link
+local = struct.unpack_from('<I', link, entry + 42)[0]
+struct.pack_into('<I', link, local + 22, 3 << 30)
+put('archive', 'link-declaring-gigabytes.zip', bytes(link))
 buffer = io.BytesIO()
 with zipfile.ZipFile(buffer, 'w', zipfile.ZIP_DEFLATED) as z:
     info = zipfile.ZipInfo('zeros.txt', date_time=(2020, 1, 1, 0, 0, 0))

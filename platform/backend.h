@@ -17,6 +17,8 @@ public:
     virtual void swapBuffers(HDC dc) = 0;
     virtual int messageBox(HWND owner, const char* text, const char* caption, UINT type) = 0;
     virtual bool keyDown(int virtualKey) = 0;
+    // Whether the key was pressed since the last time this was asked for it.
+    virtual bool takeKeyPress(int virtualKey) = 0;
     virtual PROC getProcAddress(const char* name) = 0;
     virtual void setWindowIcon(HWND hwnd, HICON icon) = 0;
 

@@ -11,7 +11,8 @@
 //   SendMessageA      to the show's window: WM_SETICON sets its icon, other messages are
 //                     ignored (dialogs and their controls: below).
 //   GetModuleHandleA  the program's own module (null name).
-//   GetAsyncKeyState  high bit set while the virtual key is held.
+//   GetAsyncKeyState  high bit set while the virtual key is held; low bit set when it was pressed
+//                     since the last call for that key (a tap let go before anyone asked).
 //   wglGetProcAddress a GL entry point by name, or null when the driver lacks it.
 //
 // Display modes and dialogs (a dialog's controls are window handles too):

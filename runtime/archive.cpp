@@ -1,14 +1,16 @@
 // The data archive: a zip read through PhysicsFS, and the texts and meshes inside it.
 #include "runtime/archive.h"
 
+#include "runtime/archive_file.h"
 #include "runtime/mesh.h"
 #include "runtime/state.h"
 
 #include <physfs.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <unordered_map>
 
@@ -17,7 +19,6 @@ namespace VELMORA_PELAGOR {
 namespace {
 bool mounted = false;
 std::string mountedPath;
-std::vector<uint8_t> mountedBytes; // the archive itself, when mounted from memory
 uint64_t archiveSize = 0;
 std::string damage;
 
@@ -26,13 +27,48 @@ constexpr uint64_t deflateMaxRatio = 1032;
 constexpr uint64_t entryCeiling = uint64_t(256) << 20;
 constexpr size_t readChunk = size_t(1) << 20;
 
-const char* physfsError() { return PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode()); }
+// Set when the archive reader is refused memory; cleared before each entry is opened, so that the
+// entry's failure can be named for what it is.
+std::atomic<bool> allocationRefused{false};
+
+#ifndef _WIN32
+// PhysicsFS sizes some allocations from what an archive declares (a link's target, for one: a
+// 500-byte archive asked for 3 GB). None may pass what the mounted archive can hold expanded, or
+// the floor its own working buffers need; a refused one fails as out of memory and costs only the
+// entry that asked. (The Windows reader checks every size itself.)
+constexpr uint64_t allocationFloor = uint64_t(1) << 20;
+std::atomic<uint64_t> allocationLimit{entryCeiling};
+
+bool allocationAllowed(PHYSFS_uint64 size)
+{
+    if (size <= allocationLimit.load(std::memory_order_relaxed))
+        return true;
+    allocationRefused = true;
+    return false;
+}
+void* boundedMalloc(PHYSFS_uint64 size) { return allocationAllowed(size) ? std::malloc(size) : nullptr; }
+void* boundedRealloc(void* block, PHYSFS_uint64 size)
+{
+    return allocationAllowed(size) ? std::realloc(block, size) : nullptr;
+}
+void boundedFree(void* block) { std::free(block); }
+const PHYSFS_Allocator boundedAllocator = {nullptr, nullptr, boundedMalloc, boundedRealloc, boundedFree};
+#endif
+
+const char* errorText(PHYSFS_ErrorCode code)
+{
+    // PhysicsFS may report what followed the refusal ("corrupted") rather than the refusal.
+    if (allocationRefused.exchange(false))
+        return "it declares more than the archive can hold";
+    return PHYSFS_getErrorByCode(code);
+}
+
+const char* physfsError() { return errorText(PHYSFS_getLastErrorCode()); }
 
 bool mountChecked(bool ok, const std::string& label, std::string& error)
 {
     if (!ok) {
         error = physfsError();
-        mountedBytes.clear();
         return false;
     }
     mounted = true;
@@ -41,6 +77,7 @@ bool mountChecked(bool ok, const std::string& label, std::string& error)
     // Name the damaged entries once, up front; the rest of the archive is used as it is.
     std::vector<std::string> broken;
     for (const std::string& name : listArchive()) {
+        allocationRefused = false;
         PHYSFS_File* file = PHYSFS_openRead(name.c_str());
         if (file)
             PHYSFS_close(file);
@@ -56,54 +93,94 @@ bool mountChecked(bool ok, const std::string& label, std::string& error)
     return true;
 }
 
-// The archive's bytes as a PhysicsFS stream. PhysicsFS's own memory mount never frees its stream
-// on unmount; this one is freed by PhysicsFS through destroy, and every entry read duplicates it.
-struct ByteCursor {
-    const std::vector<uint8_t>* bytes;
+// The archive's bytes as a PhysicsFS stream, each with its own position over a shared source.
+// PhysicsFS duplicates the stream for every entry it opens and frees each one through destroy
+// (its own memory mount never frees its stream on unmount).
+struct Cursor {
+    std::shared_ptr<const ArchiveSource> source;
     PHYSFS_uint64 position;
 };
 
-PHYSFS_Io* byteStream(const std::vector<uint8_t>* bytes, PHYSFS_uint64 position);
+Cursor& cursorOf(PHYSFS_Io* io) { return *static_cast<Cursor*>(io->opaque); }
+
+PHYSFS_Io* sourceStream(std::shared_ptr<const ArchiveSource> source);
 
 PHYSFS_sint64 streamRead(PHYSFS_Io* io, void* out, PHYSFS_uint64 length)
 {
-    auto* cursor = static_cast<ByteCursor*>(io->opaque);
-    const PHYSFS_uint64 n = std::min<PHYSFS_uint64>(length, cursor->bytes->size() - cursor->position);
-    if (n > 0)
-        std::memcpy(out, cursor->bytes->data() + cursor->position, static_cast<size_t>(n));
-    cursor->position += n;
-    return static_cast<PHYSFS_sint64>(n);
+    Cursor& cursor = cursorOf(io);
+    const PHYSFS_uint64 n = std::min<PHYSFS_uint64>(length, cursor.source->size() - cursor.position);
+    const int64_t got = n > 0 ? cursor.source->readAt(cursor.position, out, n) : 0;
+    if (got < 0)
+        return -1;
+    cursor.position += static_cast<PHYSFS_uint64>(got);
+    return got;
 }
 PHYSFS_sint64 streamWrite(PHYSFS_Io*, const void*, PHYSFS_uint64) { return -1; }
 int streamSeek(PHYSFS_Io* io, PHYSFS_uint64 offset)
 {
-    auto* cursor = static_cast<ByteCursor*>(io->opaque);
-    if (offset > cursor->bytes->size())
+    Cursor& cursor = cursorOf(io);
+    if (offset > cursor.source->size())
         return 0;
-    cursor->position = offset;
+    cursor.position = offset;
     return 1;
 }
-PHYSFS_sint64 streamTell(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(static_cast<ByteCursor*>(io->opaque)->position); }
-PHYSFS_sint64 streamLength(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(static_cast<ByteCursor*>(io->opaque)->bytes->size()); }
-PHYSFS_Io* streamDuplicate(PHYSFS_Io* io) { return byteStream(static_cast<ByteCursor*>(io->opaque)->bytes, 0); }
+PHYSFS_sint64 streamTell(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(cursorOf(io).position); }
+PHYSFS_sint64 streamLength(PHYSFS_Io* io) { return static_cast<PHYSFS_sint64>(cursorOf(io).source->size()); }
+PHYSFS_Io* streamDuplicate(PHYSFS_Io* io) { return sourceStream(cursorOf(io).source); }
 int streamFlush(PHYSFS_Io*) { return 1; }
 void streamDestroy(PHYSFS_Io* io)
 {
-    delete static_cast<ByteCursor*>(io->opaque);
+    delete &cursorOf(io);
     delete io;
 }
 
-PHYSFS_Io* byteStream(const std::vector<uint8_t>* bytes, PHYSFS_uint64 position)
+PHYSFS_Io* sourceStream(std::shared_ptr<const ArchiveSource> source)
 {
-    auto* io = new PHYSFS_Io{0, new ByteCursor{bytes, position}, streamRead, streamWrite, streamSeek, streamTell,
-                             streamLength, streamDuplicate, streamFlush, streamDestroy};
-    return io;
+    return new PHYSFS_Io{0,          new Cursor{std::move(source), 0}, streamRead,  streamWrite, streamSeek,
+                         streamTell, streamLength,                     streamDuplicate, streamFlush, streamDestroy};
+}
+
+// An archive held in memory (the fuzz targets, the tests).
+class MemorySource final : public ArchiveSource {
+public:
+    MemorySource(const uint8_t* data, size_t size) : bytes(data, data + size) {}
+    uint64_t size() const override { return bytes.size(); }
+    int64_t readAt(uint64_t offset, void* out, uint64_t length) const override
+    {
+        const uint64_t n = offset < bytes.size() ? std::min<uint64_t>(length, bytes.size() - offset) : 0;
+        if (n > 0)
+            std::memcpy(out, bytes.data() + offset, static_cast<size_t>(n));
+        return static_cast<int64_t>(n);
+    }
+
+private:
+    std::vector<uint8_t> bytes;
+};
+
+// Mounts the source under `label`, whose extension tells PhysicsFS which reader to try first.
+// PhysicsFS owns the stream once the mount succeeds.
+bool mountSource(std::shared_ptr<const ArchiveSource> source, const std::string& label, std::string& error)
+{
+    archiveSize = source->size();
+#ifndef _WIN32
+    allocationLimit = std::max<uint64_t>(allocationFloor, maxEntryBytes());
+#endif
+    allocationRefused = false;
+    PHYSFS_Io* stream = sourceStream(std::move(source));
+    const bool mountedNow = PHYSFS_mountIo(stream, label.c_str(), nullptr, 0) != 0;
+    if (!mountedNow)
+        streamDestroy(stream);
+    return mountChecked(mountedNow, label, error);
 }
 
 bool startPhysfs(std::string& error)
 {
     if (mounted)
         closeArchive();
+#ifndef _WIN32
+    if (!PHYSFS_isInit())
+        PHYSFS_setAllocator(&boundedAllocator);
+#endif
     if (!PHYSFS_isInit() && !PHYSFS_init(nullptr)) {
         error = physfsError();
         return false;
@@ -116,26 +193,15 @@ bool openArchive(const std::string& path, std::string& error)
 {
     if (!startPhysfs(error))
         return false;
-    std::error_code code;
-    archiveSize = std::filesystem::file_size(path, code);
-    if (code)
-        archiveSize = 0;
-    return mountChecked(PHYSFS_mount(path.c_str(), nullptr, 0) != 0, path, error);
+    std::shared_ptr<const ArchiveSource> file = openArchiveFile(path, error);
+    return file && mountSource(std::move(file), path, error);
 }
 
 bool openArchiveBytes(const uint8_t* data, size_t size, std::string& error)
 {
     if (!startPhysfs(error))
         return false;
-    mountedBytes.assign(data, data + size);
-    archiveSize = size;
-    // PhysicsFS wants a name with the archive's extension to pick the reader. It owns the stream
-    // once the mount succeeds.
-    PHYSFS_Io* stream = byteStream(&mountedBytes, 0);
-    const bool mountedNow = PHYSFS_mountIo(stream, "memory.zip", nullptr, 0) != 0;
-    if (!mountedNow)
-        streamDestroy(stream);
-    return mountChecked(mountedNow, "memory.zip", error);
+    return mountSource(std::make_shared<MemorySource>(data, size), "memory.zip", error);
 }
 
 void closeArchive()
@@ -143,8 +209,6 @@ void closeArchive()
     if (mounted)
         PHYSFS_unmount(mountedPath.c_str());
     mounted = false;
-    mountedBytes.clear();
-    mountedBytes.shrink_to_fit();
     archiveSize = 0;
     damage.clear();
     if (PHYSFS_isInit())
@@ -163,12 +227,13 @@ ArchiveRead readArchiveEntry(const char* name, std::vector<uint8_t>& bytes, std:
     why.clear();
     if (!mounted || !name)
         return ArchiveRead::Missing;
+    allocationRefused = false;
     PHYSFS_File* file = PHYSFS_openRead(name);
     if (!file) {
         const PHYSFS_ErrorCode code = PHYSFS_getLastErrorCode();
         if (code == PHYSFS_ERR_NOT_FOUND)
             return ArchiveRead::Missing;
-        why = PHYSFS_getErrorByCode(code);
+        why = errorText(code);
         return ArchiveRead::Unreadable;
     }
     const PHYSFS_sint64 declared = PHYSFS_fileLength(file);

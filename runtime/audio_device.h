@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace VELMORA_PELAGOR::detail {
 
@@ -17,11 +18,14 @@ struct AudioDeviceInfo {
     int queuedFrames = 0; // frames handed over and not yet heard, the newest pull included
 };
 
-// Opens a stereo float device at `rate`, silent until started; false (logged) when there is no
-// device, and the show runs on the wall clock.
-bool openAudioDevice(int rate, AudioDeviceInfo& info);
+// Opens a stereo float device at `rate`, silent until started; false, with the reason, when there
+// is no device. `name` says which one it is, for the log.
+bool openAudioDevice(int rate, AudioDeviceInfo& info, std::string& name, std::string& why);
 void startAudioDevice();
 void closeAudioDevice();
+// True once the open device has stopped for good (unplugged, its sound server gone): it will not
+// play again, though it may still pull.
+bool audioDeviceLost();
 // Around every access to what renderAudio shares with the main thread.
 void lockAudioDevice();
 void unlockAudioDevice();

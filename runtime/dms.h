@@ -18,7 +18,8 @@
 //   dmsGetDeltaTime      seconds between the last two dmsUpdateTimer calls.
 //   dmsRun               every effect whose [start, end] holds the position, layers 10, 5, 0,
 //                        ties in registration order; currentTime is set before each run.
-//   dmsGetKey            true while the Windows virtual key is held.
+//   dmsGetKey            true while the Windows virtual key is held, and for the frame after a
+//                        press already let go (a tap between two frames is never lost).
 //   dmsSetVolume         100 is normal, 0 silent.
 //   dmsAdjustTime        seeks by the amount, clamped to [0, song length].
 //   dmsGetTexture        a texture by archive name (hash lookup); a missing or corrupt image is

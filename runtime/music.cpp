@@ -4,8 +4,10 @@
 // less its output latency, interpolated between callbacks with the performance counter, so it
 // is smooth, matches what is heard and never runs backwards except on a seek. Past the end of
 // the song the callback keeps counting silent frames, so the clock runs on. Without an audio
-// device the clock is the wall clock; offline it advances a fixed step per frame. The device and
-// the counter are the platform's (audio_device.h); the rest is the same everywhere.
+// device the clock is the wall clock; offline it advances a fixed step per frame. A device lost
+// while playing hands the clock to the wall clock where it stands, and a new one takes the music
+// on from there. The device and the counter are the platform's (audio_device.h); the rest is the
+// same everywhere.
 #include "runtime/audio_device.h"
 #include "runtime/music_stream.h"
 #include "runtime/music_fft.h"
@@ -22,6 +24,17 @@ namespace {
 
 constexpr int spectrumSize = spectrumBinCount;
 constexpr int fftSize = spectrumWindowSize;
+// A device that plays pulls at real time, give or take a buffer; one that has fallen this far
+// behind the wall clock is no longer playing, whatever it says. Starting may take a while (a sound
+// server wakes its sink): the pace is watched from the device's third buffer on, and one that has
+// not got that far after a few seconds never started.
+constexpr double deviceBehindLimitMs = 1000.0;
+constexpr int buffersBeforeWatching = 3;
+constexpr double deviceStartLimitSeconds = 5.0;
+// After a loss, how often a new device is looked for, and how many losses end the looking (a
+// device that keeps failing would fill the log).
+constexpr double reopenEverySeconds = 2.0;
+constexpr int lossesBeforeGivingUp = 3;
 
 enum class ClockMode { Stopped, Audio, Wall, Offline };
 
@@ -35,6 +48,14 @@ struct MusicState {
 
     bool device = false;
     AudioDeviceInfo deviceInfo;
+    std::string deviceName;
+    // Where the device's pulls are counted from, to tell one that falls behind real time: the
+    // start of play until paceWatched, then a pull once the device is running.
+    bool paceWatched = false;
+    int64_t paceFrame = 0;
+    uint64_t paceCounter = 0;
+    int losses = 0;
+    uint64_t nextReopenCounter = 0; // while running on the wall clock after a loss
     // Shared with the device's thread: only under lockAudioDevice.
     int64_t nextFrame = 0;
     uint64_t callbackCounter = 0;
@@ -67,10 +88,12 @@ MusicState& music()
     return state;
 }
 
-double secondsSince(uint64_t counter)
+double secondsBetween(uint64_t from, uint64_t to)
 {
-    return static_cast<double>(performanceTicks() - counter) / static_cast<double>(ticksPerSecond());
+    return static_cast<double>(static_cast<int64_t>(to - from)) / static_cast<double>(ticksPerSecond());
 }
+
+double secondsSince(uint64_t counter) { return secondsBetween(counter, performanceTicks()); }
 
 // Runs the device's lock around `f` when there is a device to share with.
 template <typename F>
@@ -116,6 +139,92 @@ double readClockMs()
     case ClockMode::Stopped: break;
     }
     return m.positionMs;
+}
+
+// The music from `atMs` on the open device, and the clock on it.
+void playOnDevice(double atMs)
+{
+    MusicState& m = music();
+    const int64_t startFrame = static_cast<int64_t>(atMs * m.rate / 1000.0);
+    withDevice([&] {
+        m.playback.seek(std::min(startFrame, m.totalFrames));
+        m.nextFrame = startFrame;
+        m.callbackSeen = false;
+    });
+    m.audioStartMs = atMs;
+    m.paceWatched = false;
+    m.paceFrame = startFrame;
+    m.paceCounter = performanceTicks();
+    m.mode = ClockMode::Audio;
+    startAudioDevice();
+}
+
+void runOnWallClock(double atMs, uint64_t now)
+{
+    MusicState& m = music();
+    m.wallBaseMs = atMs;
+    m.wallBaseCounter = now;
+    m.mode = ClockMode::Wall;
+}
+
+// Why the playing device is no longer to be followed, or null while it plays.
+const char* deviceProblem(uint64_t now)
+{
+    MusicState& m = music();
+    if (audioDeviceLost())
+        return "is lost";
+    int64_t next = 0;
+    uint64_t pulledAt = 0;
+    withDevice([&] {
+        next = m.nextFrame;
+        pulledAt = m.callbackCounter;
+    });
+    if (!m.paceWatched) {
+        if (next - m.paceFrame < int64_t{buffersBeforeWatching} * m.deviceInfo.bufferFrames)
+            return secondsBetween(m.paceCounter, now) > deviceStartLimitSeconds ? "never started" : nullptr;
+        m.paceWatched = true;
+        m.paceFrame = next;
+        m.paceCounter = pulledAt;
+    }
+    const double behindMs =
+        secondsBetween(m.paceCounter, now) * 1000.0 - static_cast<double>(next - m.paceFrame) * 1000.0 / m.rate;
+    return behindMs < deviceBehindLimitMs ? nullptr : "stopped keeping time";
+}
+
+// Once a frame while the device plays: a device that is lost, or no longer keeps time, is closed
+// and the clock goes on from where it stands, at real time.
+void watchDevice(uint64_t now)
+{
+    MusicState& m = music();
+    const char* problem = deviceProblem(now);
+    if (!problem)
+        return;
+    const double atMs = std::max(audioClockMs(), m.lastReportedMs);
+    closeAudioDevice();
+    m.device = false;
+    runOnWallClock(atMs, now);
+    ++m.losses;
+    const bool retry = m.losses < lossesBeforeGivingUp;
+    m.nextReopenCounter = now + static_cast<uint64_t>(reopenEverySeconds * static_cast<double>(ticksPerSecond()));
+    dmsMsg("The sound device (%s) %s; the show goes on silently on the wall clock%s\n", m.deviceName.c_str(),
+           problem, retry ? " until a device is back" : "");
+}
+
+// Every few seconds after a loss: a device that opens takes the music on from the clock.
+void lookForDevice(uint64_t now)
+{
+    MusicState& m = music();
+    if (m.losses == 0 || m.losses >= lossesBeforeGivingUp || static_cast<int64_t>(now - m.nextReopenCounter) < 0)
+        return;
+    m.nextReopenCounter = now + static_cast<uint64_t>(reopenEverySeconds * static_cast<double>(ticksPerSecond()));
+    std::string why;
+    if (!openAudioDevice(m.rate, m.deviceInfo, m.deviceName, why))
+        return;
+    m.device = true;
+    const double atMs = std::max(readClockMs(), m.lastReportedMs);
+    playOnDevice(atMs);
+    dmsMsg("The sound is back on a new device (%s); the music goes on from %.3f s\n", m.deviceName.c_str(),
+           atMs / 1000.0);
 }
 
 void computeSpectrum(double atMs)
@@ -169,8 +278,12 @@ bool openMusic()
     m.rate = m.playback.rate();
     m.totalFrames = m.playback.totalFrames();
     m.loaded = true;
-    if (!offline().enabled)
-        m.device = openAudioDevice(m.rate, m.deviceInfo);
+    m.losses = 0;
+    if (!offline().enabled) {
+        m.device = openAudioDevice(m.rate, m.deviceInfo, m.deviceName, why);
+        if (!m.device)
+            dmsMsg("dmsInitEx: %s; the show runs silently on the wall clock\n", why.c_str());
+    }
     return true;
 }
 
@@ -219,27 +332,17 @@ void dmsPlaySong(int play)
     MusicState& m = music();
     if (!play || m.mode == ClockMode::Offline)
         return;
-    if (m.device) {
-        const int64_t startFrame = static_cast<int64_t>(m.positionMs * m.rate / 1000.0);
-        withDevice([&] {
-            m.playback.seek(std::min(startFrame, m.totalFrames));
-            m.nextFrame = startFrame;
-            m.callbackSeen = false;
-        });
-        m.audioStartMs = m.positionMs;
-        m.mode = ClockMode::Audio;
-        startAudioDevice();
-    } else {
-        m.wallBaseMs = m.positionMs;
-        m.wallBaseCounter = performanceTicks();
-        m.mode = ClockMode::Wall;
-    }
+    if (m.device)
+        playOnDevice(m.positionMs);
+    else
+        runOnWallClock(m.positionMs, performanceTicks());
 }
 
 void dmsUpdateTimer()
 {
     MusicState& m = music();
     const uint64_t now = performanceTicks();
+    pollKeys();
     if (m.firstUpdate) {
         m.deltaSeconds = 0.0f;
     } else if (m.mode == ClockMode::Offline) {
@@ -254,6 +357,10 @@ void dmsUpdateTimer()
     m.lastUpdateCounter = now;
     if (m.testPosition)
         return;
+    if (m.mode == ClockMode::Audio)
+        watchDevice(now);
+    else if (m.mode == ClockMode::Wall)
+        lookForDevice(now);
     m.positionMs = std::max(readClockMs(), m.lastReportedMs);
     m.lastReportedMs = m.positionMs;
 }
@@ -279,7 +386,9 @@ void dmsAdjustTime(float ms)
         const int64_t frame = static_cast<int64_t>(target * m.rate / 1000.0);
         withDevice([&] {
             m.playback.seek(std::min(frame, m.totalFrames));
-            // Heard position = next - queued + elapsed: make it read `target` from now on.
+            // Heard position = next - queued + elapsed: make it read `target` from now on. The
+            // pulls are counted on across the jump.
+            m.paceFrame += frame + m.deviceInfo.queuedFrames - m.nextFrame;
             m.nextFrame = frame + m.deviceInfo.queuedFrames;
             m.callbackCounter = performanceTicks();
             m.callbackSeen = true;

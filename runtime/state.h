@@ -59,6 +59,10 @@ std::string programFolder();
 bool fail(const std::string& text);
 // Whether a space-separated list of names (GL's or EGL's extensions) holds this one.
 bool inNameList(const char* list, std::string_view name);
+#ifdef _WIN32
+// The system's words for GetLastError(), or its number.
+std::string lastErrorText();
+#endif
 
 // Offline options as set before dmsInitEx.
 struct OfflineState {
@@ -72,6 +76,12 @@ OfflineState& offline();
 void listArchiveImages();
 void uploadPendingTextures();
 void releaseTextures();
+
+// Keys. Once a frame (dmsUpdateTimer) the keys pressed since the last frame are collected, and
+// count as held for the frame even if already let go; the window system notes presses it sees.
+void pollKeys();
+void noteKeyPress(int virtualKey);
+void forgetKeyPresses();
 
 // Music and clock.
 bool openMusic(); // false: no music, the clock runs on its own

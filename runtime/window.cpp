@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -40,6 +41,9 @@ bool canPackInverted()
     }();
     return supported;
 }
+
+constexpr int keyCount = 256;
+std::bitset<keyCount> pressesSincePoll, framePresses;
 
 constexpr double fieldOfViewDegrees = 45.0;
 // Near enough for the fish, a few hundredths away; far enough for the flares beyond 100.
@@ -151,6 +155,30 @@ bool inNameList(const char* list, std::string_view name)
     return false;
 }
 
+// A key pressed and let go between two frames (a quick tap, or any tap when frames are slow) is
+// held for the frame after it, so that no press is lost; a frame's presses are forgotten by the
+// next, so a press nobody asked about (an arrow without F1) does not linger.
+void pollKeys()
+{
+    for (int vk = 1; vk < keyCount; ++vk)
+        if (GetAsyncKeyState(vk) & 1)
+            pressesSincePoll.set(vk);
+    framePresses = pressesSincePoll;
+    pressesSincePoll.reset();
+}
+
+void noteKeyPress(int virtualKey)
+{
+    if (virtualKey > 0 && virtualKey < keyCount)
+        pressesSincePoll.set(virtualKey);
+}
+
+void forgetKeyPresses()
+{
+    pollKeys();
+    framePresses.reset();
+}
+
 bool fail(const std::string& text)
 {
     // Offline (the capture tool, the tests) nobody is there to click a modal box away: it would
@@ -196,6 +224,7 @@ bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int
         return false;
     if (offline().enabled && !createOfflineFramebuffer(error))
         return fail("Cannot render offline: " + error);
+    forgetKeyPresses(); // those made before the show had a window
 
     dmsResetViewport();
     dmsPerspective3D();
@@ -209,7 +238,14 @@ bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int
 int dmsGetWindowWidth() { return window().width; }
 int dmsGetWindowHeight() { return window().height; }
 
-bool dmsGetKey(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+bool dmsGetKey(int virtualKey)
+{
+    const SHORT state = GetAsyncKeyState(virtualKey);
+    if (state & 1)
+        noteKeyPress(virtualKey); // pressed since this frame's poll: it is the next frame's
+    const bool pressedThisFrame = virtualKey > 0 && virtualKey < keyCount && framePresses.test(virtualKey);
+    return pressedThisFrame || (state & 0x8000) != 0;
+}
 
 void dmsPerspective2D(int width, int height)
 {

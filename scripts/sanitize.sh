@@ -12,8 +12,8 @@ fuzzers=(mesh archive image music options)
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVALUNE_SANITIZE=ON -DORVALUNE_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target orvalune-capture "${suites[@]/#/test_}" "${fuzzers[@]/#/fuzz_}" >/dev/null
 
-# Only the system's GL, GTK and X libraries are let off (their one-time allocations and their
-# own undefined behaviour); our code and the decoders it calls are not.
+# Only the system's GL, GTK, X and sound server libraries are let off (their one-time allocations
+# and their own undefined behaviour); our code and the decoders it calls are not.
 export LSAN_OPTIONS="suppressions=$root/scripts/sanitize.supp:print_suppressions=0"
 # llvmpipe's shader compiler (LLVM) frees with free() some memory its operator new gave: that one
 # check cannot be let off by library, so it is off.

@@ -20,6 +20,7 @@ public:
 
     std::deque<MSG> messages;       // returned by PeekMessageA in order
     std::set<int> keysHeld;         // virtual keys reported as held
+    std::set<int> keysPressed;      // pressed since GetAsyncKeyState last asked
     std::vector<RecordedBox> boxes; // every MessageBoxA
     std::vector<std::string> missingProcs; // names wglGetProcAddress pretends not to know
     int swaps = 0;
@@ -28,14 +29,21 @@ public:
     std::function<void(int)> onSwap;
 
     void postMessage(UINT message, WPARAM wParam = 0);
-    void press(int vk) { keysHeld.insert(vk); }
+    void press(int vk)
+    {
+        keysHeld.insert(vk);
+        keysPressed.insert(vk);
+    }
     void release(int vk) { keysHeld.erase(vk); }
+    // Pressed and let go before anyone looked.
+    void tap(int vk) { keysPressed.insert(vk); }
 
     bool peekMessage(MSG& out, bool remove) override;
     void postQuit(int exitCode) override { postMessage(WM_QUIT, static_cast<WPARAM>(exitCode)); }
     void swapBuffers(HDC dc) override;
     int messageBox(HWND owner, const char* text, const char* caption, UINT type) override;
     bool keyDown(int virtualKey) override { return keysHeld.count(virtualKey) != 0; }
+    bool takeKeyPress(int virtualKey) override { return keysPressed.erase(virtualKey) != 0; }
     PROC getProcAddress(const char* name) override;
     void setWindowIcon(HWND, HICON icon) override { lastIcon = icon; }
 

@@ -8,6 +8,7 @@
 #include <SDL.h>
 #include <stb/stb_image.h>
 
+#include <bitset>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -120,6 +121,14 @@ public:
         return code < count && state[code] != 0;
     }
 
+    bool takeKeyPress(int virtualKey) override
+    {
+        if (virtualKey <= 0 || virtualKey >= virtualKeyCount || !pressed.test(static_cast<size_t>(virtualKey)))
+            return false;
+        pressed.reset(static_cast<size_t>(virtualKey));
+        return true;
+    }
+
     PROC getProcAddress(const char* name) override
     {
         if (const ProcAddressLookup lookup = procAddressSource())
@@ -202,6 +211,8 @@ private:
             if (event.type == SDL_QUIT) {
                 msg.message = WM_QUIT; // window closed, SIGINT or SIGTERM
             } else if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+                if (event.type == SDL_KEYDOWN)
+                    notePress(event.key.keysym.scancode);
                 msg.message = event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP;
                 msg.wParam = static_cast<WPARAM>(event.key.keysym.sym);
             } else {
@@ -213,6 +224,19 @@ private:
         }
     }
 
+    // By the time anyone asks, a key tapped between two looks is up again in SDL's keyboard
+    // state: its press is kept here until asked for.
+    void notePress(SDL_Scancode code)
+    {
+        if (code == SDL_SCANCODE_UNKNOWN)
+            return;
+        for (int vk = 1; vk < virtualKeyCount; ++vk)
+            if (scancodeForVirtualKey(vk) == code)
+                pressed.set(static_cast<size_t>(vk));
+    }
+
+    static constexpr int virtualKeyCount = 256;
+    std::bitset<virtualKeyCount> pressed;
     std::deque<MSG> pending;
     std::vector<SDL_DisplayMode> modes;
     bool modesRead = false;

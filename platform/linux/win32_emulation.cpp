@@ -57,7 +57,8 @@ HMODULE GetModuleHandleA(LPCSTR) { return programModule; }
 
 SHORT GetAsyncKeyState(int virtualKey)
 {
-    return activeBackend().keyDown(virtualKey) ? static_cast<SHORT>(0x8000) : SHORT{0};
+    PlatformBackend& backend = activeBackend();
+    return static_cast<SHORT>((backend.keyDown(virtualKey) ? 0x8000 : 0) | (backend.takeKeyPress(virtualKey) ? 1 : 0));
 }
 
 PROC wglGetProcAddress(LPCSTR name)

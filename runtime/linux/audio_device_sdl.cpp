@@ -16,10 +16,10 @@ void audioCallback(void*, Uint8* stream, int length)
 
 } // namespace
 
-bool openAudioDevice(int rate, AudioDeviceInfo& info)
+bool openAudioDevice(int rate, AudioDeviceInfo& info, std::string& name, std::string& why)
 {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        dmsMsg("dmsInitEx: no audio (%s); the show runs silently on the wall clock\n", SDL_GetError());
+        why = std::string("no audio (") + SDL_GetError() + ")";
         return false;
     }
     SDL_AudioSpec want{}, have{};
@@ -30,10 +30,11 @@ bool openAudioDevice(int rate, AudioDeviceInfo& info)
     want.callback = audioCallback;
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!device) {
-        dmsMsg("dmsInitEx: no audio device (%s); the show runs silently on the wall clock\n", SDL_GetError());
+        why = std::string("no audio device (") + SDL_GetError() + ")";
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    name = SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "SDL";
     // The buffer just handed over plays after the one now in the device.
     info.bufferFrames = have.samples;
     info.queuedFrames = 2 * have.samples;
@@ -50,6 +51,10 @@ void closeAudioDevice()
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     device = 0;
 }
+
+// SDL marks a device it has lost (SDL_AUDIODEVICEREMOVED) as stopped, and keeps calling back at
+// about the buffer's pace so that nothing waits on it.
+bool audioDeviceLost() { return device != 0 && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED; }
 
 void lockAudioDevice() { SDL_LockAudioDevice(device); }
 void unlockAudioDevice() { SDL_UnlockAudioDevice(device); }

@@ -28,6 +28,7 @@ struct WaveOut {
     std::vector<float> scratch;
     std::thread feeder;
     std::atomic<bool> stopFeeding{false};
+    std::atomic<bool> lost{false}; // the device refused a buffer: unplugged, or its driver gone
     std::mutex lock; // what renderAudio shares with the main thread
 };
 
@@ -66,8 +67,9 @@ void feed()
             header = WAVEHDR{};
             header.lpData = reinterpret_cast<LPSTR>(w.samples[b].data());
             header.dwBufferLength = static_cast<DWORD>(w.samples[b].size() * sizeof(int16_t));
-            if (waveOutPrepareHeader(w.device, &header, sizeof header) == MMSYSERR_NOERROR)
-                waveOutWrite(w.device, &header, sizeof header);
+            if (waveOutPrepareHeader(w.device, &header, sizeof header) != MMSYSERR_NOERROR ||
+                waveOutWrite(w.device, &header, sizeof header) != MMSYSERR_NOERROR)
+                w.lost = true;
         }
         WaitForSingleObject(w.bufferDone, 20);
     }
@@ -75,7 +77,7 @@ void feed()
 
 } // namespace
 
-bool openAudioDevice(int rate, AudioDeviceInfo& info)
+bool openAudioDevice(int rate, AudioDeviceInfo& info, std::string& name, std::string& why)
 {
     WaveOut& w = waveOut();
     WAVEFORMATEX format{};
@@ -86,19 +88,23 @@ bool openAudioDevice(int rate, AudioDeviceInfo& info)
     format.nBlockAlign = 4;
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     w.bufferDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!w.bufferDone)
+    if (!w.bufferDone) {
+        why = "no audio device (no event for it)";
         return false;
+    }
     const MMRESULT result = waveOutOpen(&w.device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(w.bufferDone), 0,
                                         CALLBACK_EVENT);
     if (result != MMSYSERR_NOERROR) {
         char text[MAXERRORLENGTH] = {};
         waveOutGetErrorTextA(result, text, sizeof text);
-        dmsMsg("dmsInitEx: no audio device (%s); the show runs silently on the wall clock\n", text);
+        why = std::string("no audio device (") + text + ")";
         w.device = nullptr;
         CloseHandle(w.bufferDone);
         w.bufferDone = nullptr;
         return false;
     }
+    w.lost = false;
+    name = "waveOut";
     // The buffer just handed over plays after the others still queued.
     info.bufferFrames = bufferFrames;
     info.queuedFrames = bufferCount * bufferFrames;
@@ -134,6 +140,8 @@ void closeAudioDevice()
     for (WAVEHDR& header : w.headers)
         header = WAVEHDR{};
 }
+
+bool audioDeviceLost() { return waveOut().lost; }
 
 void lockAudioDevice() { waveOut().lock.lock(); }
 void unlockAudioDevice() { waveOut().lock.unlock(); }

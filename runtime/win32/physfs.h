@@ -2,7 +2,7 @@
 // (runtime/win32/zip_archive.cpp): PhysicsFS has no MinGW build in Debian and its source is not
 // at hand. It answers the part of PhysicsFS's interface the runtime uses, with the same meaning,
 // so the runtime's archive code is the same on every platform. One archive is mounted at a time,
-// from a file or from a stream the caller hands over.
+// from a stream the caller hands over.
 #pragma once
 
 #include <cstdint>
@@ -67,7 +67,6 @@ struct PHYSFS_Stat {
 int PHYSFS_init(const char* argv0);
 int PHYSFS_deinit(void);
 int PHYSFS_isInit(void);
-int PHYSFS_mount(const char* newDir, const char* mountPoint, int appendToPath);
 int PHYSFS_mountIo(PHYSFS_Io* io, const char* newDir, const char* mountPoint, int appendToPath);
 int PHYSFS_unmount(const char* oldDir);
 // Links in the archive are listed and opened only while permitted; forbidden by default.

@@ -16,6 +16,12 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_CLOSE:
         PostQuitMessage(0);
         return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // GetAsyncKeyState's "pressed since" bit is shared with every other program that asks:
+        // the window's own key messages make sure a tap reaches the next frame.
+        noteKeyPress(static_cast<int>(wParam & 0xFF));
+        break;
     case WM_SETCURSOR:
         // Full screen hides the pointer; a window keeps it.
         if (LOWORD(lParam) == HTCLIENT && window().modeChanged) {
@@ -56,17 +62,6 @@ bool switchDisplayMode(int width, int height, int refreshRate)
     return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
-std::string lastErrorText()
-{
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, text,
-                   sizeof text, nullptr);
-    std::string result(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    return result.empty() ? "error " + std::to_string(GetLastError()) : result;
-}
-
 bool createContext(WindowState& w)
 {
     PIXELFORMATDESCRIPTOR format{};
@@ -89,6 +84,18 @@ bool createContext(WindowState& w)
 }
 
 } // namespace
+
+std::string lastErrorText()
+{
+    const DWORD code = GetLastError();
+    char text[256] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text,
+                   nullptr);
+    std::string result(text);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+        result.pop_back();
+    return result.empty() ? "error " + std::to_string(code) : result;
+}
 
 bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate)
 {

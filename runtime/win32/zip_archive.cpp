@@ -1,10 +1,10 @@
 // A read-only zip reader over zlib behind PhysicsFS's interface (runtime/win32/physfs.h).
 //
-// The central directory is read once at mount, through the archive's stream (a file, or one the
-// caller hands over); an entry's local header is checked when it is opened and the entry inflated
-// whole on its first read. Every size is checked against the archive's own length before anything
-// is allocated or read. Entries may be opened and read from several threads at once, as with
-// PhysicsFS: the stream is shared under a lock, the inflating is not.
+// The central directory is read once at mount, through the stream the caller hands over; an
+// entry's local header is checked when it is opened and the entry inflated whole on its first
+// read. Every size is checked against the archive's own length before anything is allocated or
+// read. Entries may be opened and read from several threads at once, as with PhysicsFS: the
+// stream is shared under a lock, the inflating is not.
 #include "runtime/win32/physfs.h"
 
 #include <zlib.h>
@@ -83,48 +83,6 @@ uint32_t read32(const uint8_t* p)
 bool readAt(PHYSFS_Io* io, uint64_t offset, void* out, size_t size)
 {
     return io->seek(io, offset) != 0 && io->read(io, out, size) == static_cast<PHYSFS_sint64>(size);
-}
-
-// ---------------------------------------------------------------------------------------------
-// A file as a stream, for PHYSFS_mount
-// ---------------------------------------------------------------------------------------------
-
-FILE* fileOf(PHYSFS_Io* io) { return static_cast<FILE*>(io->opaque); }
-
-PHYSFS_sint64 fileRead(PHYSFS_Io* io, void* buffer, PHYSFS_uint64 len)
-{
-    return static_cast<PHYSFS_sint64>(std::fread(buffer, 1, static_cast<size_t>(len), fileOf(io)));
-}
-PHYSFS_sint64 fileWrite(PHYSFS_Io*, const void*, PHYSFS_uint64) { return -1; }
-int fileSeek(PHYSFS_Io* io, PHYSFS_uint64 offset)
-{
-    return _fseeki64(fileOf(io), static_cast<__int64>(offset), SEEK_SET) == 0 ? 1 : 0;
-}
-PHYSFS_sint64 fileTell(PHYSFS_Io* io) { return _ftelli64(fileOf(io)); }
-PHYSFS_sint64 fileLength(PHYSFS_Io* io)
-{
-    FILE* file = fileOf(io);
-    const __int64 at = _ftelli64(file);
-    _fseeki64(file, 0, SEEK_END);
-    const __int64 length = _ftelli64(file);
-    _fseeki64(file, at, SEEK_SET);
-    return length;
-}
-PHYSFS_Io* fileDuplicate(PHYSFS_Io*) { return nullptr; } // never needed: one stream, under the lock
-int fileFlush(PHYSFS_Io*) { return 1; }
-void fileDestroy(PHYSFS_Io* io)
-{
-    std::fclose(fileOf(io));
-    delete io;
-}
-
-PHYSFS_Io* fileStream(const char* path)
-{
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return nullptr;
-    return new PHYSFS_Io{0, file, fileRead, fileWrite, fileSeek, fileTell, fileLength, fileDuplicate, fileFlush,
-                         fileDestroy};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -301,26 +259,6 @@ int PHYSFS_isInit(void)
 {
     std::lock_guard<std::mutex> guard(archiveLock);
     return archive().initialised ? 1 : 0;
-}
-
-int PHYSFS_mount(const char* newDir, const char*, int)
-{
-    if (!newDir)
-        return failWith(PHYSFS_ERR_INVALID_ARGUMENT);
-    std::lock_guard<std::mutex> guard(archiveLock);
-    if (!archive().initialised)
-        return failWith(PHYSFS_ERR_NOT_INITIALIZED);
-    if (archive().io)
-        return failWith(PHYSFS_ERR_UNSUPPORTED);
-    PHYSFS_Io* io = fileStream(newDir);
-    if (!io)
-        return failWith(PHYSFS_ERR_NOT_FOUND);
-    if (!mountStream(archive(), io, newDir)) {
-        const PHYSFS_ErrorCode code = lastError;
-        io->destroy(io);
-        return failWith(code);
-    }
-    return 1;
 }
 
 int PHYSFS_mountIo(PHYSFS_Io* io, const char* newDir, const char*, int)

@@ -62,6 +62,27 @@ TEST_F(SdlEvents, PeekWithoutRemoveLeavesTheMessageWaiting)
     EXPECT_FALSE(PeekMessageA(&none, nullptr, 0, 0, PM_REMOVE));
 }
 
+// Pressed and let go before anyone asked: SDL's keyboard state already says up, the press is kept
+// for the next GetAsyncKeyState of that key alone.
+TEST_F(SdlEvents, AKeyTappedBeforeAnyoneAsksIsReportedPressedOnce)
+{
+    GetAsyncKeyState(VK_ESCAPE);
+    GetAsyncKeyState(VK_F1);
+    for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+        SDL_Event key{};
+        key.type = type;
+        key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+        key.key.keysym.sym = SDLK_ESCAPE;
+        SDL_PushEvent(&key);
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 1) << "pressed since the last call, not held";
+    EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
+    EXPECT_EQ(GetAsyncKeyState(VK_F1), 0);
+}
+
 TEST(Resources, IconsAreFoundByNumberAndUnknownOnesAreNull)
 {
     static const unsigned char png[] = {0x89, 'P', 'N', 'G'};

@@ -1,5 +1,5 @@
-// Hostile archives: an entry declaring gigabytes, an entry whose directory and local header
-// disagree. Each costs only itself, with a message naming it, and nothing large is allocated.
+// Hostile archives: an entry or a link declaring gigabytes, an entry whose directory and local
+// header disagree. Each costs only itself, with a message naming it, and nothing large is allocated.
 #include "runtime/archive.h"
 #include "runtime/dms.h"
 #include "tests/runtime/allocation_probe.h"
@@ -81,6 +81,24 @@ TEST_F(HostileArchive, OneDamagedEntryIsReportedAndEveryOtherIsListedAndRead)
     EXPECT_EQ(bytes.size(), 12u + 3 * 32 + 24);
     EXPECT_EQ(readArchiveEntry("b.png", bytes, why), ArchiveRead::Unreadable);
     EXPECT_FALSE(why.empty());
+}
+
+// PhysicsFS sizes a link's target buffer from the 3 GB the entry declares: refused, it costs the
+// link alone, named for what it is, and the archive is used as it is.
+TEST_F(HostileArchive, ALinkDeclaringGigabytesIsRefusedAndTheRestIsRead)
+{
+    LogCapture log;
+    ASSERT_TRUE(mount("link-declaring-gigabytes.zip"));
+    EXPECT_TRUE(log.contains("1 entry cannot be read: \"link\"")) << log.all();
+#ifndef _WIN32
+    // The Windows reader refuses a link before looking at its target at all.
+    EXPECT_TRUE(log.contains("\"link\" (it declares more than the archive can hold)")) << log.all();
+#endif
+    std::vector<uint8_t> bytes;
+    std::string why;
+    EXPECT_EQ(readArchiveEntry("a.glsl", bytes, why), ArchiveRead::Ok);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "void main() {}\n");
+    EXPECT_EQ(readArchiveEntry("link", bytes, why), ArchiveRead::Unreadable);
 }
 
 TEST_F(HostileArchive, DeflatedEntriesAreReadInFull)

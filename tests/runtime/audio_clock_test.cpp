@@ -4,10 +4,12 @@
 // delays the device thread does not fail it.
 #include "runtime/dms.h"
 #include "tests/runtime/runtime_fixture.h"
+#include "tests/support/gl_context.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -111,6 +113,59 @@ TEST(LiveClock, FollowsTheDeviceAndSeeks)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(std::exit(liveClockChecks()), ::testing::ExitedWithCode(0), "");
+}
+
+double ticksMs() { return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 / SDL_GetPerformanceFrequency(); }
+
+// A device that pulls slower than real time (the disk driver told to take 60 ms over each 23 ms
+// buffer) no longer keeps time: the clock leaves it for the wall clock, saying so.
+int slowDeviceChecks()
+{
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", deviceFile().c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "60", 1);
+    LogCapture log;
+    if (!openRuntimeOnTestArchive(false))
+        return 10;
+    dmsInitTimer();
+    dmsPlaySong(1);
+    const auto left = [&] { return log.contains("stopped keeping time; the show goes on silently on the wall clock"); };
+    const Uint64 giveUp = SDL_GetTicks64() + 8000;
+    while (!left() && SDL_GetTicks64() < giveUp) {
+        dmsUpdateTimer();
+        SDL_Delay(5);
+    }
+    std::remove(deviceFile().c_str());
+    if (!left())
+        return 11; // the clock stayed on a device that falls behind
+    // The clock and the wall clock read together (retried when the test was held up between).
+    const auto reading = [](int& position) {
+        for (;;) {
+            const double before = ticksMs();
+            dmsUpdateTimer();
+            const double after = ticksMs();
+            position = dmsGetModulePosition();
+            if (after - before < 2.0)
+                return (before + after) / 2;
+        }
+    };
+    int from = 0, to = 0;
+    const double start = reading(from);
+    while (ticksMs() < start + 1000.0) {
+        dmsUpdateTimer();
+        SDL_Delay(5);
+    }
+    const double end = reading(to);
+    if (std::abs((to - from) / (end - start) - 1.0) > 0.03)
+        return 12; // not at real time on the wall clock
+    dmsShutDown();
+    return 0;
+}
+
+TEST(LiveClock, LeavesADeviceThatFallsBehindRealTimeForTheWallClock)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(slowDeviceChecks()), ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -40,6 +40,7 @@ protected:
         }();
         ASSERT_TRUE(started) << "needs a display (Xvfb) and the built data.pak";
         backend().keysHeld.clear();
+        backend().keysPressed.clear();
         backend().messages.clear();
         dmsInitTimer();
         dmsSetVolume(100.0f);
@@ -92,6 +93,31 @@ TEST_F(Driver, EscapeStartsOneFadeThatASecondPressDoesNotRestart)
     EXPECT_TRUE(state.done);
     EXPECT_NEAR(frames, 66, 1) << "1.15 s at 60 frames a second, give or take float rounding";
     EXPECT_LT(dmsCurrentGain(), 0.01f) << "the music fades with the picture";
+}
+
+// A tap let go before the next frame looks (quick fingers, or slow frames) still counts, for that
+// one frame: Escape fades, F1 with a tapped arrow seeks once, and an arrow tapped without F1 does
+// not seek later.
+TEST_F(Driver, AKeyTappedBetweenTwoFramesCountsForTheNextFrameOnly)
+{
+    LoopState state;
+    drawFrame(state);
+    dmsAdjustTime(5000.0f);
+    backend().tap(keyLeft);
+    drawFrame(state);
+    backend().press(keyF1);
+    drawFrame(state);
+    EXPECT_EQ(dmsGetModulePosition(), 5033) << "the arrow tapped without F1 is forgotten";
+    backend().tap(keyRight);
+    drawFrame(state);
+    drawFrame(state);
+    EXPECT_EQ(dmsGetModulePosition(), 6066) << "one second forward for one tap, then frames";
+    backend().release(keyF1);
+
+    EXPECT_EQ(state.fadeRemaining, 0.0f);
+    backend().tap(keyEscape);
+    drawFrame(state);
+    EXPECT_GT(state.fadeRemaining, 0.0f);
 }
 
 TEST_F(Driver, TheFadeSinksThePictureIntoTheFogColour)

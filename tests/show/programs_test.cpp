@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -170,6 +171,42 @@ TEST(Show, AMissingArchiveIsNamedAndExitsWithOne)
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("data.pak"), std::string::npos) << run.output;
     fs::remove_all(folder);
+}
+
+// A data.pak that is not a file: a folder used to play a black, silent show and a pipe held both
+// programs in open() for ever. The show names it in a box and ends; so does the capture, on stderr.
+TEST(Show, ADataArchiveThatIsAFolderOrAPipeIsNamedAndBothProgramsEnd)
+{
+    ASSERT_EQ(std::system("command -v xdotool >/dev/null"), 0) << "needs xdotool";
+    for (const std::string kind : {"folder", "pipe (FIFO)"}) {
+        const fs::path folder = freshFolder("odd-archive");
+        const fs::path copy = folder / "orvalune";
+        const fs::path archive = folder / "data.pak";
+        fs::copy_file(builtProgram("orvalune"), copy);
+        if (kind == "folder")
+            fs::create_directory(archive);
+        else
+            ASSERT_EQ(mkfifo(archive.c_str(), 0600), 0);
+        std::atomic<bool> ended{false};
+        std::thread user = keyboardUser({{messageBoxTitle, "Return"}}, ended);
+        const ProgramResult run = runProgram({copy.string(), "--window", "320x240"}, folder.string(), 120.0);
+        ended = true;
+        user.join();
+        closeLeftoverWindows(run);
+        const std::string reason = "Cannot open the data archive \"" + archive.string() + "\": it is a " + kind;
+        EXPECT_FALSE(run.timedOut) << run.output;
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(run.output.find(reason), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find(showStarted), std::string::npos) << run.output;
+
+        const ProgramResult captured =
+            capture({"--at", "0", "--archive", archive.string(), "--out", (folder / "frames").string()}, 60.0);
+        EXPECT_FALSE(captured.timedOut) << captured.output;
+        EXPECT_NE(captured.exitCode, 0) << captured.output;
+        EXPECT_NE(captured.output.find(kind == "folder" ? "is a folder" : reason), std::string::npos)
+            << captured.output;
+        fs::remove_all(folder);
+    }
 }
 
 // The dialog cannot show: it says so and the program ends before anything else starts.

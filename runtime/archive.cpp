@@ -138,6 +138,8 @@ bool openArchiveBytes(const uint8_t* data, size_t size, std::string& error)
     return mountChecked(mountedNow, "memory.zip", error);
 }
 
+std::string dmsArchiveFile() { return mounted && mountedBytes.empty() ? mountedPath : std::string(); }
+
 void closeArchive()
 {
     if (mounted)

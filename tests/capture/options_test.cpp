@@ -1,5 +1,6 @@
 // The capture's command line: every form a user types, and the mistakes refused before anything
 // is rendered.
+#include "tools/capture/memory.h"
 #include "tools/capture/options.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,22 @@ TEST(CaptureOptions, MastersAndArchivesMeanWhatTheySay)
     EXPECT_EQ(effectivePixFmt(tenBits.options), "yuv444p10le");
     EXPECT_EQ(parse({"--from", "0", "--to", "10", "--out", "a.webm"}).options.codec, VideoCodec::Vp9);
     EXPECT_EQ(parse({"--at", "0", "--average-in", "stored", "--out", "d"}).options.averageIn, AverageIn::StoredValues);
+}
+
+// A 4K picture supersampled four times each way needs a frame buffer of over a gigabyte: refused
+// up front, naming both figures, when the memory is not there.
+TEST(CaptureOptions, PicturesThatCannotBeHeldAreRefusedBeforeAnythingIsDrawn)
+{
+    CaptureOptions master = parse({"--from", "0", "--to", "10", "--size", "3840x2160", "--supersample", "4", "--out", "d"}).options;
+    const long long needed = captureBytesNeeded(master);
+    EXPECT_GT(needed, 3840LL * 2160 * 4 * 16 * 2) << "colour and depth at sixteen times the picture";
+    std::string problem;
+    EXPECT_FALSE(checkMemory(master, needed, 1000000000, problem));
+    EXPECT_NE(problem.find("3840x2160 supersampled 4x needs about 1.3 GB"), std::string::npos) << problem;
+    EXPECT_NE(problem.find("only 1.0 GB"), std::string::npos) << problem;
+    EXPECT_TRUE(checkMemory(master, needed, -1, problem)) << "unknown: the driver has the last word";
+    const CaptureOptions plain = parse({"--at", "0", "--out", "d"}).options;
+    EXPECT_LT(captureBytesNeeded(plain), 25000000);
 }
 
 TEST(CaptureOptions, MistakesAreRefusedWithAMessageNamingThem)

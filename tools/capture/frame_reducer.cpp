@@ -29,15 +29,16 @@ const std::array<uint8_t, encodeSteps + 1>& encodeTable()
 
 uint8_t roundedLevel(float value) { return static_cast<uint8_t>(std::clamp(value + 0.5f, 0.0f, 255.0f)); }
 
+uint8_t encoded(const std::array<uint8_t, encodeSteps + 1>& table, float light)
+{
+    return table[static_cast<size_t>(std::clamp(light, 0.0f, 1.0f) * encodeSteps + 0.5f)];
+}
+
 } // namespace
 
 float FrameReducer::toLinear(uint8_t stored) { return static_cast<float>(decodeSrgb(stored / 255.0)); }
 
-uint8_t FrameReducer::fromLinear(float light)
-{
-    const float clamped = std::clamp(light, 0.0f, 1.0f);
-    return encodeTable()[static_cast<size_t>(clamped * encodeSteps + 0.5f)];
-}
+uint8_t FrameReducer::fromLinear(float light) { return encoded(encodeTable(), light); }
 
 FrameReducer::FrameReducer(int width_, int height_, int supersample_, AverageIn averageIn_)
     : width(width_), height(height_), supersample(std::max(1, supersample_)), averageIn(averageIn_),
@@ -81,9 +82,10 @@ void FrameReducer::finish(std::vector<uint8_t>& rgba)
     rgba.resize(sums.size());
     const float weight = subFrames > 0 ? 1.0f / static_cast<float>(subFrames * supersample * supersample) : 0.0f;
     const bool linear = averageIn == AverageIn::LinearLight;
+    const auto& table = encodeTable();
     for (size_t i = 0; i < sums.size(); i += 4) {
         for (size_t c = 0; c < 3; ++c)
-            rgba[i + c] = linear ? fromLinear(sums[i + c] * weight) : roundedLevel(sums[i + c] * weight);
+            rgba[i + c] = linear ? encoded(table, sums[i + c] * weight) : roundedLevel(sums[i + c] * weight);
         rgba[i + 3] = roundedLevel(sums[i + 3] * weight * (linear ? 255.0f : 1.0f));
     }
     std::fill(sums.begin(), sums.end(), 0.0f);

@@ -138,6 +138,7 @@ TEST(CaptureOptions, MistakesAreRefusedWithAMessageNamingThem)
         {parse({"--at", "0", "--motion-blur", "2", "--shutter", "1e-1", "--out", "d"}), "--shutter"},
         {parse({"--at", "0", "--shutter", "0.5", "--out", "d"}), "--motion-blur 2"},
         {parse({"--at", "0", "--average-in", "gamma", "--out", "d"}), "gamma"},
+        {parse({"--at", "0", "--supersample", "2", "--record-draw-states", "s.txt", "--out", "d"}), "not with --supersample"},
         {parse({"--from", "0", "--to", "10", "--codec", "ffv1", "--out", "a.mp4"}), ".mkv"},
         {parse({"--from", "0", "--to", "10", "--codec", "h264", "--out", "a.webm"}), "VP9"},
         {parse({"--from", "0", "--to", "10", "--codec", "vp9", "--out", "a.mkv"}), ".webm"},

@@ -146,6 +146,9 @@ bool checkCombination(const CaptureOptions& o, std::string& problem)
     if (video && (o.width % 2 || o.height % 2))
         return fail(problem, "a video needs an even width and height, not " + std::to_string(o.width) + "x" +
                                  std::to_string(o.height));
+    // The warm-up's table holds the real-time show's states; supersampled lines are wider.
+    if (!o.recordDrawStates.empty() && o.supersample > 1)
+        return fail(problem, "--record-draw-states records the show's own states: not with --supersample");
     if (o.shutterGiven && o.motionBlur == 1)
         return fail(problem, "--shutter applies with --motion-blur 2 or more");
     const int maxCrf = o.output == OutputKind::Webm ? 63 : 51;

@@ -357,23 +357,24 @@ int capture(const CaptureOptions& o)
         Clock::duration drawing{}, readBack{}, encoding{};
         while (written < plan.frames && !failed && !state.done && !stopRequest()) {
             Clock::time_point read{};
-            for (int k = 0; k < subFrames && !state.done && !stopRequest(); ++k) {
+            int drawn = 0;
+            for (; drawn < subFrames && !state.done && !stopRequest(); ++drawn) {
                 const Clock::time_point start = Clock::now();
                 drawFrame(state);
                 reportGlErrors();
-                const Clock::time_point drawn = Clock::now();
+                const Clock::time_point submitted = Clock::now();
                 if (reducer)
                     readInto(*reducer, o.height * o.supersample, band);
                 else
                     dmsReadFrame(rgba);
                 read = Clock::now();
-                drawing += drawn - start;
-                readBack += read - drawn;
+                drawing += submitted - start;
+                readBack += read - submitted;
                 ++subFramesDrawn;
                 if (!single || subFrames > 1)
                     progress.update(subFramesDrawn);
             }
-            if (stopRequest() && reducer && reducer->subFramesAdded() < subFrames)
+            if (drawn == 0 || (stopRequest() && drawn < subFrames))
                 break;
             if (reducer)
                 reducer->finish(rgba);

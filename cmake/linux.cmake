@@ -32,6 +32,9 @@ target_link_libraries(orv_music_fft PRIVATE PkgConfig::KISSFFT)
 target_link_libraries(orv_runtime PUBLIC OpenGL::GL ${GLU_LIBRARY}
   PRIVATE OpenGL::EGL PkgConfig::SDL2 PkgConfig::PHYSFS PkgConfig::VORBIS PkgConfig::JPEG PkgConfig::PNG)
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB Threads::Threads)
+# Line widths and point sizes reach the runtime first, which scales them to the frame buffer drawn
+# into (runtime/linux/gl_sizes.cpp): every program linking it gets the wrap.
+target_link_options(orv_runtime INTERFACE -Wl,--wrap=glLineWidth -Wl,--wrap=glPointSize)
 
 # The data generator, data.pak and the module resources (orv_resources).
 add_subdirectory(tools)

@@ -57,6 +57,9 @@ endforeach()
 target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
 target_link_libraries(orv_music_fft PRIVATE orv_kissfft)
 target_link_libraries(orv_runtime PUBLIC orv_stb ZLIB::ZLIB glu32 opengl32 winmm)
+# Line widths and point sizes reach the runtime first, which scales them to the frame buffer drawn
+# into (runtime/win32/gl_sizes.cpp): MinGW calls them through their import pointers.
+target_link_options(orv_runtime INTERFACE -Wl,--wrap=__imp_glLineWidth -Wl,--wrap=__imp_glPointSize)
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
 
 add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)

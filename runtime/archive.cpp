@@ -140,7 +140,8 @@ PHYSFS_Io* sourceStream(std::shared_ptr<const ArchiveSource> source)
                          streamTell, streamLength,                     streamDuplicate, streamFlush, streamDestroy};
 }
 
-// An archive held in memory (the fuzz targets, the tests).
+// An archive held in memory (the fuzz targets, the tests), mounted under this name.
+const char* const memoryArchiveLabel = "memory.zip";
 class MemorySource final : public ArchiveSource {
 public:
     MemorySource(const uint8_t* data, size_t size) : bytes(data, data + size) {}
@@ -201,8 +202,10 @@ bool openArchiveBytes(const uint8_t* data, size_t size, std::string& error)
 {
     if (!startPhysfs(error))
         return false;
-    return mountSource(std::make_shared<MemorySource>(data, size), "memory.zip", error);
+    return mountSource(std::make_shared<MemorySource>(data, size), memoryArchiveLabel, error);
 }
+
+std::string dmsArchiveFile() { return mounted && mountedPath != memoryArchiveLabel ? mountedPath : std::string(); }
 
 void closeArchive()
 {

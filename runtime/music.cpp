@@ -308,6 +308,29 @@ double songLengthMs()
     return m.loaded ? static_cast<double>(m.totalFrames) * 1000.0 / m.rate : std::numeric_limits<double>::infinity();
 }
 
+namespace {
+
+// Offline the clock is a pure function of the updates since its base: frame f = n / k of the
+// frame rate, then sub-frame n % k of k spread over the shutter's share of that frame's interval.
+void stepOfflineClock(MusicState& m)
+{
+    const OfflineOptions& o = offline().options;
+    const int64_t k = std::max(1, o.subFrames);
+    const int64_t frame = m.offlineFrames / k, sub = m.offlineFrames % k;
+    m.offlineMs = m.offlineBaseMs + static_cast<double>(frame) * 1000.0 / o.fps;
+    if (k == 1) {
+        m.deltaSeconds = 1.0f / static_cast<float>(o.fps);
+        return;
+    }
+    const double subInterval = o.shutter / static_cast<double>(k); // in frame intervals
+    m.offlineMs += static_cast<double>(sub) * subInterval * 1000.0 / o.fps;
+    // From the last sub-frame of the previous frame to the first of this one, the shutter is closed.
+    const double elapsed = sub > 0 ? subInterval : 1.0 - subInterval * static_cast<double>(k - 1);
+    m.deltaSeconds = static_cast<float>(elapsed / o.fps);
+}
+
+} // namespace
+
 } // namespace VELMORA_PELAGOR::detail
 
 namespace VELMORA_PELAGOR {
@@ -346,9 +369,8 @@ void dmsUpdateTimer()
     if (m.firstUpdate) {
         m.deltaSeconds = 0.0f;
     } else if (m.mode == ClockMode::Offline) {
-        m.deltaSeconds = 1.0f / static_cast<float>(offline().options.fps);
         ++m.offlineFrames;
-        m.offlineMs = m.offlineBaseMs + static_cast<double>(m.offlineFrames) * 1000.0 / offline().options.fps;
+        stepOfflineClock(m);
     } else {
         m.deltaSeconds = static_cast<float>(static_cast<double>(now - m.lastUpdateCounter) /
                                             static_cast<double>(ticksPerSecond()));

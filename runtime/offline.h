@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace VELMORA_PELAGOR {
@@ -17,13 +18,25 @@ class Base;
 struct OfflineOptions {
     int fps = 60;
     int startMs = 0; // the first frame shows this music position
+    // The frame buffer standing for the window has this many times its pixels each way (1 to 4);
+    // viewports, line widths and point sizes drawn into it scale with it, the render targets do
+    // not. dmsGetWindowWidth/Height stay the window's own size.
+    int supersample = 1;
+    // dmsUpdateTimer steps through this many sub-frames per frame, spread evenly over `shutter`
+    // (0 < shutter <= 1) of the frame's interval from its start: the clock never runs backwards,
+    // and with shutter 1 it is the clock of fps * subFrames.
+    int subFrames = 1;
+    double shutter = 1.0;
 };
 
 void dmsEnableOffline(const OfflineOptions& options);
 bool dmsIsOffline();
 // The finished picture of the current frame, RGBA as the frame buffer holds it (alpha included),
-// top row first, width x height of the window.
+// top row first, width x height of the window times the supersampling each way.
 void dmsReadFrame(std::vector<uint8_t>& rgba);
+// Rows [top, top + rows) of that picture, counted from the top, top row first (a supersampled
+// picture is read in bands rather than held whole).
+void dmsReadFrameRows(int top, int rows, std::vector<uint8_t>& rgba);
 
 // Test seams.
 // Replaces the spectrum with the given 512 values (nullptr returns to the music).
@@ -59,6 +72,8 @@ void dmsSetLogSink(void (*sink)(const char* line, void* context), void* context)
 namespace VELMORA_PELAGOR {
 // The raw bytes of an archive file (the capture muxes the music from it).
 bool dmsReadArchiveFile(const char* name, std::vector<uint8_t>& bytes);
+// The file the open archive was read from (empty when none is open, or it came from memory).
+std::string dmsArchiveFile();
 } // namespace VELMORA_PELAGOR
 
 namespace VELMORA_PELAGOR {

@@ -70,6 +70,22 @@ struct OfflineState {
     OfflineOptions options;
 };
 OfflineState& offline();
+// How many times the window's pixels each way the frame buffer standing for it has: 1 unless
+// offline with supersampling.
+int supersampling();
+
+// Line widths and point sizes are in pixels of whatever is drawn into: drawn into the frame
+// buffer standing for the window they are scaled by its supersampling, so that a line is as wide
+// in the picture; drawn into a render target, whose size never changes, they are as asked. Every
+// glLineWidth and glPointSize of the program reaches the runtime first (the link wraps them,
+// runtime/linux/gl_sizes.cpp and runtime/win32/gl_sizes.cpp); `setPixelScale` is called as the
+// frame buffer drawn into changes.
+void setPixelScale(int scale);
+void lineWidthAsked(float width);
+void pointSizeAsked(float size);
+// GL's own entry points behind the wrapped ones.
+void realLineWidth(float width);
+void realPointSize(float size);
 
 // Textures: listed while starting; decoded and uploaded one at a time on first use or when the
 // timer starts.

@@ -63,7 +63,9 @@ struct Rect {
     int x, y, w, h;
 };
 
-// The largest rectangle of the chosen aspect ratio, centred in the window.
+// The largest rectangle of the chosen aspect ratio, centred in the window; in the pixels of the
+// frame buffer standing for it (the window's own times the supersampling), so that a
+// supersampled picture reduces to exactly the window's.
 Rect pictureRect()
 {
     const WindowState& w = window();
@@ -73,7 +75,8 @@ Rect pictureRect()
         height = w.height;
         width = static_cast<int>(w.height * aspect + 0.5);
     }
-    return {(w.width - width) / 2, (w.height - height) / 2, width, height};
+    const int n = supersampling();
+    return {(w.width - width) / 2 * n, (w.height - height) / 2 * n, width * n, height * n};
 }
 
 // (Through void (*)(): PROC differs by platform and GCC accepts that one as a generic function pointer.)
@@ -83,6 +86,28 @@ PFNGLBINDFRAMEBUFFEREXTPROC realBindFramebuffer = nullptr;
 void APIENTRY bindFramebufferRedirected(GLenum target, GLuint framebuffer)
 {
     realBindFramebuffer(target, framebuffer ? framebuffer : window().offlineFramebuffer);
+    if (target != GL_READ_FRAMEBUFFER)
+        setPixelScale(framebuffer ? 1 : supersampling());
+}
+
+// The driver's limits, checked before asking: an over-large renderbuffer is not always refused
+// (some drivers hand back an incomplete or unusable one).
+bool fitsDriver(int width, int height, std::string& error)
+{
+    GLint largestRenderbuffer = 0, viewport[2] = {};
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE_EXT, &largestRenderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    if (width <= std::min(largestRenderbuffer, viewport[0]) && height <= std::min(largestRenderbuffer, viewport[1]))
+        return true;
+    const WindowState& w = window();
+    error = std::to_string(w.width) + "x" + std::to_string(w.height);
+    if (supersampling() > 1)
+        error += " supersampled " + std::to_string(supersampling()) + "x each way is " + std::to_string(width) + "x" +
+                 std::to_string(height) + ", which";
+    error += " is more than this GL driver can draw into (frame buffers up to " + std::to_string(largestRenderbuffer) +
+             "x" + std::to_string(largestRenderbuffer) + ", viewports up to " + std::to_string(viewport[0]) + "x" +
+             std::to_string(viewport[1]) + ")";
+    return false;
 }
 
 bool createOfflineFramebuffer(std::string& error)
@@ -100,22 +125,34 @@ bool createOfflineFramebuffer(std::string& error)
         error = "the GL driver has no frame-buffer objects";
         return false;
     }
+    const int width = w.width * supersampling(), height = w.height * supersampling();
+    if (!fitsDriver(width, height, error))
+        return false;
+    while (glGetError() != GL_NO_ERROR) {
+    }
     genFramebuffers(1, &w.offlineFramebuffer);
     genRenderbuffers(1, &w.offlineColor);
     genRenderbuffers(1, &w.offlineDepth);
     realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
     bindRenderbuffer(GL_RENDERBUFFER_EXT, w.offlineColor);
-    storage(GL_RENDERBUFFER_EXT, GL_RGBA8, w.width, w.height);
+    storage(GL_RENDERBUFFER_EXT, GL_RGBA8, width, height);
     attach(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, w.offlineColor);
     bindRenderbuffer(GL_RENDERBUFFER_EXT, w.offlineDepth);
-    storage(GL_RENDERBUFFER_EXT, GL_DEPTH24_STENCIL8_EXT, w.width, w.height);
+    storage(GL_RENDERBUFFER_EXT, GL_DEPTH24_STENCIL8_EXT, width, height);
     attach(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, w.offlineDepth);
     attach(GL_FRAMEBUFFER_EXT, GL_STENCIL_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, w.offlineDepth);
     bindRenderbuffer(GL_RENDERBUFFER_EXT, 0);
-    if (status(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
-        error = "the offline frame buffer is incomplete";
+    if (glGetError() == GL_OUT_OF_MEMORY) {
+        error = "the GL driver has no memory for a " + std::to_string(width) + "x" + std::to_string(height) +
+                " frame buffer";
         return false;
     }
+    if (status(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        error = "the offline frame buffer (" + std::to_string(width) + "x" + std::to_string(height) +
+                ") is incomplete";
+        return false;
+    }
+    setPixelScale(supersampling());
     glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
     glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
     for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
@@ -201,8 +238,13 @@ void dmsEnableOffline(const OfflineOptions& options)
 {
     offline().enabled = true;
     offline().options = options;
-    if (offline().options.fps <= 0)
-        offline().options.fps = 60;
+    OfflineOptions& o = offline().options;
+    if (o.fps <= 0)
+        o.fps = 60;
+    o.supersample = std::max(1, o.supersample);
+    o.subFrames = std::max(1, o.subFrames);
+    if (!(o.shutter > 0.0 && o.shutter <= 1.0))
+        o.shutter = 1.0;
 }
 
 bool dmsIsOffline() { return offline().enabled; }
@@ -299,39 +341,46 @@ void dmsGetPictureRect(int rect[4])
     rect[3] = r.h;
 }
 
-void dmsReadFrame(std::vector<uint8_t>& rgba)
+void dmsReadFrame(std::vector<uint8_t>& rgba) { dmsReadFrameRows(0, window().height * supersampling(), rgba); }
+
+void dmsReadFrameRows(int top, int rows, std::vector<uint8_t>& rgba)
 {
     const WindowState& w = window();
+    const int width = w.width * supersampling(), height = w.height * supersampling();
+    top = std::clamp(top, 0, height);
+    rows = std::clamp(rows, 0, height - top);
     // A buffer of the right size is read into as it is: a capture reads every frame into the
     // same one, and filling it first would be wasted.
-    const size_t size = static_cast<size_t>(w.width) * w.height * 4;
+    const size_t size = static_cast<size_t>(width) * rows * 4;
     if (rgba.size() != size)
         rgba.assign(size, 0);
     if (!w.context) {
         std::fill(rgba.begin(), rgba.end(), uint8_t{0});
         return;
     }
-    if (w.offlineFramebuffer)
+    if (w.offlineFramebuffer) {
         realBindFramebuffer(GL_FRAMEBUFFER_EXT, w.offlineFramebuffer);
+        setPixelScale(supersampling());
+    }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     // GL reads bottom row first; pictures are written top row first. Mesa turns the rows over as
     // it reads when asked; elsewhere they are swapped here.
     const bool inverted = canPackInverted();
     if (inverted)
         glPixelStorei(GL_PACK_INVERT_MESA, GL_TRUE);
-    glReadPixels(0, 0, w.width, w.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glReadPixels(0, height - top - rows, width, rows, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     if (inverted) {
         glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
         return;
     }
-    const size_t stride = static_cast<size_t>(w.width) * 4;
+    const size_t stride = static_cast<size_t>(width) * 4;
     std::vector<uint8_t> row(stride);
-    for (int y = 0; y < w.height / 2; ++y) {
-        uint8_t* top = rgba.data() + y * stride;
-        uint8_t* bottom = rgba.data() + (w.height - 1 - y) * stride;
-        std::memcpy(row.data(), top, stride);
-        std::memcpy(top, bottom, stride);
-        std::memcpy(bottom, row.data(), stride);
+    for (int y = 0; y < rows / 2; ++y) {
+        uint8_t* upper = rgba.data() + y * stride;
+        uint8_t* lower = rgba.data() + (rows - 1 - y) * stride;
+        std::memcpy(row.data(), upper, stride);
+        std::memcpy(upper, lower, stride);
+        std::memcpy(lower, row.data(), stride);
     }
 }
 
@@ -343,6 +392,10 @@ void dmsShutDown()
         releaseTextures();
         for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
             setProcAddressOverride(name, nullptr);
+        // The next context starts from GL's defaults.
+        setPixelScale(1);
+        lineWidthAsked(1.0f);
+        pointSizeAsked(1.0f);
     }
     releaseResources();
     closePlatformWindow();

@@ -1,5 +1,6 @@
 // The capture's command line: every form a user types, and the mistakes refused before anything
 // is rendered.
+#include "tools/capture/memory.h"
 #include "tools/capture/options.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,48 @@ TEST(CaptureOptions, TheUsualFormsMeanWhatTheySay)
     EXPECT_TRUE(parse({"--from", "360000", "--to", "370000", "--out", "d"}).ok);
 }
 
+TEST(CaptureOptions, MastersAndArchivesMeanWhatTheySay)
+{
+    const Parsed master = parse({"--from", "66500", "--to", "76500", "--size", "7680x4320", "--supersample", "4",
+                                 "--motion-blur", "8", "--shutter", ".25", "--codec", "ffv1", "--out", "m.mkv"});
+    ASSERT_TRUE(master.ok) << master.problem;
+    EXPECT_EQ(master.options.supersample, 4);
+    EXPECT_EQ(master.options.motionBlur, 8);
+    EXPECT_DOUBLE_EQ(master.options.shutter, 0.25);
+    EXPECT_EQ(master.options.averageIn, AverageIn::LinearLight);
+    EXPECT_EQ(master.options.codec, VideoCodec::Ffv1);
+    EXPECT_EQ(effectivePixFmt(master.options), "bgr0");
+    EXPECT_TRUE(reduces(master.options));
+
+    const Parsed plain = parse({"--from", "0", "--to", "10", "--supersample", "1", "--motion-blur", "1", "--out", "d"});
+    ASSERT_TRUE(plain.ok) << plain.problem;
+    EXPECT_FALSE(reduces(plain.options)) << "read straight from the frame buffer, as before";
+    EXPECT_DOUBLE_EQ(plain.options.shutter, 0.5);
+
+    const Parsed tenBits = parse({"--from", "0", "--to", "10", "--pix-fmt", "yuv444p10le", "--out", "a.mp4"});
+    ASSERT_TRUE(tenBits.ok) << tenBits.problem;
+    EXPECT_EQ(tenBits.options.codec, VideoCodec::H264);
+    EXPECT_EQ(effectivePixFmt(tenBits.options), "yuv444p10le");
+    EXPECT_EQ(parse({"--from", "0", "--to", "10", "--out", "a.webm"}).options.codec, VideoCodec::Vp9);
+    EXPECT_EQ(parse({"--at", "0", "--average-in", "stored", "--out", "d"}).options.averageIn, AverageIn::StoredValues);
+}
+
+// A 4K picture supersampled four times each way needs a frame buffer of over a gigabyte: refused
+// up front, naming both figures, when the memory is not there.
+TEST(CaptureOptions, PicturesThatCannotBeHeldAreRefusedBeforeAnythingIsDrawn)
+{
+    CaptureOptions master = parse({"--from", "0", "--to", "10", "--size", "3840x2160", "--supersample", "4", "--out", "d"}).options;
+    const long long needed = captureBytesNeeded(master);
+    EXPECT_GT(needed, 3840LL * 2160 * 4 * 16 * 2) << "colour and depth at sixteen times the picture";
+    std::string problem;
+    EXPECT_FALSE(checkMemory(master, needed, 1000000000, problem));
+    EXPECT_NE(problem.find("3840x2160 supersampled 4x needs about 1.3 GB"), std::string::npos) << problem;
+    EXPECT_NE(problem.find("only 1.0 GB"), std::string::npos) << problem;
+    EXPECT_TRUE(checkMemory(master, needed, -1, problem)) << "unknown: the driver has the last word";
+    const CaptureOptions plain = parse({"--at", "0", "--out", "d"}).options;
+    EXPECT_LT(captureBytesNeeded(plain), 25000000);
+}
+
 TEST(CaptureOptions, MistakesAreRefusedWithAMessageNamingThem)
 {
     const std::vector<std::pair<Parsed, std::string>> cases = {
@@ -91,6 +134,26 @@ TEST(CaptureOptions, MistakesAreRefusedWithAMessageNamingThem)
         {parse({"--from", "0", "--to", "1000", "--preset", "quick", "--out", "a.mp4"}), "ultrafast superfast"},
         {parse({"--at", "0", "--out"}), "needs a value"},
         {parse({"--bogus", "--at", "0"}), "--bogus"},
+        {parse({"--at", "0", "--supersample", "5", "--out", "d"}), "--supersample"},
+        {parse({"--at", "0", "--supersample", "0", "--out", "d"}), "--supersample"},
+        {parse({"--at", "0", "--motion-blur", "65", "--out", "d"}), "--motion-blur"},
+        {parse({"--at", "0", "--motion-blur", "2", "--shutter", "0", "--out", "d"}), "--shutter"},
+        {parse({"--at", "0", "--motion-blur", "2", "--shutter", "1.5", "--out", "d"}), "--shutter"},
+        {parse({"--at", "0", "--motion-blur", "2", "--shutter", "-0.5", "--out", "d"}), "--shutter"},
+        {parse({"--at", "0", "--motion-blur", "2", "--shutter", "1e-1", "--out", "d"}), "--shutter"},
+        {parse({"--at", "0", "--shutter", "0.5", "--out", "d"}), "--motion-blur 2"},
+        {parse({"--at", "0", "--average-in", "gamma", "--out", "d"}), "gamma"},
+        {parse({"--at", "0", "--supersample", "2", "--record-draw-states", "s.txt", "--out", "d"}), "not with --supersample"},
+        {parse({"--from", "0", "--to", "10", "--codec", "ffv1", "--out", "a.mp4"}), ".mkv"},
+        {parse({"--from", "0", "--to", "10", "--codec", "h264", "--out", "a.webm"}), "VP9"},
+        {parse({"--from", "0", "--to", "10", "--codec", "vp9", "--out", "a.mkv"}), ".webm"},
+        {parse({"--from", "0", "--to", "10", "--codec", "prores", "--out", "a.mkv"}), "prores"},
+        {parse({"--from", "0", "--to", "10", "--codec", "ffv1", "--out", "d"}), "video output only"},
+        {parse({"--from", "0", "--to", "10", "--pix-fmt", "yuv444p", "--out", "d"}), "video output only"},
+        {parse({"--from", "0", "--to", "10", "--pix-fmt", "bgr0", "--out", "a.mp4"}), "bgr0"},
+        {parse({"--from", "0", "--to", "10", "--pix-fmt", "yuv444p", "--out", "a.webm"}), "yuv444p"},
+        {parse({"--from", "0", "--to", "10", "--codec", "ffv1", "--crf", "10", "--out", "a.mkv"}), "lossless"},
+        {parse({"--from", "0", "--to", "10", "--codec", "ffv1", "--preset", "slow", "--out", "a.mkv"}), "--preset"},
     };
     for (const auto& [parsed, word] : cases) {
         EXPECT_FALSE(parsed.ok) << word;

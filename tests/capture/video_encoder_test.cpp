@@ -20,6 +20,7 @@ CaptureOptions videoTo(const std::string& out)
     o.out = out;
     std::string problem;
     EXPECT_TRUE(outputKindFor(out, o.output, problem)) << problem;
+    o.codec = o.output == OutputKind::Webm ? VideoCodec::Vp9 : VideoCodec::H264; // each container's default
     return o;
 }
 
@@ -53,7 +54,28 @@ TEST(VideoEncoder, EachContainerGetsCodecsItCanHold)
     EXPECT_EQ(after(webm, "-crf"), std::to_string(defaultCrfVp9));
     EXPECT_FALSE(has(webm, "-movflags"));
     EXPECT_FALSE(has(webm, "-preset"));
-    EXPECT_EQ(encodersFor(OutputKind::Webm), (std::vector<std::string>{"libvpx-vp9", "libopus"}));
+    EXPECT_EQ(encodersFor(VideoCodec::Vp9), (std::vector<std::string>{"libvpx-vp9", "libopus"}));
+}
+
+TEST(VideoEncoder, ArchiveCopiesAreLosslessAndH264TakesTheChosenPixelFormat)
+{
+    CaptureOptions ffv1 = videoTo("master.mkv");
+    ffv1.codec = VideoCodec::Ffv1;
+    const std::vector<std::string> a = ffmpegArguments(ffv1, 95000, 60, true);
+    EXPECT_EQ(after(a, "-c:v"), "ffv1");
+    EXPECT_EQ(after(a, "-level"), "3");
+    EXPECT_TRUE(has(a, "bgr0")) << "the RGB as drawn";
+    EXPECT_EQ(after(a, "-c:a"), "flac");
+    EXPECT_FALSE(has(a, "-crf"));
+    EXPECT_FALSE(has(a, "-preset"));
+    EXPECT_EQ(encodersFor(VideoCodec::Ffv1), (std::vector<std::string>{"ffv1", "flac"}));
+
+    CaptureOptions h264 = videoTo("master.mp4");
+    h264.pixFmt = "yuv444p10le";
+    const std::vector<std::string> b = ffmpegArguments(h264, 95000, 60, true);
+    EXPECT_EQ(after(b, "-c:v"), "libx264");
+    EXPECT_TRUE(has(b, "yuv444p10le"));
+    EXPECT_FALSE(has(b, "yuv420p"));
 }
 
 TEST(VideoEncoder, TheMusicStartsAtTheFirstFrameAndLastsAsLongAsTheFrames)
@@ -90,6 +112,10 @@ TEST(Progress, SaysFramesSpeedAndTimeLeft)
     EXPECT_EQ(plain.find('['), std::string::npos) << plain;
     EXPECT_NE(plain.find("1:01 in all"), std::string::npos) << plain;
     EXPECT_NE(Progress::line("frames", 0, 10, 0.0, false).find("unknown"), std::string::npos);
+    // With motion blur each sub-frame costs what a frame did: they are what is counted.
+    const std::string blurred = Progress::line("frames", 10, 40, 5.0, false, 4);
+    EXPECT_NE(blurred.find("10/40 sub-frames (2/10 frames), 2.00 sub-frames/s"), std::string::npos) << blurred;
+    EXPECT_NE(blurred.find("0:15 left"), std::string::npos) << blurred;
 }
 
 } // namespace

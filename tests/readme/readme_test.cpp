@@ -63,6 +63,7 @@ TEST(Readme, CaptureAndInstallCommandsWorkAsWritten)
     EXPECT_TRUE(fs::exists(clone / "thumbs" / "at_005000.png"));
     EXPECT_TRUE(fs::exists(clone / "seeked" / "at_095000.png"));
     EXPECT_TRUE(fs::exists(clone / "frames" / "frame_000300.png"));
+    EXPECT_TRUE(fs::exists(clone / "forest-master.json")) << "the master's sidecar";
     EXPECT_GT(fs::file_size(clone / "opening.mp4"), 1000u);
     EXPECT_GT(fs::file_size(clone / "opening.webm"), 1000u);
     EXPECT_TRUE(fs::exists(clone / ".local" / "bin" / "orvalune-capture"));

@@ -32,6 +32,26 @@ TEST_F(Clock, FirstFrameHasNoDeltaAndLaterFramesStepExactly)
     EXPECT_FLOAT_EQ(dmsGetDeltaTime(), 1.0f / 60.0f);
 }
 
+// Motion blur: three sub-frames a frame over half of each 1/60 s, the shutter opening at the
+// frame's own time; the clock only moves forward and the deltas add up to the frames' time.
+TEST_F(Clock, SubFramesSpreadOverTheShutterFromEachFramesTime)
+{
+    dmsEnableOffline({60, 0, 1, 3, 0.5});
+    dmsInitTimer();
+    dmsUpdateTimer();
+    float elapsed = 0.0f;
+    std::vector<int> positions;
+    for (int i = 0; i < 6; ++i) {
+        dmsUpdateTimer();
+        elapsed += dmsGetDeltaTime();
+        positions.push_back(dmsGetModulePosition());
+    }
+    dmsEnableOffline({60, 0});
+    // 0 + 2.78, 5.56 | 16.67, 19.44, 22.22 | 33.33 ms
+    EXPECT_EQ(positions, (std::vector<int>{2, 5, 16, 19, 22, 33}));
+    EXPECT_FLOAT_EQ(elapsed, 2.0f / 60.0f);
+}
+
 TEST_F(Clock, SeeksClampAtZeroAndAtTheSongsEnd)
 {
     dmsUpdateTimer();

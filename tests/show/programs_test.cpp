@@ -560,3 +560,110 @@ TEST(Capture, UnusableArgumentsAreRefusedUpFront)
 }
 
 } // namespace
+
+namespace {
+
+// The frames a capture wrote into a fresh folder, decoded; empty pictures when it failed.
+std::vector<std::vector<unsigned char>> capturedFrames(const std::string& name, const std::vector<std::string>& arguments,
+                                                        int frames)
+{
+    const fs::path folder = freshFolder(name);
+    std::vector<std::string> argv = arguments;
+    argv.insert(argv.end(), {"--out", folder.string()});
+    const ProgramResult run = capture(argv);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    std::vector<std::vector<unsigned char>> pictures;
+    for (int i = 0; i < frames; ++i) {
+        int w = 0, h = 0;
+        pictures.push_back(pixelsOf(folder / frameName(i), w, h));
+    }
+    fs::remove_all(folder);
+    return pictures;
+}
+
+std::vector<std::string> with(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Jellyfish bodies and swimmers drawn straight into the window, letterboxed (170x90 holds a
+// 160x90 picture at 16:9).
+const std::vector<std::string> jellyfish = {"--from", "96000", "--to", "96100", "--fps", "10", "--size", "170x90"};
+
+} // namespace
+
+// The same options give the same pixels on every run; one sample and one sub-frame are today's
+// frames, byte for byte; and a supersampled frame is the same picture, differing only at edges.
+TEST(Capture, MastersAreTheSamePictureEveryRunAndOneOfEachIsTodays)
+{
+    const auto plain = capturedFrames("plain", jellyfish, 2);
+    ASSERT_FALSE(plain[1].empty());
+    EXPECT_EQ(capturedFrames("ones", with(jellyfish, {"--supersample", "1", "--motion-blur", "1"}), 2), plain);
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--supersample", "2"}, {"--motion-blur", "3", "--shutter", "0.8"},
+          {"--supersample", "3", "--motion-blur", "2", "--average-in", "stored"}}) {
+        const auto first = capturedFrames("master-a", with(jellyfish, options), 2);
+        ASSERT_FALSE(first[1].empty()) << options[0];
+        EXPECT_EQ(capturedFrames("master-b", with(jellyfish, options), 2), first) << options[0];
+        EXPECT_NE(first, plain) << options[0];
+    }
+    const auto sharper = capturedFrames("sharper", with(jellyfish, {"--supersample", "2"}), 1);
+    EXPECT_LT(meanDifference(sharper[0], plain[0]), 2.0) << "the same picture: the projection and letterbox scale";
+}
+
+// Two sub-frames over the whole interval are the two frames a capture at twice the rate draws:
+// the same simulation, averaged.
+TEST(Capture, ABlurredFrameAveragesTheFramesOfACaptureAtTheSubFrameRate)
+{
+    const auto fast = capturedFrames("fast", {"--from", "96000", "--to", "96050", "--fps", "20", "--size", "96x54"}, 2);
+    const auto blurred = capturedFrames("blurred", {"--from", "96000", "--to", "96000", "--fps", "10", "--size", "96x54",
+                                                    "--motion-blur", "2", "--shutter", "1", "--average-in", "stored"}, 1);
+    ASSERT_FALSE(fast[1].empty());
+    ASSERT_EQ(blurred[0].size(), fast[0].size());
+    ASSERT_NE(fast[0], fast[1]) << "something moves";
+    std::vector<unsigned char> average(fast[0].size());
+    for (size_t i = 0; i < average.size(); ++i)
+        average[i] = static_cast<unsigned char>((fast[0][i] + fast[1][i] + 1) / 2);
+    EXPECT_EQ(blurred[0], average);
+}
+
+// The archive copy: FFV1 in Matroska with FLAC, lossless (its first frame is the PNG capture's),
+// and a sidecar naming the options, the archive's checksum and the frames; H.264 at 4:4:4 and 10
+// bits beside it.
+TEST(Capture, AMasterIsALosslessMkvWithItsSidecar)
+{
+    const fs::path folder = freshFolder("master");
+    const std::vector<std::string> master = {"--from", "95000", "--to", "95300", "--fps", "10", "--size", "96x54",
+                                             "--supersample", "2", "--motion-blur", "2"};
+    const fs::path mkv = folder / "master.mkv";
+    const ProgramResult run = capture(with(master, {"--codec", "ffv1", "--out", mkv.string()}));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::string probed = probe(mkv);
+    for (const char* line : {"codec_name=ffv1", "pix_fmt=bgr0", "nb_read_frames=4", "codec_name=flac"})
+        EXPECT_NE(probed.find(line), std::string::npos) << line << "\n" << probed;
+
+    const std::vector<char> json = fileBytes(folder / "master.json");
+    const std::string sidecar(json.begin(), json.end());
+    const std::string sum = runProgram({"sha256sum", std::string(ORV_BINARY_DIR) + "/data.pak"}, ORV_BINARY_DIR, 30.0,
+                                       0.0, false)
+                                .output.substr(0, 64);
+    for (const std::string& part : {std::string("\"frames\": 4"), std::string("\"supersample\": 2"),
+                                    std::string("\"motion_blur\": 2"), std::string("\"codec\": \"ffv1\""),
+                                    "\"archive_sha256\": \"" + sum + "\""})
+        EXPECT_NE(sidecar.find(part), std::string::npos) << part << "\n" << sidecar;
+
+    const fs::path first = folder / "first.png";
+    ASSERT_EQ(runProgram({"ffmpeg", "-v", "error", "-i", "file:" + mkv.string(), "-frames:v", "1", first.string()},
+                         ORV_BINARY_DIR, 60.0, 0.0, false)
+                  .exitCode,
+              0);
+    int w = 0, h = 0;
+    EXPECT_EQ(pixelsOf(first, w, h), capturedFrames("master-png", master, 1)[0]) << "lossless";
+
+    const fs::path mp4 = folder / "master444.mp4";
+    ASSERT_EQ(capture(with(master, {"--pix-fmt", "yuv444p10le", "--out", mp4.string()})).exitCode, 0);
+    EXPECT_NE(probe(mp4).find("pix_fmt=yuv444p10le"), std::string::npos) << probe(mp4);
+    EXPECT_TRUE(fs::exists(folder / "master444.json"));
+    fs::remove_all(folder);
+}

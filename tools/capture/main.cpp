@@ -5,6 +5,7 @@
 //   orvalune-capture --from MS --to MS [--fps N] --out DIR   every frame of the range, ending early
 //                                                            with the show past 363000 ms
 //   orvalune-capture --from MS --to MS --out FILE.mp4        a video with the music (needs ffmpeg)
+//   ... --supersample 2 --motion-blur 4 --codec ffv1 --out FILE.mkv   a master: sharper, smoother, lossless
 //   orvalune-capture --help                                  every option
 #include "platform/backend.h"
 #include "platform/process_start.h"
@@ -16,10 +17,14 @@
 #include "runtime/version.h"
 #include "shell/command_line.h"
 #include "shell/driver.h"
+#include "tools/capture/frame_reducer.h"
+#include "tools/capture/memory.h"
 #include "tools/capture/options.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress.h"
 #include "tools/capture/runup.h"
+#include "tools/capture/sha256.h"
+#include "tools/capture/sidecar.h"
 #include "tools/capture/stop_request.h"
 #include "tools/capture/video_encoder.h"
 
@@ -176,6 +181,10 @@ public:
         std::vector<uint8_t> music;
         if (!dmsReadArchiveFile("music.ogg", music))
             std::fprintf(stderr, "orvalune-capture: the archive has no music; the video is silent\n");
+        this->firstMs = firstMs;
+        const std::string archive = dmsArchiveFile();
+        if (archive.empty() || !sha256OfFile(archive, archiveSha256))
+            std::fprintf(stderr, "orvalune-capture: cannot read the archive again for its checksum; the sidecar has none\n");
         video = std::make_unique<VideoEncoder>();
         return video->open(o, firstMs, frames, music, problem);
     }
@@ -236,6 +245,12 @@ public:
         if (stopReason)
             std::fprintf(stderr, "orvalune-capture: %s holds the first %d frames and plays\n", options->out.c_str(),
                          written());
+        // The video is good without it, but a master should say how it was made.
+        std::string problem;
+        if (!writeSidecar(sidecarPath(options->out), sidecarJson(*options, firstMs, written(), archiveSha256), problem)) {
+            std::fprintf(stderr, "orvalune-capture: %s\n", problem.c_str());
+            return false;
+        }
         return true;
     }
 
@@ -269,6 +284,8 @@ private:
     }
 
     const CaptureOptions* options = nullptr;
+    int firstMs = 0;
+    std::string archiveSha256;
     std::unique_ptr<PngWriter> pngs;
     std::unique_ptr<VideoEncoder> video;
     int videoFrames = 0;
@@ -281,14 +298,31 @@ struct Plan {
     int frames = 0; // frames kept
 };
 
+// One sub-frame of a supersampled or motion-blurred frame, read in bands into the reduction.
+void readInto(FrameReducer& reducer, int rows, std::vector<uint8_t>& band)
+{
+    const int step = reducer.bandRows();
+    for (int top = 0; top < rows; top += step) {
+        const int count = std::min(step, rows - top);
+        dmsReadFrameRows(top, count, band);
+        reducer.addRows(top, count, band.data());
+    }
+    reducer.endSubFrame();
+}
+
 int capture(const CaptureOptions& o)
 {
     const bool single = o.atMs >= 0;
     Plan plan;
     plan.firstMs = single ? o.atMs : o.fromMs;
     plan.frames = single ? 1 : framesInRange(o.fromMs, o.toMs, o.fps);
+    const int subFrames = o.motionBlur;
 
-    dmsEnableOffline({o.fps, plan.firstMs});
+    OfflineOptions offline{o.fps, plan.firstMs};
+    offline.supersample = o.supersample;
+    offline.subFrames = subFrames;
+    offline.shutter = o.shutter;
+    dmsEnableOffline(offline);
     skipGlWarmUp();
     ShowMode mode;
     mode.width = o.width;
@@ -319,9 +353,13 @@ int capture(const CaptureOptions& o)
                          o.atMs);
             const std::vector<LiveWindow> timeline = liveWindows();
             const bool skipPixels = canSkipPixels();
-            Progress progress("run-up", plan.runup.frames, terminal);
-            for (int k = 0; k < plan.runup.frames && !stopRequest(); ++k) {
-                const bool cheap = skipPixels && !anyLive(timeline, frameTimeMs(plan.runup.startMs, k, o.fps), effectsWithHistory);
+            // Every sub-frame is played, as the kept frames will be: the scenes' per-frame
+            // smoothing then runs as often as in the frames kept.
+            const int total = plan.runup.frames * subFrames;
+            Progress progress("run-up", total, terminal, subFrames);
+            for (int k = 0; k < total && !stopRequest(); ++k) {
+                const bool cheap = skipPixels && !anyLive(timeline, frameTimeMs(plan.runup.startMs, k / subFrames, o.fps),
+                                                          effectsWithHistory);
                 if (cheap)
                     glEnable(rasterizerDiscard);
                 drawFrame(state);
@@ -331,25 +369,55 @@ int capture(const CaptureOptions& o)
                 progress.update(k + 1);
             }
             if (!stopRequest())
-                progress.finish(plan.runup.frames);
+                progress.finish(total);
         }
 
         int handedOver = 0;
         bool failed = false;
-        Progress progress(single ? "frame" : "frames", plan.frames, terminal);
-        std::vector<uint8_t> rgba;
-        // The show ends by itself past its last frame, as it does on screen; that frame is kept.
-        // Where the time goes: submitting the frame, GL finishing it and reading it back, and
-        // waiting for the encoder to take it.
+        Progress progress(single ? "frame" : "frames", plan.frames * subFrames, terminal, subFrames);
+        // Sub-frames of the frames written and of the one being drawn; a frame not written is not
+        // counted, and the count never steps back while the writer catches up.
+        const bool showProgress = !single || subFrames > 1;
+        int subFramesShown = 0;
+        auto showSubFrames = [&](int count) {
+            subFramesShown = std::max(subFramesShown, count);
+            progress.update(subFramesShown);
+        };
+        std::vector<uint8_t> rgba, band;
+        // Without supersampling or motion blur the frame buffer is the picture, read as it is.
+        std::unique_ptr<FrameReducer> reducer;
+        if (reduces(o))
+            reducer = std::make_unique<FrameReducer>(o.width, o.height, o.supersample, o.averageIn);
+        // The show ends by itself past its last frame, as it does on screen; that frame is kept,
+        // made of the sub-frames drawn until then. A stop request drops a frame half drawn.
+        // Where the time goes: submitting the frame, GL finishing it and reading it back (and
+        // reducing it), and waiting for the encoder to take it.
         using Clock = std::chrono::steady_clock;
         Clock::duration drawing{}, readBack{}, encoding{};
         while (handedOver < plan.frames && !failed && !state.done && !stopRequest()) {
-            const Clock::time_point start = Clock::now();
-            drawFrame(state);
-            reportGlErrors();
-            const Clock::time_point drawn = Clock::now();
-            dmsReadFrame(rgba);
-            const Clock::time_point read = Clock::now();
+            Clock::time_point read{};
+            int drawn = 0;
+            for (; drawn < subFrames && !state.done && !stopRequest(); ++drawn) {
+                const Clock::time_point start = Clock::now();
+                drawFrame(state);
+                reportGlErrors();
+                const Clock::time_point submitted = Clock::now();
+                if (reducer)
+                    readInto(*reducer, o.height * o.supersample, band);
+                else
+                    dmsReadFrame(rgba);
+                read = Clock::now();
+                drawing += submitted - start;
+                readBack += read - submitted;
+                if (showProgress)
+                    showSubFrames(sink.written() * subFrames + drawn + 1);
+            }
+            if (drawn == 0 || (stopRequest() && drawn < subFrames))
+                break;
+            if (reducer)
+                reducer->finish(rgba);
+            readBack += Clock::now() - read;
+            read = Clock::now();
             char name[64];
             if (single)
                 std::snprintf(name, sizeof name, "at_%06d.png", o.atMs);
@@ -357,19 +425,17 @@ int capture(const CaptureOptions& o)
                 std::snprintf(name, sizeof name, "frame_%06d.png", handedOver);
             // Either writer takes the frame; a video's leaves a free buffer here to read into.
             failed = !sink.write(std::move(rgba), name);
-            drawing += drawn - start;
-            readBack += read - drawn;
             encoding += Clock::now() - read;
             handedOver += failed ? 0 : 1;
-            if (!single)
-                progress.update(sink.written());
+            if (showProgress)
+                showSubFrames(sink.written() * subFrames);
         }
         const int stoppedBy = stopRequest();
         const Clock::time_point closing = Clock::now();
         failed = !sink.flush() || failed;
         const int written = sink.written();
-        if (!single && !stoppedBy && !failed)
-            progress.finish(written);
+        if (showProgress && !stoppedBy && !failed)
+            progress.finish(written * subFrames);
         if (stoppedBy)
             std::fprintf(stderr, "\norvalune-capture: stopped by %s at %d ms, after %d of %d frames\n",
                          stopRequestName(stoppedBy), dmsGetModulePosition(), written, plan.frames);
@@ -415,8 +481,11 @@ int main(int argc, char** argv)
     }
     if (!checkPaths(o, problem))
         return fail(problem, 2);
-    // Before any frame: a video that cannot be written is not worth rendering.
-    if (o.output != OutputKind::Frames && !checkFfmpeg(o.output, problem))
+    // Before any frame: a video that cannot be written, or pictures that cannot be held, are not
+    // worth rendering.
+    if (o.output != OutputKind::Frames && !checkFfmpeg(o.codec, problem))
+        return fail(problem, 1);
+    if (!checkMemory(o, captureBytesNeeded(o), availableMemoryBytes(), problem))
         return fail(problem, 1);
     dmsMsg("%s\n", versionLine("orvalune-capture").c_str());
     catchStopRequests();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
@@ -16,6 +17,19 @@ bool parseCount(const std::string& text, int& value)
         return false;
     value = std::stoi(text);
     return value <= largestCount;
+}
+
+// A plain decimal ("0.5", "1", ".25"): digits with at most one point, nothing else; at most 12
+// characters.
+bool parseDecimal(const std::string& text, double& value)
+{
+    if (text.empty() || text.size() > 12 || text == ".")
+        return false;
+    if (std::count(text.begin(), text.end(), '.') > 1 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c == '.' || (c >= '0' && c <= '9'); }))
+        return false;
+    value = std::strtod(text.c_str(), nullptr);
+    return true;
 }
 
 // "WxH" exactly, each side a plain number.
@@ -71,6 +85,59 @@ bool fail(std::string& problem, const std::string& text)
     return false;
 }
 
+bool parseCodec(const std::string& name, VideoCodec& codec)
+{
+    for (VideoCodec c : {VideoCodec::H264, VideoCodec::Ffv1, VideoCodec::Vp9})
+        if (name == codecName(c)) {
+            codec = c;
+            return true;
+        }
+    return false;
+}
+
+bool parseAverageIn(const std::string& name, AverageIn& averageIn)
+{
+    for (AverageIn a : {AverageIn::LinearLight, AverageIn::StoredValues})
+        if (name == averageInName(a)) {
+            averageIn = a;
+            return true;
+        }
+    return false;
+}
+
+// The pixel formats each codec is offered in: H.264 at 4:2:0 or 4:4:4, 8 or 10 bits; FFV1 also as
+// the RGB it was drawn in, which is lossless.
+bool pixFmtFits(VideoCodec codec, const std::string& pixFmt)
+{
+    if (codec == VideoCodec::Vp9)
+        return pixFmt == "yuv420p";
+    for (const char* name : {"yuv420p", "yuv444p", "yuv420p10le", "yuv444p10le"})
+        if (pixFmt == name)
+            return true;
+    return codec == VideoCodec::Ffv1 && pixFmt == "bgr0";
+}
+
+// The codec and pixel format against the container, once the container is known.
+bool checkCodec(const CaptureOptions& o, bool codecGiven, std::string& problem)
+{
+    const bool video = o.output != OutputKind::Frames;
+    if (!video && (codecGiven || !o.pixFmt.empty()))
+        return fail(problem, std::string(codecGiven ? "--codec" : "--pix-fmt") + " applies to a video output only");
+    if (o.output == OutputKind::Webm && o.codec != VideoCodec::Vp9)
+        return fail(problem, "a .webm video holds VP9 only; give --codec vp9 or a .mp4 or .mkv file");
+    if (o.output != OutputKind::Webm && o.codec == VideoCodec::Vp9)
+        return fail(problem, "--codec vp9 goes in a .webm file");
+    if (o.output == OutputKind::Mp4 && o.codec == VideoCodec::Ffv1)
+        return fail(problem, "--codec ffv1 goes in a .mkv file (MP4 cannot hold FFV1)");
+    if (!o.pixFmt.empty() && !pixFmtFits(o.codec, o.pixFmt))
+        return fail(problem, "--pix-fmt " + o.pixFmt + " is not offered for " + codecName(o.codec) +
+                                 (o.codec == VideoCodec::Vp9 ? "" : " (yuv420p, yuv444p, yuv420p10le, yuv444p10le") +
+                                 (o.codec == VideoCodec::Ffv1 ? ", bgr0)" : o.codec == VideoCodec::H264 ? ")" : ""));
+    if (o.codec == VideoCodec::Ffv1 && o.crf >= 0)
+        return fail(problem, "--crf does not apply to FFV1, which is lossless");
+    return true;
+}
+
 // What the values mean together, once each is known to be well formed.
 bool checkCombination(const CaptureOptions& o, std::string& problem)
 {
@@ -102,6 +169,11 @@ bool checkCombination(const CaptureOptions& o, std::string& problem)
     if (video && (o.width % 2 || o.height % 2))
         return fail(problem, "a video needs an even width and height, not " + std::to_string(o.width) + "x" +
                                  std::to_string(o.height));
+    // The warm-up's table holds the real-time show's states; supersampled lines are wider.
+    if (!o.recordDrawStates.empty() && o.supersample > 1)
+        return fail(problem, "--record-draw-states records the show's own states: not with --supersample");
+    if (o.shutterGiven && o.motionBlur == 1)
+        return fail(problem, "--shutter applies with --motion-blur 2 or more");
     const int maxCrf = o.output == OutputKind::Webm ? 63 : 51;
     if (o.crf > maxCrf)
         return fail(problem, "--crf goes from 0 (best) to " + std::to_string(maxCrf) + " for this output");
@@ -119,7 +191,18 @@ const char* captureUsage()
            "  --seek           the frame right after seeking to --at, nothing played before it\n"
            "  --from/--to MS   every frame of a range (the show ends by itself after 363000)\n"
            "  --fps N          frames per second (default 60)\n"
-           "  --size WxH       picture size (default 1280x720; even for a video)\n"
+           "  --size WxH       picture size (default 1280x720; even for a video; up to 7680x4320\n"
+           "                   where the GL driver and the memory allow)\n"
+           "  --supersample N  draw each frame at N times the width and height (1 to 4) and\n"
+           "                   average each NxN block into one pixel: smoother lines and points\n"
+           "  --motion-blur K  average K sub-frames into each frame (1 to 64; 1: one instant)\n"
+           "  --shutter S      the share of a frame's interval the sub-frames span, 0 < S <= 1\n"
+           "                   (default 0.5)\n"
+           "  --average-in linear|stored  average in linear light (default), or the stored\n"
+           "                   sRGB values as the show's own blending does\n"
+           "  --codec NAME     h264 (.mp4, .mkv; the default), ffv1 (.mkv, lossless), vp9 (.webm)\n"
+           "  --pix-fmt NAME   yuv420p (default), yuv444p, yuv420p10le, yuv444p10le; for FFV1\n"
+           "                   also bgr0, its default (RGB as drawn)\n"
            "  --crf N          video quality, lower is better (H.264 default 20, VP9 default 32)\n"
            "  --preset NAME    H.264 speed: ultrafast .. veryslow (default veryfast)\n"
            "  --force          overwrite the frames a folder already holds\n"
@@ -147,6 +230,25 @@ bool outputKindFor(const std::string& path, OutputKind& kind, std::string& probl
     return true;
 }
 
+const char* codecName(VideoCodec codec)
+{
+    switch (codec) {
+    case VideoCodec::Ffv1: return "ffv1";
+    case VideoCodec::Vp9: return "vp9";
+    case VideoCodec::H264: break;
+    }
+    return "h264";
+}
+
+const char* averageInName(AverageIn averageIn) { return averageIn == AverageIn::StoredValues ? "stored" : "linear"; }
+
+std::string effectivePixFmt(const CaptureOptions& options)
+{
+    if (!options.pixFmt.empty())
+        return options.pixFmt;
+    return options.codec == VideoCodec::Ffv1 ? "bgr0" : "yuv420p";
+}
+
 int effectiveCrf(const CaptureOptions& options)
 {
     if (options.crf >= 0)
@@ -157,7 +259,7 @@ int effectiveCrf(const CaptureOptions& options)
 bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& problem)
 {
     o = CaptureOptions{};
-    bool presetGiven = false;
+    bool presetGiven = false, codecGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string flag = argv[i] ? argv[i] : "";
         if (flag == "--help" || flag == "-h" || flag == "--version") {
@@ -178,7 +280,9 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         }
         const bool known = flag == "--at" || flag == "--from" || flag == "--to" || flag == "--fps" || flag == "--size" ||
                            flag == "--out" || flag == "--archive" || flag == "--runup" || flag == "--crf" ||
-                           flag == "--preset" || flag == "--record-draw-states";
+                           flag == "--preset" || flag == "--record-draw-states" || flag == "--supersample" ||
+                           flag == "--motion-blur" || flag == "--shutter" || flag == "--average-in" ||
+                           flag == "--codec" || flag == "--pix-fmt";
         if (!known)
             return fail(problem, "unknown option '" + flag + "'");
         if (i + 1 >= argc || !argv[i + 1])
@@ -200,6 +304,24 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         else if (flag == "--size")
             ok = parseSize(value, o.width, o.height) && o.width >= 16 && o.height >= 16 && o.width <= 8192 &&
                  o.height <= 8192;
+        else if (flag == "--supersample")
+            ok = parseCount(value, o.supersample) && o.supersample >= 1 && o.supersample <= 4;
+        else if (flag == "--motion-blur")
+            ok = parseCount(value, o.motionBlur) && o.motionBlur >= 1 && o.motionBlur <= 64;
+        else if (flag == "--shutter") {
+            ok = parseDecimal(value, o.shutter) && o.shutter > 0.0 && o.shutter <= 1.0;
+            o.shutterGiven = true;
+        }
+        else if (flag == "--average-in")
+            ok = parseAverageIn(value, o.averageIn);
+        else if (flag == "--codec") {
+            ok = parseCodec(value, o.codec);
+            codecGiven = true;
+        }
+        else if (flag == "--pix-fmt") {
+            ok = !value.empty();
+            o.pixFmt = value;
+        }
         else if (flag == "--preset") {
             ok = isX264Preset(value);
             o.preset = value;
@@ -216,7 +338,9 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
     }
     if (!outputKindFor(o.out, o.output, problem))
         return false;
-    if (presetGiven && o.output != OutputKind::Mp4 && o.output != OutputKind::Mkv)
-        return fail(problem, "--preset applies to an .mp4 or .mkv output only");
-    return checkCombination(o, problem);
+    if (!codecGiven && o.output == OutputKind::Webm)
+        o.codec = VideoCodec::Vp9;
+    if (presetGiven && (o.codec != VideoCodec::H264 || o.output == OutputKind::Frames))
+        return fail(problem, "--preset applies to H.264 in an .mp4 or .mkv output only");
+    return checkCodec(o, codecGiven, problem) && checkCombination(o, problem);
 }

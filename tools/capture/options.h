@@ -5,6 +5,10 @@
 #include <string>
 
 enum class OutputKind { Frames, Mp4, Mkv, Webm };
+enum class VideoCodec { H264, Ffv1, Vp9 };
+// How supersampled pixels and sub-frames are averaged: as light (the stored sRGB values decoded
+// to linear light, averaged, encoded again) or as the stored values themselves.
+enum class AverageIn { LinearLight, StoredValues };
 
 struct CaptureOptions {
     int atMs = -1;               // a single frame, or -1
@@ -13,7 +17,14 @@ struct CaptureOptions {
     int width = 1280, height = 720;
     int runupMs = -1;            // a single frame's run-up; -1: from the start of the earliest live scene
     bool seek = false;           // a single frame right after a seek, nothing played before it
+    int supersample = 1;         // drawn at this many times the width and height, then reduced
+    int motionBlur = 1;          // sub-frames averaged into each frame
+    double shutter = 0.5;        // the share of a frame's interval its sub-frames span
+    bool shutterGiven = false;
+    AverageIn averageIn = AverageIn::LinearLight;
     int crf = -1;                // video quality; -1: the codec's default below
+    VideoCodec codec = VideoCodec::H264; // the container's default unless --codec names one
+    std::string pixFmt;          // ffmpeg's pixel format of the video; empty: the codec's default
     std::string preset = "veryfast"; // x264's speed/size trade
     bool force = false;          // overwrite frames a folder already holds
     bool checkGlState = false;   // watch the GL state between effects; any departure fails the capture
@@ -38,3 +49,11 @@ bool outputKindFor(const std::string& path, OutputKind& kind, std::string& probl
 const char* captureUsage();
 // The quality a video is encoded at: the user's --crf or the codec's default.
 int effectiveCrf(const CaptureOptions& options);
+// The pixel format a video is encoded in: the user's --pix-fmt or the codec's default.
+std::string effectivePixFmt(const CaptureOptions& options);
+// Names as the command line writes them.
+const char* codecName(VideoCodec codec);
+const char* averageInName(AverageIn averageIn);
+// True when frames are drawn more than once or larger than they are written: the picture then
+// goes through the reduction rather than straight from the frame buffer.
+inline bool reduces(const CaptureOptions& o) { return o.supersample > 1 || o.motionBlur > 1; }

@@ -16,9 +16,12 @@ std::string clockText(double seconds)
 
 } // namespace
 
-Progress::Progress(std::string what_, int total_, bool terminal_) : what(std::move(what_)), total(total_), terminal(terminal_) {}
+Progress::Progress(std::string what_, int total_, bool terminal_, int subFrames_)
+    : what(std::move(what_)), total(total_), terminal(terminal_), subFrames(std::max(1, subFrames_))
+{
+}
 
-std::string Progress::line(const std::string& what, int done, int total, double seconds, bool bar)
+std::string Progress::line(const std::string& what, int done, int total, double seconds, bool bar, int subFrames)
 {
     const double fps = seconds > 0.0 ? done / seconds : 0.0;
     std::string text = what + " ";
@@ -31,7 +34,11 @@ std::string Progress::line(const std::string& what, int done, int total, double 
         text += "] ";
     }
     char numbers[128];
-    std::snprintf(numbers, sizeof numbers, "%d/%d frames, %.1f fps", done, total, fps);
+    if (subFrames > 1)
+        std::snprintf(numbers, sizeof numbers, "%d/%d sub-frames (%d/%d frames), %.2f sub-frames/s", done, total,
+                      done / subFrames, total / subFrames, fps);
+    else
+        std::snprintf(numbers, sizeof numbers, "%d/%d frames, %.1f fps", done, total, fps);
     text += numbers;
     if (done < total)
         text += fps > 0.0 ? ", " + clockText((total - done) / fps) + " left" : ", time left unknown";
@@ -51,9 +58,9 @@ void Progress::update(int done)
     lastShown = now;
     const double seconds = std::chrono::duration<double>(now - started).count();
     if (terminal)
-        std::fprintf(stderr, "\r%s\033[K", line(what, done, total, seconds, true).c_str());
+        std::fprintf(stderr, "\r%s\033[K", line(what, done, total, seconds, true, subFrames).c_str());
     else
-        std::fprintf(stderr, "orvalune-capture: %s\n", line(what, done, total, seconds, false).c_str());
+        std::fprintf(stderr, "orvalune-capture: %s\n", line(what, done, total, seconds, false, subFrames).c_str());
     std::fflush(stderr);
 }
 
@@ -61,8 +68,8 @@ void Progress::finish(int done)
 {
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
     if (terminal)
-        std::fprintf(stderr, "\r%s\033[K\n", line(what, done, total, seconds, true).c_str());
+        std::fprintf(stderr, "\r%s\033[K\n", line(what, done, total, seconds, true, subFrames).c_str());
     else
-        std::fprintf(stderr, "orvalune-capture: %s\n", line(what, done, total, seconds, false).c_str());
+        std::fprintf(stderr, "orvalune-capture: %s\n", line(what, done, total, seconds, false, subFrames).c_str());
     std::fflush(stderr);
 }

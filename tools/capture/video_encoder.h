@@ -1,6 +1,6 @@
 // A video through ffmpeg: raw frames on its standard input, the soundtrack cut to the same range
 // from an anonymous in-memory file (nothing in the temporary folder to plant, guess or leave
-// behind), H.264 or VP9 by the container.
+// behind), H.264 or FFV1 in MP4 or Matroska, VP9 in WebM.
 #pragma once
 
 #include "tools/capture/child_process.h"
@@ -13,15 +13,15 @@
 #include <thread>
 #include <vector>
 
-// The encoders ffmpeg must have for this output, by ffmpeg's names.
-std::vector<std::string> encodersFor(OutputKind kind);
+// The encoders ffmpeg must have for this codec and its music, by ffmpeg's names.
+std::vector<std::string> encodersFor(VideoCodec codec);
 // The music time of a frame as ffmpeg reads it: seconds with the milliseconds.
 std::string secondsText(double ms);
 // ffmpeg's whole argument vector for `frames` frames starting at music time `firstMs`; the music,
 // when `withMusic`, is read from descriptor 3.
 std::vector<std::string> ffmpegArguments(const CaptureOptions& options, int firstMs, int frames, bool withMusic);
 // Checks up front that ffmpeg is there and can write this output; false with a message if not.
-bool checkFfmpeg(OutputKind kind, std::string& problem);
+bool checkFfmpeg(VideoCodec codec, std::string& problem);
 
 // Frames reach ffmpeg from a writer thread: the next frame is drawn while ffmpeg takes the last
 // one, and at most one more waits, so no more than two frames are held.

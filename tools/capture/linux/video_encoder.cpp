@@ -37,10 +37,13 @@ int musicInMemory(const std::vector<uint8_t>& music)
 
 } // namespace
 
-std::vector<std::string> encodersFor(OutputKind kind)
+std::vector<std::string> encodersFor(VideoCodec codec)
 {
-    if (kind == OutputKind::Webm)
-        return {"libvpx-vp9", "libopus"};
+    switch (codec) {
+    case VideoCodec::Vp9: return {"libvpx-vp9", "libopus"};
+    case VideoCodec::Ffv1: return {"ffv1", "flac"};
+    case VideoCodec::H264: break;
+    }
     return {"libx264", "aac"};
 }
 
@@ -62,16 +65,24 @@ std::vector<std::string> ffmpegArguments(const CaptureOptions& o, int firstMs, i
     if (withMusic)
         a.insert(a.end(), {"-ss", secondsText(firstMs), "-t", secondsText(frames * 1000.0 / o.fps), "-i",
                            "file:/dev/fd/3", "-map", "0:v", "-map", "1:a"});
-    if (o.output == OutputKind::Webm) {
+    const std::string threads = std::to_string(std::max(1u, std::thread::hardware_concurrency()));
+    if (o.codec == VideoCodec::Vp9) {
         a.insert(a.end(), {"-c:v", "libvpx-vp9", "-crf", crf, "-b:v", "0", "-deadline", "realtime", "-cpu-used", "8",
                            "-row-mt", "1", "-pix_fmt", "yuv420p"});
         if (withMusic)
             a.insert(a.end(), {"-c:a", "libopus", "-b:a", "160k"});
+    } else if (o.codec == VideoCodec::Ffv1) {
+        // The archive copy: FFV1 version 3, every frame a key frame, each slice checked by a CRC,
+        // by default in the RGB it was drawn in; the music as FLAC, also lossless.
+        a.insert(a.end(), {"-c:v", "ffv1", "-level", "3", "-g", "1", "-slicecrc", "1", "-slices", "4",
+                           "-pix_fmt", effectivePixFmt(o), "-threads", threads});
+        if (withMusic)
+            a.insert(a.end(), {"-c:a", "flac"});
     } else {
-        a.insert(a.end(), {"-c:v", "libx264", "-preset", o.preset, "-crf", crf, "-pix_fmt", "yuv420p"});
+        a.insert(a.end(), {"-c:v", "libx264", "-preset", o.preset, "-crf", crf, "-pix_fmt", effectivePixFmt(o)});
         // One encoding thread per core: x264's own default of one and a half holds more frames in
         // memory and gains nothing while the renderer shares the cores.
-        a.insert(a.end(), {"-threads", std::to_string(std::max(1u, std::thread::hardware_concurrency()))});
+        a.insert(a.end(), {"-threads", threads});
         if (withMusic)
             a.insert(a.end(), {"-c:a", "aac", "-b:a", "192k"});
         // The index at the front: browsers play while downloading.
@@ -88,7 +99,7 @@ std::vector<std::string> ffmpegArguments(const CaptureOptions& o, int firstMs, i
     return a;
 }
 
-bool checkFfmpeg(OutputKind kind, std::string& problem)
+bool checkFfmpeg(VideoCodec codec, std::string& problem)
 {
     if (findOnPath("ffmpeg").empty()) {
         problem = "a video needs ffmpeg, which is not installed (on Debian: apt-get install ffmpeg)";
@@ -99,7 +110,7 @@ bool checkFfmpeg(OutputKind kind, std::string& problem)
         problem = "ffmpeg is installed but does not run (ffmpeg -encoders failed)";
         return false;
     }
-    for (const std::string& encoder : encodersFor(kind))
+    for (const std::string& encoder : encodersFor(codec))
         if (list.find(" " + encoder + " ") == std::string::npos) {
             problem = "this ffmpeg lacks the " + encoder + " encoder that this output needs";
             return false;

@@ -134,6 +134,10 @@ TEST(ShaderManagerGl, MoteSpritesWriteDepthOnlyWhereTheirCircleCovers)
                                std::pair(testWidth - 4, testHeight - 4), std::pair(testWidth / 2, 2)})
         EXPECT_EQ(depthAt(x, y), 1.0f) << "a clear part of the sprite wrote depth at " << x << ", " << y;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    // The suites that follow start from the show's own projection and viewport.
+    dmsResetViewport();
+    dmsPerspective3D();
+    glLoadIdentity();
 }
 
 // The "Old NVidia" floor is built from its own files and must serve the same caller.

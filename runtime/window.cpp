@@ -128,7 +128,8 @@ bool createOfflineFramebuffer(std::string& error)
     const int width = w.width * supersampling(), height = w.height * supersampling();
     if (!fitsDriver(width, height, error))
         return false;
-    while (glGetError() != GL_NO_ERROR) {
+    // Only the storage's own error is wanted below (GL keeps at most one per kind).
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
     }
     genFramebuffers(1, &w.offlineFramebuffer);
     genRenderbuffers(1, &w.offlineColor);

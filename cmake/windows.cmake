@@ -7,8 +7,9 @@
 #   stb_image, stb_vorbis Debian's libstb-dev headers, compiled in files of our own; stb_vorbis
 #                         decodes the music (libvorbis has no MinGW build in Debian)
 #   the archive           our zip reader over zlib behind PhysicsFS's interface
-#                         (runtime/win32/physfs.h): PhysicsFS has no MinGW build nor source here
-#   the FFT               our radix-2 transform behind kissfft's interface (runtime/win32/kissfft)
+#                         (runtime/portable/physfs.h): PhysicsFS has no MinGW build nor source here
+#   the FFT               our radix-2 transform behind kissfft's interface (runtime/portable/kissfft)
+# runtime/portable/ holds these stand-ins, shared with the browser build (cmake/web.cmake).
 # data.pak and the generated module resources come from the Linux build (ORV_HOST_BUILD): the
 # data is the very same file on both platforms.
 
@@ -32,17 +33,17 @@ foreach(header stb_image.h stb_image_write.h stb_vorbis.h)
 endforeach()
 
 add_library(orv_windows_base INTERFACE)
-target_include_directories(orv_windows_base SYSTEM INTERFACE ${ORV_STB_DIR} ${CMAKE_SOURCE_DIR}/runtime/win32)
+target_include_directories(orv_windows_base SYSTEM INTERFACE ${ORV_STB_DIR} ${CMAKE_SOURCE_DIR}/runtime/portable)
 target_compile_definitions(orv_windows_base INTERFACE _USE_MATH_DEFINES)
 target_link_libraries(orv_windows_base INTERFACE Threads::Threads)
 
 # Third-party implementations: built as they come, without our warnings.
-add_library(orv_stb STATIC ${CMAKE_SOURCE_DIR}/platform/win32/third_party/stb_image.cpp
-  ${CMAKE_SOURCE_DIR}/runtime/win32/third_party/stb_vorbis.cpp)
+add_library(orv_stb STATIC ${CMAKE_SOURCE_DIR}/runtime/portable/third_party/stb_image.cpp
+  ${CMAKE_SOURCE_DIR}/runtime/portable/third_party/stb_vorbis.cpp)
 target_link_libraries(orv_stb PUBLIC orv_windows_base)
 
 # Our radix-2 transform behind kissfft's interface, for the music spectrum.
-add_library(orv_kissfft STATIC ${CMAKE_SOURCE_DIR}/runtime/win32/kissfft/kiss_fftr.cpp)
+add_library(orv_kissfft STATIC ${CMAKE_SOURCE_DIR}/runtime/portable/kissfft/kiss_fftr.cpp)
 target_include_directories(orv_kissfft PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(orv_kissfft PRIVATE orv_windows_base orv_warnings)
 
@@ -57,6 +58,9 @@ endforeach()
 target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
 target_link_libraries(orv_music_fft PRIVATE orv_kissfft)
 target_link_libraries(orv_runtime PUBLIC orv_stb ZLIB::ZLIB glu32 opengl32 winmm)
+# The zip reader and the stb decoders, shared with the browser build.
+file(GLOB orv_portable_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/runtime/portable/*.cpp)
+target_sources(orv_runtime PRIVATE ${orv_portable_sources})
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
 
 add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)

@@ -12,6 +12,7 @@
 #include "toolkit/camera_rig.h"
 #include "maths/ramps.h"
 #include "maths/random.h"
+#include "platform/frame_loop.h"
 
 #include <GL/gl.h>
 
@@ -157,10 +158,56 @@ void shutDownShow()
     dmsShutDown();
 }
 
-int runDemo(const ShowStart& start)
-{
+namespace {
+
+// The whole run's state: it outlives runDemo's call where the platform's frame loop returns at
+// once (the browser) and the frames go on from its callback.
+struct DemoRun {
     LoopState state;
     int exitCode = 0;
+};
+
+void reportException(const char* error, int& exitCode)
+{
+    dmsMsg("Exception: %s\n", error);
+    exitCode = 1;
+}
+
+// The end of the run, once the loop is over: shutdown, and the exit code.
+int finishDemo(DemoRun& run)
+{
+    shutDownShow();
+    if (run.state.lastMessage.message == WM_QUIT)
+        return static_cast<int>(run.state.lastMessage.wParam);
+    return run.exitCode;
+}
+
+// One pass of the loop; false once the show is over and shut down.
+bool demoFrame(void* context)
+{
+    DemoRun& run = *static_cast<DemoRun*>(context);
+    try {
+        if (!run.state.done)
+            loopStep(run.state);
+    } catch (const char* error) {
+        reportException(error, run.exitCode);
+        run.state.done = true;
+    } catch (const std::exception& error) {
+        reportException(error.what(), run.exitCode);
+        run.state.done = true;
+    }
+    if (!run.state.done)
+        return true;
+    run.exitCode = finishDemo(run);
+    return false;
+}
+
+} // namespace
+
+int runDemo(const ShowStart& start)
+{
+    static DemoRun run;
+    run = DemoRun{};
     try {
         setFogColor(Vector3(0.0f, 0.0f, 0.0f));
         SetupChoice choice;
@@ -171,25 +218,21 @@ int runDemo(const ShowStart& start)
             choice.mode = start.mode;
         }
         if (!choice.play) {
-            state.done = true;
-            exitCode = choice.exitCode; // 1 when the dialog could not be shown
+            run.state.done = true;
+            run.exitCode = choice.exitCode; // 1 when the dialog could not be shown
         } else if (!startShow(choice.mode)) {
-            state.done = true;
-            exitCode = 1;
+            run.state.done = true;
+            run.exitCode = 1;
         } else if (start.startMs > 0) {
             dmsAdjustTime(static_cast<float>(start.startMs));
         }
-        while (!state.done)
-            loopStep(state);
     } catch (const char* error) {
-        dmsMsg("Exception: %s\n", error);
-        exitCode = 1;
+        reportException(error, run.exitCode);
+        run.state.done = true;
     } catch (const std::exception& error) {
-        dmsMsg("Exception: %s\n", error.what());
-        exitCode = 1;
+        reportException(error.what(), run.exitCode);
+        run.state.done = true;
     }
-    shutDownShow();
-    if (state.lastMessage.message == WM_QUIT)
-        return static_cast<int>(state.lastMessage.wParam);
-    return exitCode;
+    runFrameLoop(demoFrame, &run);
+    return run.exitCode;
 }

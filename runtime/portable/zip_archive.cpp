@@ -1,11 +1,11 @@
-// A read-only zip reader over zlib behind PhysicsFS's interface (runtime/win32/physfs.h).
+// A read-only zip reader over zlib behind PhysicsFS's interface (runtime/portable/physfs.h).
 //
 // The central directory is read once at mount, through the archive's stream (a file, or one the
 // caller hands over); an entry's local header is checked when it is opened and the entry inflated
 // whole on its first read. Every size is checked against the archive's own length before anything
 // is allocated or read. Entries may be opened and read from several threads at once, as with
 // PhysicsFS: the stream is shared under a lock, the inflating is not.
-#include "runtime/win32/physfs.h"
+#include "runtime/portable/physfs.h"
 
 #include <zlib.h>
 
@@ -96,18 +96,27 @@ PHYSFS_sint64 fileRead(PHYSFS_Io* io, void* buffer, PHYSFS_uint64 len)
     return static_cast<PHYSFS_sint64>(std::fread(buffer, 1, static_cast<size_t>(len), fileOf(io)));
 }
 PHYSFS_sint64 fileWrite(PHYSFS_Io*, const void*, PHYSFS_uint64) { return -1; }
+// Offsets past 2 GiB: Windows and POSIX name their 64-bit seeks differently.
+#ifdef _WIN32
+int seekTo(FILE* file, int64_t offset, int whence) { return _fseeki64(file, offset, whence); }
+int64_t position(FILE* file) { return _ftelli64(file); }
+#else
+int seekTo(FILE* file, int64_t offset, int whence) { return fseeko(file, static_cast<off_t>(offset), whence); }
+int64_t position(FILE* file) { return static_cast<int64_t>(ftello(file)); }
+#endif
+
 int fileSeek(PHYSFS_Io* io, PHYSFS_uint64 offset)
 {
-    return _fseeki64(fileOf(io), static_cast<__int64>(offset), SEEK_SET) == 0 ? 1 : 0;
+    return seekTo(fileOf(io), static_cast<int64_t>(offset), SEEK_SET) == 0 ? 1 : 0;
 }
-PHYSFS_sint64 fileTell(PHYSFS_Io* io) { return _ftelli64(fileOf(io)); }
+PHYSFS_sint64 fileTell(PHYSFS_Io* io) { return position(fileOf(io)); }
 PHYSFS_sint64 fileLength(PHYSFS_Io* io)
 {
     FILE* file = fileOf(io);
-    const __int64 at = _ftelli64(file);
-    _fseeki64(file, 0, SEEK_END);
-    const __int64 length = _ftelli64(file);
-    _fseeki64(file, at, SEEK_SET);
+    const int64_t at = position(file);
+    seekTo(file, 0, SEEK_END);
+    const int64_t length = position(file);
+    seekTo(file, at, SEEK_SET);
     return length;
 }
 PHYSFS_Io* fileDuplicate(PHYSFS_Io*) { return nullptr; } // never needed: one stream, under the lock

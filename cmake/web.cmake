@@ -20,24 +20,10 @@ target_compile_options(orv_warnings INTERFACE -Wall -Wextra $<$<BOOL:${ORVALUNE_
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
 
-set(ORV_STB_DIR ${CMAKE_BINARY_DIR}/third_party)
-file(MAKE_DIRECTORY ${ORV_STB_DIR}/stb)
-foreach(header stb_image.h stb_image_write.h stb_vorbis.h)
-  configure_file(/usr/include/stb/${header} ${ORV_STB_DIR}/stb/${header} COPYONLY)
-endforeach()
-
 add_library(orv_web_base INTERFACE)
-target_include_directories(orv_web_base SYSTEM INTERFACE ${ORV_STB_DIR} ${CMAKE_SOURCE_DIR}/runtime/portable
-  ${ORV_ZLIB_DIR}/include)
-
-# Third-party implementations: built as they come, without our warnings.
-add_library(orv_stb STATIC ${CMAKE_SOURCE_DIR}/runtime/portable/third_party/stb_image.cpp
-  ${CMAKE_SOURCE_DIR}/runtime/portable/third_party/stb_vorbis.cpp)
-target_link_libraries(orv_stb PUBLIC orv_web_base)
-
-add_library(orv_kissfft STATIC ${CMAKE_SOURCE_DIR}/runtime/portable/kissfft/kiss_fftr.cpp)
-target_include_directories(orv_kissfft PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(orv_kissfft PRIVATE orv_web_base orv_warnings)
+target_include_directories(orv_web_base SYSTEM INTERFACE ${ORV_ZLIB_DIR}/include)
+include(${CMAKE_CURRENT_LIST_DIR}/portable.cmake)
+orv_portable_third_party(orv_web_base)
 
 set(ORV_BACKEND web)
 include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
@@ -46,27 +32,35 @@ foreach(library orv_platform orv_maths orv_music_fft orv_runtime orv_render orv_
                 orv_capture_lib)
   target_link_libraries(${library} PUBLIC orv_web_base)
 endforeach()
-target_link_libraries(orv_music_fft PRIVATE orv_kissfft)
-target_link_libraries(orv_runtime PUBLIC orv_stb ${ORV_ZLIB_DIR}/lib/libz.a)
-# The zip reader and the stb decoders, shared with the Windows build.
-file(GLOB orv_portable_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/runtime/portable/*.cpp)
-target_sources(orv_runtime PRIVATE ${orv_portable_sources})
+target_link_libraries(orv_runtime PUBLIC ${ORV_ZLIB_DIR}/lib/libz.a)
+target_link_libraries(orv_capture_lib PUBLIC ${ORV_ZLIB_DIR}/lib/libz.a)
+orv_portable_sources()
 
 add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)
 target_link_libraries(orv_resources PUBLIC orv_platform)
 
-# The capture tool writes files and starts ffmpeg: it has no page.
-set_target_properties(orvalune-capture orv_capture_lib PROPERTIES EXCLUDE_FROM_ALL ON)
-
-# The show: started by the page (callMain) once data.pak is in its file system.
-set_target_properties(orvalune PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_WEB_OUT} SUFFIX ".js")
-target_link_options(orvalune PRIVATE
+# The programs: started by their page (callMain) once data.pak is in their file system.
+set(orv_page_link_options
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=134217728
   -sINVOKE_RUN=0 -sEXIT_RUNTIME=0 -sENVIRONMENT=web
   "-sEXPORTED_RUNTIME_METHODS=['callMain','FS']"
   "-sEXPORTED_FUNCTIONS=['_main','_orvPositionMs','_orvRenderAudio']"
   -sFORCE_FILESYSTEM=1)
+set_target_properties(orvalune PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_WEB_OUT} SUFFIX ".js")
+target_link_options(orvalune PRIVATE ${orv_page_link_options})
+
+# The capture tool as a page of its own, for the tests: the same frames as on Linux, written to
+# the page's file system as PNG files (video needs a child process: none here).
+set(ORV_CAPTURE_PAGE ${CMAKE_BINARY_DIR}/capture-page)
+set_target_properties(orvalune-capture PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORV_CAPTURE_PAGE} SUFFIX ".js")
+target_link_options(orvalune-capture PRIVATE ${orv_page_link_options})
+add_custom_command(OUTPUT ${ORV_CAPTURE_PAGE}/index.html ${ORV_CAPTURE_PAGE}/data.pak
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${ORV_CAPTURE_PAGE}
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/platform/web/page/capture.html ${ORV_CAPTURE_PAGE}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${ORV_HOST_BUILD}/data.pak ${ORV_CAPTURE_PAGE}/data.pak
+  DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/page/capture.html ${ORV_HOST_BUILD}/data.pak)
+add_custom_target(capture_page ALL DEPENDS ${ORV_CAPTURE_PAGE}/index.html ${ORV_CAPTURE_PAGE}/data.pak orvalune-capture)
 
 # The page and the data beside the program.
 add_custom_command(OUTPUT ${ORV_WEB_OUT}/index.html ${ORV_WEB_OUT}/data.pak

@@ -9,7 +9,7 @@
 #   the archive           our zip reader over zlib behind PhysicsFS's interface
 #                         (runtime/portable/physfs.h): PhysicsFS has no MinGW build nor source here
 #   the FFT               our radix-2 transform behind kissfft's interface (runtime/portable/kissfft)
-# runtime/portable/ holds these stand-ins, shared with the browser build (cmake/web.cmake).
+# runtime/portable/ holds these stand-ins, shared with the browser build (cmake/portable.cmake).
 # data.pak and the generated module resources come from the Linux build (ORV_HOST_BUILD): the
 # data is the very same file on both platforms.
 
@@ -24,28 +24,11 @@ add_library(orv_warnings INTERFACE)
 target_compile_options(orv_warnings INTERFACE -Wall -Wextra -Wno-cast-function-type
   $<$<BOOL:${ORVALUNE_WERROR}>:-Werror>)
 
-# The stb headers, as <stb/...>, from Debian's package (its /usr/include cannot be searched by a
-# Windows compiler as a whole).
-set(ORV_STB_DIR ${CMAKE_BINARY_DIR}/third_party)
-file(MAKE_DIRECTORY ${ORV_STB_DIR}/stb)
-foreach(header stb_image.h stb_image_write.h stb_vorbis.h)
-  configure_file(/usr/include/stb/${header} ${ORV_STB_DIR}/stb/${header} COPYONLY)
-endforeach()
-
 add_library(orv_windows_base INTERFACE)
-target_include_directories(orv_windows_base SYSTEM INTERFACE ${ORV_STB_DIR} ${CMAKE_SOURCE_DIR}/runtime/portable)
 target_compile_definitions(orv_windows_base INTERFACE _USE_MATH_DEFINES)
 target_link_libraries(orv_windows_base INTERFACE Threads::Threads)
-
-# Third-party implementations: built as they come, without our warnings.
-add_library(orv_stb STATIC ${CMAKE_SOURCE_DIR}/runtime/portable/third_party/stb_image.cpp
-  ${CMAKE_SOURCE_DIR}/runtime/portable/third_party/stb_vorbis.cpp)
-target_link_libraries(orv_stb PUBLIC orv_windows_base)
-
-# Our radix-2 transform behind kissfft's interface, for the music spectrum.
-add_library(orv_kissfft STATIC ${CMAKE_SOURCE_DIR}/runtime/portable/kissfft/kiss_fftr.cpp)
-target_include_directories(orv_kissfft PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(orv_kissfft PRIVATE orv_windows_base orv_warnings)
+include(${CMAKE_CURRENT_LIST_DIR}/portable.cmake)
+orv_portable_third_party(orv_windows_base)
 
 set(ORV_BACKEND win32)
 include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
@@ -56,12 +39,9 @@ foreach(library orv_platform orv_maths orv_music_fft orv_runtime orv_render orv_
   target_link_libraries(${library} PUBLIC orv_windows_base)
 endforeach()
 target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
-target_link_libraries(orv_music_fft PRIVATE orv_kissfft)
-target_link_libraries(orv_runtime PUBLIC orv_stb ZLIB::ZLIB glu32 opengl32 winmm)
-# The zip reader and the stb decoders, shared with the browser build.
-file(GLOB orv_portable_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/runtime/portable/*.cpp)
-target_sources(orv_runtime PRIVATE ${orv_portable_sources})
+target_link_libraries(orv_runtime PUBLIC ZLIB::ZLIB glu32 opengl32 winmm)
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
+orv_portable_sources()
 
 add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)
 target_link_libraries(orv_resources PUBLIC orv_platform)

@@ -17,6 +17,7 @@
 #include <GL/gl.h>
 
 #include <exception>
+#include <string>
 
 namespace {
 
@@ -167,10 +168,24 @@ struct DemoRun {
     int exitCode = 0;
 };
 
-void reportException(const char* error, int& exitCode)
+// Runs `step`; an error it throws is logged and ends the run with exit code 1.
+template <typename Step>
+void guarded(DemoRun& run, const Step& step)
 {
+    const char* error = nullptr;
+    std::string what;
+    try {
+        step();
+        return;
+    } catch (const char* thrown) {
+        error = thrown;
+    } catch (const std::exception& thrown) {
+        what = thrown.what();
+        error = what.c_str();
+    }
     dmsMsg("Exception: %s\n", error);
-    exitCode = 1;
+    run.exitCode = 1;
+    run.state.done = true;
 }
 
 // The end of the run, once the loop is over: shutdown, and the exit code.
@@ -186,16 +201,8 @@ int finishDemo(DemoRun& run)
 bool demoFrame(void* context)
 {
     DemoRun& run = *static_cast<DemoRun*>(context);
-    try {
-        if (!run.state.done)
-            loopStep(run.state);
-    } catch (const char* error) {
-        reportException(error, run.exitCode);
-        run.state.done = true;
-    } catch (const std::exception& error) {
-        reportException(error.what(), run.exitCode);
-        run.state.done = true;
-    }
+    if (!run.state.done)
+        guarded(run, [&] { loopStep(run.state); });
     if (!run.state.done)
         return true;
     run.exitCode = finishDemo(run);
@@ -208,7 +215,7 @@ int runDemo(const ShowStart& start)
 {
     static DemoRun run;
     run = DemoRun{};
-    try {
+    guarded(run, [&] {
         setFogColor(Vector3(0.0f, 0.0f, 0.0f));
         SetupChoice choice;
         if (start.dialog) {
@@ -226,13 +233,7 @@ int runDemo(const ShowStart& start)
         } else if (start.startMs > 0) {
             dmsAdjustTime(static_cast<float>(start.startMs));
         }
-    } catch (const char* error) {
-        reportException(error, run.exitCode);
-        run.state.done = true;
-    } catch (const std::exception& error) {
-        reportException(error.what(), run.exitCode);
-        run.state.done = true;
-    }
+    });
     runFrameLoop(demoFrame, &run);
     return run.exitCode;
 }

@@ -22,7 +22,10 @@ extern "C" {
 
 namespace webgl {
 
-constexpr int textureUnits = 4;
+constexpr int textureUnits = 8;
+// Units whose coordinates travel with each vertex (the show's programs read 0 to 2); the others
+// keep the current coordinates of the draw.
+constexpr int vertexTexCoordUnits = 4;
 constexpr int matrixStackDepth = 32;
 
 // Column-major, as GL keeps them.
@@ -89,11 +92,13 @@ struct FixedState {
     // Textures.
     int activeUnit = 0;
     GLuint boundTexture[textureUnits] = {};
-    GLenum envMode[textureUnits] = {GL_MODULATE, GL_MODULATE, GL_MODULATE, GL_MODULATE};
+    GLenum envMode[textureUnits] = {GL_MODULATE, GL_MODULATE, GL_MODULATE, GL_MODULATE,
+                                    GL_MODULATE, GL_MODULATE, GL_MODULATE, GL_MODULATE};
     // Current vertex attributes.
     float color[4] = {1, 1, 1, 1};
     float normal[3] = {0, 0, 1};
-    float texCoord[textureUnits][4] = {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
+    float texCoord[textureUnits][4] = {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1},
+                                       {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
 };
 
 // A client array set by gl*Pointer.
@@ -155,6 +160,7 @@ enum Attribute : GLuint {
     attribTexCoord0 = 3, // units 0..3 at 3..6
     attribOther = 7,     // wide lines: the segment's other end
     attribSide = 8,      // wide lines: which side of the segment, -1 or +1
+    attribCount = 9,
 };
 // Binds the attribute names of a translated program before it is linked.
 void bindStandardAttributes(GLuint program);

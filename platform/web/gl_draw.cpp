@@ -23,7 +23,7 @@ struct Vertex {
     float position[4];
     float color[4];
     float normal[3];
-    float texCoord[2][4];
+    float texCoord[vertexTexCoordUnits][4];
     float other[4]; // wide lines: the other end of the segment
     float side;     // wide lines: -1 or +1
 };
@@ -304,8 +304,8 @@ Buffers& buffers()
     attribute(attribVertex, 4, offsetof(Vertex, position));
     attribute(attribColor, 4, offsetof(Vertex, color));
     attribute(attribNormal, 3, offsetof(Vertex, normal));
-    attribute(attribTexCoord0, 4, offsetof(Vertex, texCoord));
-    attribute(attribTexCoord0 + 1, 4, offsetof(Vertex, texCoord) + 4 * sizeof(float));
+    for (int unit = 0; unit < vertexTexCoordUnits; ++unit)
+        attribute(attribTexCoord0 + unit, 4, offsetof(Vertex, texCoord) + unit * 4 * sizeof(float));
     attribute(attribOther, 4, offsetof(Vertex, other));
     attribute(attribSide, 1, offsetof(Vertex, side));
     return b;
@@ -385,12 +385,6 @@ void submit(GLenum mode, const std::vector<Vertex>& vertices)
                                                       : Primitive::Triangles;
         useFixedProgram(primitive);
     }
-    // Units 2 and 3 take the current coordinates: nothing draws them per vertex.
-    for (int unit = 2; unit < textureUnits; ++unit) {
-        const float* t = s.texCoord[unit];
-        emscripten_glVertexAttrib4f(attribTexCoord0 + unit, t[0], t[1], t[2], t[3]);
-    }
-
     const Buffers& b = buffers();
     emscripten_glBindVertexArray(b.vertexArray);
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, b.vertices);
@@ -451,7 +445,7 @@ void drawClientArrays(GLenum mode, int first, int count)
         if (client.normal.enabled && client.normal.pointer)
             for (int k = 0; k < 3; ++k)
                 v.normal[k] = arrayValue(client.normal, i, k, 0.0f);
-        for (int unit = 0; unit < 2; ++unit) {
+        for (int unit = 0; unit < vertexTexCoordUnits; ++unit) {
             const ClientArray& t = client.texCoord[unit];
             if (t.enabled && t.pointer)
                 for (int k = 0; k < 4; ++k)

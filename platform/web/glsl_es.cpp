@@ -109,8 +109,8 @@ std::string replaceWords(std::string text, const char* from, const char* to)
 
 std::string translateGlslToEs(const std::string& source, ShaderStage stage)
 {
-    // A version line of the source's own goes: ours comes first.
-    std::string body = std::regex_replace(source, std::regex(R"(^[ \t]*#[ \t]*version[^\n]*)"), "");
+    // A version line of the source's own goes (emptied, so that line numbers stay): ours comes first.
+    std::string body = std::regex_replace(source, std::regex(R"((^|\n)[ \t]*#[ \t]*version[^\n]*)"), "$1");
     for (const auto& [from, to] : commonNames)
         body = replaceWords(body, from, to);
     if (stage == ShaderStage::Vertex)

@@ -45,7 +45,10 @@ Loop loop;
 
 void animationFrame()
 {
-    if (loop.frame(loop.context))
+    const bool more = loop.frame(loop.context);
+    // The page counts the frames shown: its start-up time and frame rate come from there.
+    EM_ASM({ Module.orvFrames = (Module.orvFrames || 0) + 1; });
+    if (more)
         return;
     emscripten_cancel_main_loop();
     EM_ASM({

@@ -9,12 +9,16 @@ import { extname, join, normalize } from 'node:path';
 
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.pak': 'application/octet-stream' };
 
-// Serves `folder` on 127.0.0.1 at a free port; resolves to { url, close }.
-export function serve(folder) {
+// Serves `folder` on 127.0.0.1 at a free port; resolves to { url, close }. Paths in `missing` answer
+// 404; a path starting with a key of `alias` is served as if it started with its value.
+export function serve(folder, { missing = [], alias = {} } = {}) {
   const server = createServer((request, response) => {
-    const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)).replace(/^(\.\.[/\\])+/, '');
+    let path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)).replace(/^(\.\.[/\\])+/, '');
+    const gone = missing.includes(path);
+    for (const [from, to] of Object.entries(alias))
+      if (path.startsWith(from)) path = to + path.slice(from.length);
     const file = join(folder, path === '/' ? 'index.html' : path);
-    if (!file.startsWith(folder) || !existsSync(file) || !statSync(file).isFile()) {
+    if (gone || !file.startsWith(folder) || !existsSync(file) || !statSync(file).isFile()) {
       response.writeHead(404);
       response.end();
       return;

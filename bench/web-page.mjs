@@ -44,8 +44,9 @@ try {
   console.log(`## Start-up\n\nOpening the page to its first frame (1280x720 window, loopback): median ${Math.round(starts[1])} ms of 3 (${starts.map(Math.round).join(', ')}).\n`);
 
   // Frame times: a range of each scene, drawn and read back, in the page and natively.
-  const ranges = [[39000, 41000, 'alkuotukset (creatures, points)'], [72000, 74000, 'metsae (forest, lines)'],
-    [95000, 97000, 'fisut (fish, shadow map)'], [204000, 206000, 'suihke (spray, zoom trail)']];
+  const ranges = [[2000, 4000, 'opening (`fairyt`): smoke over the water'], [69000, 71000, 'forest (`metsae`)'],
+    [119000, 121000, 'jellyfish (`meduusa`), all thirteen'], [154000, 156000, 'fish (`fisut`), shadow map'],
+    [213000, 215000, 'spray (`suihke`) at its fullest']];
   const drawn = (text) => {
     const m = /([\d.]+) s drawing, ([\d.]+) s finishing and reading back/.exec(text);
     return m ? Number(m[1]) + Number(m[2]) : NaN;

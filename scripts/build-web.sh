@@ -3,7 +3,8 @@
 # Debian source package and builds it with emcc, builds the Linux build's data.pak (the same data
 # on every platform), then compiles the show to WebAssembly and writes build-web/: index.html,
 # orvalune.js, orvalune.wasm and data.pak, a folder any static web server can serve.
-# Extra arguments go to CMake's build (e.g. --target orvalune).
+# Extra arguments go to CMake's build (e.g. --target orvalune; the tests' capture page is
+# --target capture_page, in build-web-obj/capture-page/).
 set -euo pipefail
 
 ORV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -44,8 +45,11 @@ if [ ! -f "$zlib/lib/libz.a" ]; then
   cp "$src/zlib.h" "$src/zconf.h" "$zlib/include/"
 fi
 
+# ORV_WEB_WERROR=ON (the test command) turns warnings in our code into errors.
+werror=OFF
+[ "${ORV_WEB_WERROR:-OFF}" = ON ] && werror=ON
 emcmake cmake -S "$ORV_ROOT" -B "$ORV_WEB_OBJ" -DCMAKE_BUILD_TYPE=Release -DORV_HOST_BUILD="$ORV_BUILD" \
-  -DORV_ZLIB_DIR="$zlib" -DORV_WEB_OUT="$ORV_WEB_OUT" >/dev/null
+  -DORV_ZLIB_DIR="$zlib" -DORV_WEB_OUT="$ORV_WEB_OUT" -DORVALUNE_WERROR="$werror" >/dev/null
 if [ $# -gt 0 ]; then
   cmake --build "$ORV_WEB_OBJ" -j "$jobs" "$@"
 else

@@ -6,7 +6,7 @@
 //   node --experimental-websocket bench/web-page.mjs BUILD-WEB CAPTURE-PAGE NATIVE-CAPTURE
 // (scripts/build-web.sh makes the first two, in build-web/ and build-web-obj/capture-page/; the
 // native capture tool needs an X display, LP_NUM_THREADS=2 as in the other bench figures.)
-import { execFileSync } from 'node:child_process';
+import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -59,7 +59,8 @@ try {
     const result = await browser.waitFor('window.captureResult', 600, 'the capture');
     const frames = Object.keys(result.files).length;
     const web = drawn(result.log.join('\n')) * 1000 / frames;
-    const native = drawn(execFileSync(nativeCapture, [...args, '--out', join(folder, String(from))], { encoding: 'utf8', stdio: ['ignore', 'ignore', 'pipe'] }).toString() || '') * 1000 / frames;
+    const run = spawnSync(nativeCapture, [...args, '--out', join(folder, String(from))], { encoding: 'utf8' });
+    const native = drawn(run.stderr || '') * 1000 / frames;
     console.log(`| ${from}-${to} | ${scene} | ${web.toFixed(1)} | ${native.toFixed(1)} | ${(web / native).toFixed(2)} |`);
   }
   rmSync(folder, { recursive: true, force: true });

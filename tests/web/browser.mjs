@@ -38,7 +38,7 @@ export class Browser {
   static async launch({ width = 1280, height = 720 } = {}) {
     const profile = mkdtempSync(join(tmpdir(), 'orv-chromium-'));
     const args = ['--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-      '--autoplay-policy=no-user-gesture-required', '--no-first-run', '--no-default-browser-check', '--disable-extensions',
+      '--autoplay-policy=no-user-gesture-required', '--enable-logging=stderr', '--no-first-run', '--no-default-browser-check', '--disable-extensions',
       '--disable-background-timer-throttling', '--disable-renderer-backgrounding', '--disable-backgrounding-occluded-windows',
       `--window-size=${width},${height}`, '--remote-debugging-port=0', `--user-data-dir=${profile}`, 'about:blank'];
     const process = spawn('chromium', args, { stdio: ['ignore', 'ignore', 'pipe'] });
@@ -58,6 +58,7 @@ export class Browser {
     const socket = new WebSocket(`ws://127.0.0.1:${lines[0]}${lines[1]}`);
     await new Promise((resolve, reject) => { socket.onopen = resolve; socket.onerror = reject; });
     const browser = new Browser(process, socket, profile);
+    browser.stderr = () => log;
     await browser.attach();
     return browser;
   }
@@ -125,9 +126,11 @@ export class Browser {
     const end = Date.now() + seconds * 1000;
     for (;;) {
       let value;
-      try { value = await this.evaluate(expression); } catch { value = undefined; }
+      // A page busy in one long call answers when it is done: not past the time allowed.
+      const late = sleep(Math.max(end - Date.now(), 0) + 100).then(() => undefined);
+      try { value = await Promise.race([this.evaluate(expression), late]); } catch { value = undefined; }
       if (value) return value;
-      if (Date.now() > end) throw new Error(`timed out after ${seconds} s waiting for ${what}; title "${await this.title()}"`);
+      if (Date.now() > end) throw new Error(`timed out after ${seconds} s waiting for ${what}`);
       await sleep(100);
     }
   }

@@ -9,10 +9,12 @@ set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
 # The release suites check the package with Debian's own tools; the audio suite runs a PulseAudio
 # of its own.
-orv_install "${orv_packages[@]}" "${orv_windows_packages[@]}" xvfb xauth xdotool ffmpeg weston x11-apps zenity \
-  dpkg-dev lintian desktop-file-utils appstream man-db pulseaudio
+orv_install "${orv_packages[@]}" "${orv_windows_packages[@]}" "${orv_web_packages[@]}" xvfb xauth xdotool ffmpeg weston \
+  x11-apps zenity dpkg-dev lintian desktop-file-utils appstream man-db pulseaudio
 ORV_WIN_BUILD="${ORV_WIN_BUILD:-$ORV_ROOT/build-win}"
-orv_build -DORVALUNE_WERROR=ON -DORV_WINDOWS_BUILD="$ORV_WIN_BUILD"
+ORV_WEB_OBJ="${ORV_WEB_OBJ:-$ORV_ROOT/build-web-obj}"
+ORV_WEB_OUT="${ORV_WEB_OUT:-$ORV_ROOT/build-web}"
+orv_build -DORVALUNE_WERROR=ON -DORV_WINDOWS_BUILD="$ORV_WIN_BUILD" -DORV_WEB_BUILD="$ORV_WEB_OBJ" -DORV_WEB_OUT="$ORV_WEB_OUT"
 
 # The Windows build and its suites (run under Wine by ctest below). A failed cross build counts as
 # a failure; its old test programs are removed first so that none of them can pass in its place.
@@ -22,6 +24,15 @@ cross_started=$(date +%s.%N)
 ORV_WIN_WERROR=ON ORV_BUILD="$ORV_BUILD" ORV_WIN_BUILD="$ORV_WIN_BUILD" "$ORV_ROOT/scripts/build-windows.sh" --target package_zip windows_tests ||
   windows_build_failed=1
 cross_finished=$(date +%s.%N)
+
+# The browser build (its page and the capture tool's page), tested in headless Chromium by ctest
+# below; likewise its old programs go first, and a failed build counts as a failure.
+rm -f "$ORV_WEB_OUT"/orvalune.wasm "$ORV_WEB_OBJ"/capture-page/orvalune-capture.wasm
+web_build_failed=0
+web_started=$(date +%s.%N)
+ORV_WEB_WERROR=ON ORV_BUILD="$ORV_BUILD" ORV_WEB_OBJ="$ORV_WEB_OBJ" ORV_WEB_OUT="$ORV_WEB_OUT" \
+  "$ORV_ROOT/scripts/build-web.sh" --target web_page capture_page || web_build_failed=1
+web_finished=$(date +%s.%N)
 
 xvfb_pid=""
 weston_pid=""
@@ -110,10 +121,14 @@ if [ "$windows_build_failed" -ne 0 ]; then
   echo "The Windows cross build failed" >&2
   failed=$((failed + 1))
 fi
+if [ "$web_build_failed" -ne 0 ]; then
+  echo "The browser build failed" >&2
+  failed=$((failed + 1))
+fi
 # A suite that crashed before writing its results still counts as a failure.
 if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then failed=1; fi
-awk -v a="$cross_started" -v b="$cross_finished" -v c="$wine_started" -v d="$wine_finished" \
-  'BEGIN { printf "Windows cross build %.1f s, Wine prefix %.1f s\n", b - a, d - c }'
+awk -v a="$cross_started" -v b="$cross_finished" -v c="$wine_started" -v d="$wine_finished" -v e="$web_started" \
+  -v f="$web_finished" 'BEGIN { printf "Windows cross build %.1f s, Wine prefix %.1f s, browser build %.1f s\n", b - a, d - c, f - e }'
 awk -v a="$started" -v b="$finished" 'BEGIN { printf "suites ran in %.1f s wall time\n", b - a }'
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

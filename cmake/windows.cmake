@@ -7,8 +7,9 @@
 #   stb_image, stb_vorbis Debian's libstb-dev headers, compiled in files of our own; stb_vorbis
 #                         decodes the music (libvorbis has no MinGW build in Debian)
 #   the archive           our zip reader over zlib behind PhysicsFS's interface
-#                         (runtime/win32/physfs.h): PhysicsFS has no MinGW build nor source here
-#   the FFT               our radix-2 transform behind kissfft's interface (runtime/win32/kissfft)
+#                         (runtime/portable/physfs.h): PhysicsFS has no MinGW build nor source here
+#   the FFT               our radix-2 transform behind kissfft's interface (runtime/portable/kissfft)
+# runtime/portable/ holds these stand-ins, shared with the browser build (cmake/portable.cmake).
 # data.pak and the generated module resources come from the Linux build (ORV_HOST_BUILD): the
 # data is the very same file on both platforms.
 
@@ -23,28 +24,11 @@ add_library(orv_warnings INTERFACE)
 target_compile_options(orv_warnings INTERFACE -Wall -Wextra -Wno-cast-function-type
   $<$<BOOL:${ORVALUNE_WERROR}>:-Werror>)
 
-# The stb headers, as <stb/...>, from Debian's package (its /usr/include cannot be searched by a
-# Windows compiler as a whole).
-set(ORV_STB_DIR ${CMAKE_BINARY_DIR}/third_party)
-file(MAKE_DIRECTORY ${ORV_STB_DIR}/stb)
-foreach(header stb_image.h stb_image_write.h stb_vorbis.h)
-  configure_file(/usr/include/stb/${header} ${ORV_STB_DIR}/stb/${header} COPYONLY)
-endforeach()
-
 add_library(orv_windows_base INTERFACE)
-target_include_directories(orv_windows_base SYSTEM INTERFACE ${ORV_STB_DIR} ${CMAKE_SOURCE_DIR}/runtime/win32)
 target_compile_definitions(orv_windows_base INTERFACE _USE_MATH_DEFINES)
 target_link_libraries(orv_windows_base INTERFACE Threads::Threads)
-
-# Third-party implementations: built as they come, without our warnings.
-add_library(orv_stb STATIC ${CMAKE_SOURCE_DIR}/platform/win32/third_party/stb_image.cpp
-  ${CMAKE_SOURCE_DIR}/runtime/win32/third_party/stb_vorbis.cpp)
-target_link_libraries(orv_stb PUBLIC orv_windows_base)
-
-# Our radix-2 transform behind kissfft's interface, for the music spectrum.
-add_library(orv_kissfft STATIC ${CMAKE_SOURCE_DIR}/runtime/win32/kissfft/kiss_fftr.cpp)
-target_include_directories(orv_kissfft PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(orv_kissfft PRIVATE orv_windows_base orv_warnings)
+include(${CMAKE_CURRENT_LIST_DIR}/portable.cmake)
+orv_portable_third_party(orv_windows_base)
 
 set(ORV_BACKEND win32)
 include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
@@ -55,12 +39,12 @@ foreach(library orv_platform orv_maths orv_music_fft orv_runtime orv_render orv_
   target_link_libraries(${library} PUBLIC orv_windows_base)
 endforeach()
 target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
-target_link_libraries(orv_music_fft PRIVATE orv_kissfft)
-target_link_libraries(orv_runtime PUBLIC orv_stb ZLIB::ZLIB glu32 opengl32 winmm)
+target_link_libraries(orv_runtime PUBLIC ZLIB::ZLIB glu32 opengl32 winmm)
 # Line widths and point sizes reach the runtime first, which scales them to the frame buffer drawn
 # into (runtime/win32/gl_sizes.cpp): MinGW calls them through their import pointers.
 target_link_options(orv_runtime INTERFACE -Wl,--wrap=__imp_glLineWidth -Wl,--wrap=__imp_glPointSize)
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
+orv_portable_sources()
 
 add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)
 target_link_libraries(orv_resources PUBLIC orv_platform)

@@ -31,7 +31,7 @@ constexpr size_t readChunk = size_t(1) << 20;
 // entry's failure can be named for what it is.
 std::atomic<bool> allocationRefused{false};
 
-#ifndef _WIN32
+#ifndef ORV_OWN_ZIP_READER
 // PhysicsFS sizes some allocations from what an archive declares (a link's target, for one: a
 // 500-byte archive asked for 3 GB). None may pass what the mounted archive can hold expanded, or
 // the floor its own working buffers need; a refused one fails as out of memory and costs only the
@@ -163,7 +163,7 @@ private:
 bool mountSource(std::shared_ptr<const ArchiveSource> source, const std::string& label, std::string& error)
 {
     archiveSize = source->size();
-#ifndef _WIN32
+#ifndef ORV_OWN_ZIP_READER
     allocationLimit = std::max<uint64_t>(allocationFloor, maxEntryBytes());
 #endif
     allocationRefused = false;
@@ -178,7 +178,7 @@ bool startPhysfs(std::string& error)
 {
     if (mounted)
         closeArchive();
-#ifndef _WIN32
+#ifndef ORV_OWN_ZIP_READER
     if (!PHYSFS_isInit())
         PHYSFS_setAllocator(&boundedAllocator);
 #endif

@@ -26,6 +26,9 @@ void closeAudioDevice();
 // True once the open device has stopped for good (unplugged, its sound server gone): it will not
 // play again, though it may still pull.
 bool audioDeviceLost();
+// True while the device is held on purpose and will play again (a browser's sound waiting for a
+// click, or held while its tab is hidden): the clock waits with it, and its pace is not watched.
+bool audioDeviceHeld();
 // Around every access to what renderAudio shares with the main thread.
 void lockAudioDevice();
 void unlockAudioDevice();

@@ -179,6 +179,13 @@ const char* deviceProblem(uint64_t now)
         next = m.nextFrame;
         pulledAt = m.callbackCounter;
     });
+    if (audioDeviceHeld()) {
+        // Watched afresh once it plays again.
+        m.paceWatched = false;
+        m.paceFrame = next;
+        m.paceCounter = now;
+        return nullptr;
+    }
     if (!m.paceWatched) {
         if (next - m.paceFrame < int64_t{buffersBeforeWatching} * m.deviceInfo.bufferFrames)
             return secondsBetween(m.paceCounter, now) > deviceStartLimitSeconds ? "never started" : nullptr;

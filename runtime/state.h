@@ -5,7 +5,7 @@
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 
-#ifdef _WIN32
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
 #include "platform/win32.h"
 #else
 #include <SDL.h>
@@ -25,6 +25,9 @@ struct WindowState {
     HGLRC context = nullptr;
     bool modeChanged = false; // full screen switched the display's mode
     WORD gammaRamp[3][256] = {};
+#elif defined(__EMSCRIPTEN__)
+    HWND window = nullptr;   // the page's canvas, as a handle
+    uintptr_t context = 0;   // the canvas's WebGL 2 context
 #else
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
@@ -46,7 +49,8 @@ struct WindowState {
 };
 WindowState& window();
 
-// The window system's part: runtime/linux/window_sdl.cpp, or runtime/win32/window_win32.cpp on Windows.
+// The window system's part: runtime/linux/window_sdl.cpp, runtime/win32/window_win32.cpp on Windows,
+// runtime/web/window_web.cpp in the browser.
 // Opens the window (hidden offline) with a current GL context and sets width and height; false
 // after a message box (fail) naming the problem.
 bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate);

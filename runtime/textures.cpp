@@ -19,6 +19,14 @@ namespace VELMORA_PELAGOR::detail {
 
 namespace {
 
+// A page has no threads without special headers on its server: there the images are decoded
+// one after the other.
+#ifdef __EMSCRIPTEN__
+constexpr bool decodeOnThreads = false;
+#else
+constexpr bool decodeOnThreads = true;
+#endif
+
 struct TextureRecord {
     Texture texture;
     bool inArchive = false; // an image entry of the archive
@@ -202,6 +210,12 @@ void uploadPendingTextures()
     // Workers decode ahead of the upload by at most one image each, so decoded pictures never
     // pile up: the card's copy is the only one that lasts.
     const ImageLimits limits = textureLimits();
+    if (!decodeOnThreads) {
+        // One image at a time, decoded and uploaded in turn.
+        for (auto& [name, record] : pending)
+            upload(*record, readAndDecode(name, limits));
+        return;
+    }
     const size_t threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
     std::vector<std::unique_ptr<DecodeResult>> results(pending.size());
     std::mutex lock;

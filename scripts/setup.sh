@@ -16,6 +16,9 @@ orv_packages=(
 # The Windows build: the MinGW-w64 cross compiler, its zlib, Wine, and GoogleTest's sources (built
 # for Windows by the cross build).
 orv_windows_packages=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine googletest)
+# The browser build: emscripten, zlib's source package (apt-get source needs dpkg-dev), and chromium
+# for its tests.
+orv_web_packages=(emscripten dpkg-dev chromium)
 
 orv_install() {
   local missing=()

@@ -12,10 +12,12 @@
 #include "toolkit/camera_rig.h"
 #include "maths/ramps.h"
 #include "maths/random.h"
+#include "platform/frame_loop.h"
 
 #include <GL/gl.h>
 
 #include <exception>
+#include <string>
 
 namespace {
 
@@ -157,11 +159,63 @@ void shutDownShow()
     dmsShutDown();
 }
 
-int runDemo(const ShowStart& start)
-{
+namespace {
+
+// The whole run's state: it outlives runDemo's call where the platform's frame loop returns at
+// once (the browser) and the frames go on from its callback.
+struct DemoRun {
     LoopState state;
     int exitCode = 0;
+};
+
+// Runs `step`; an error it throws is logged and ends the run with exit code 1.
+template <typename Step>
+void guarded(DemoRun& run, const Step& step)
+{
+    const char* error = nullptr;
+    std::string what;
     try {
+        step();
+        return;
+    } catch (const char* thrown) {
+        error = thrown;
+    } catch (const std::exception& thrown) {
+        what = thrown.what();
+        error = what.c_str();
+    }
+    dmsMsg("Exception: %s\n", error);
+    run.exitCode = 1;
+    run.state.done = true;
+}
+
+// The end of the run, once the loop is over: shutdown, and the exit code.
+int finishDemo(DemoRun& run)
+{
+    shutDownShow();
+    if (run.state.lastMessage.message == WM_QUIT)
+        return static_cast<int>(run.state.lastMessage.wParam);
+    return run.exitCode;
+}
+
+// One pass of the loop; false once the show is over and shut down.
+bool demoFrame(void* context)
+{
+    DemoRun& run = *static_cast<DemoRun*>(context);
+    if (!run.state.done)
+        guarded(run, [&] { loopStep(run.state); });
+    if (!run.state.done)
+        return true;
+    run.exitCode = finishDemo(run);
+    return false;
+}
+
+} // namespace
+
+int runDemo(const ShowStart& start)
+{
+    static DemoRun run;
+    run = DemoRun{};
+    guarded(run, [&] {
         setFogColor(Vector3(0.0f, 0.0f, 0.0f));
         SetupChoice choice;
         if (start.dialog) {
@@ -171,25 +225,15 @@ int runDemo(const ShowStart& start)
             choice.mode = start.mode;
         }
         if (!choice.play) {
-            state.done = true;
-            exitCode = choice.exitCode; // 1 when the dialog could not be shown
+            run.state.done = true;
+            run.exitCode = choice.exitCode; // 1 when the dialog could not be shown
         } else if (!startShow(choice.mode)) {
-            state.done = true;
-            exitCode = 1;
+            run.state.done = true;
+            run.exitCode = 1;
         } else if (start.startMs > 0) {
             dmsAdjustTime(static_cast<float>(start.startMs));
         }
-        while (!state.done)
-            loopStep(state);
-    } catch (const char* error) {
-        dmsMsg("Exception: %s\n", error);
-        exitCode = 1;
-    } catch (const std::exception& error) {
-        dmsMsg("Exception: %s\n", error.what());
-        exitCode = 1;
-    }
-    shutDownShow();
-    if (state.lastMessage.message == WM_QUIT)
-        return static_cast<int>(state.lastMessage.wParam);
-    return exitCode;
+    });
+    runFrameLoop(demoFrame, &run);
+    return run.exitCode;
 }

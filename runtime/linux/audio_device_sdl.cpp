@@ -54,6 +54,8 @@ void closeAudioDevice()
 
 // SDL marks a device it has lost (SDL_AUDIODEVICEREMOVED) as stopped, and keeps calling back at
 // about the buffer's pace so that nothing waits on it.
+// SDL's device plays once started; nothing holds it.
+bool audioDeviceHeld() { return false; }
 bool audioDeviceLost() { return device != 0 && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED; }
 
 void lockAudioDevice() { SDL_LockAudioDevice(device); }

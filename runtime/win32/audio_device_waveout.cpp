@@ -141,6 +141,8 @@ void closeAudioDevice()
         header = WAVEHDR{};
 }
 
+// waveOut plays once started; nothing holds it.
+bool audioDeviceHeld() { return false; }
 bool audioDeviceLost() { return waveOut().lost; }
 
 void lockAudioDevice() { waveOut().lock.lock(); }

@@ -63,15 +63,27 @@ std::vector<uint8_t> encodePng(const uint8_t* rgba, int width, int height, int l
 }
 
 PngWriter::PngWriter(std::string folder_, int width_, int height_, size_t maxPending_)
-    : folder(std::move(folder_)), width(width_), height(height_), maxPending(maxPending_ ? maxPending_ : 1),
-      worker([this] { work(); })
+    : folder(std::move(folder_)), width(width_), height(height_), maxPending(maxPending_ ? maxPending_ : 1)
 {
+    try {
+        worker = std::thread([this] { work(); });
+    } catch (const std::system_error&) {
+        // A build without threads (the browser's): each picture is written as it is submitted.
+    }
 }
 
 PngWriter::~PngWriter() { finish(); }
 
 bool PngWriter::submit(std::vector<uint8_t>&& rgba, const std::string& fileName)
 {
+    if (!worker.joinable()) {
+        if (failed || stopping)
+            return false;
+        const bool ok = writeOne({std::move(rgba), fileName});
+        done += ok ? 1 : 0;
+        failed = !ok;
+        return ok;
+    }
     std::unique_lock<std::mutex> lock(mutex);
     changed.wait(lock, [this] { return jobs.size() < maxPending || failed; });
     if (failed || stopping)

@@ -1,9 +1,12 @@
-// On Windows the data archive is read by our own small zip reader over zlib
-// (runtime/win32/zip_archive.cpp): PhysicsFS has no MinGW build in Debian and its source is not
-// at hand. It answers the part of PhysicsFS's interface the runtime uses, with the same meaning,
+// On Windows and in the browser the data archive is read by our own small zip reader over zlib
+// (runtime/portable/zip_archive.cpp): PhysicsFS has neither a MinGW nor a WebAssembly build in
+// Debian. It answers the part of PhysicsFS's interface the runtime uses, with the same meaning,
 // so the runtime's archive code is the same on every platform. One archive is mounted at a time,
 // from a stream the caller hands over.
 #pragma once
+
+// Our reader checks every size against the archive itself: PhysicsFS's allocator hook is not needed.
+#define ORV_OWN_ZIP_READER 1
 
 #include <cstdint>
 

@@ -1,11 +1,11 @@
-// A read-only zip reader over zlib behind PhysicsFS's interface (runtime/win32/physfs.h).
+// A read-only zip reader over zlib behind PhysicsFS's interface (runtime/portable/physfs.h).
 //
 // The central directory is read once at mount, through the stream the caller hands over; an
 // entry's local header is checked when it is opened and the entry inflated whole on its first
 // read. Every size is checked against the archive's own length before anything is allocated or
 // read. Entries may be opened and read from several threads at once, as with PhysicsFS: the
 // stream is shared under a lock, the inflating is not.
-#include "runtime/win32/physfs.h"
+#include "runtime/portable/physfs.h"
 
 #include <zlib.h>
 

@@ -1,6 +1,6 @@
-// The real FFT behind runtime/win32/kissfft/kiss_fftr.h: forward transforms only, of any size
+// The real FFT behind runtime/portable/kissfft/kiss_fftr.h: forward transforms only, of any size
 // (powers of two by the radix-2 transform, others by the direct sum).
-#include "runtime/win32/kissfft/kiss_fftr.h"
+#include "runtime/portable/kissfft/kiss_fftr.h"
 
 #include <cmath>
 #include <complex>

@@ -1,5 +1,5 @@
-// The Ogg Vorbis stream on Windows, decoded by stb_vorbis (libvorbis has no MinGW build in Debian;
-// stb_vorbis comes with the stb headers this build already uses).
+// The Ogg Vorbis stream on Windows and in the browser, decoded by stb_vorbis (libvorbis has no
+// MinGW or WebAssembly build in Debian; stb_vorbis comes with the stb headers these builds use).
 //
 // stb_vorbis reads one link only: past the first link's end it would decode the next link's audio
 // with the first link's setup and channel count. So the file is cut into its links here (a link

@@ -1,10 +1,10 @@
-// The Windows build writes frames only: video goes through ffmpeg as a child process with the
-// music on an extra descriptor, which the POSIX process code provides and this build does not.
-// Encode the frames afterwards with ffmpeg instead.
+// The Windows and browser builds write frames only: video goes through ffmpeg as a child process
+// with the music on an extra descriptor, which the POSIX process code provides and these builds do
+// not. Encode the frames afterwards with ffmpeg instead.
 #include "tools/capture/video_encoder.h"
 
 namespace {
-constexpr const char* unavailable = "video output is not available in the Windows build; write frames (--out FOLDER) "
+constexpr const char* unavailable = "video output is not available in this build; write frames (--out FOLDER) "
                                     "and encode them with ffmpeg";
 }
 

@@ -1,5 +1,6 @@
-// On Windows the spectrum's real FFT comes from here (runtime/win32/kissfft/kiss_fftr.cpp): kissfft has no
-// MinGW build in Debian and its source package is not reachable from this build. The interface
+// On Windows and in the browser the spectrum's real FFT comes from here
+// (runtime/portable/kissfft/kiss_fftr.cpp): kissfft has neither a MinGW nor a WebAssembly build in
+// Debian. The interface
 // is kissfft's, so runtime/music_fft.cpp is the same on every platform; the arithmetic is a plain
 // radix-2 transform in float, so magnitudes may differ from kissfft's in the last bits.
 #pragma once

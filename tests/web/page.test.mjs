@@ -1,0 +1,130 @@
+// The browser build in headless Chromium (SwiftShader's WebGL 2), served from loopback: the page
+// starts from its address and plays, its clock follows the music WebAudio plays, it reaches the
+// show's end, Escape ends it, a missing data.pak is an error on the page; and frames at chosen
+// music times, read back from the page's frame buffer, match the Linux capture's.
+//
+// Run by ctest (tests/CMakeLists.txt) with ORV_WEB_OUT (build-web/), ORV_CAPTURE_PAGE (the capture
+// tool's page) and ORV_NATIVE_CAPTURE (the Linux orvalune-capture, on an X display).
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, before, test } from 'node:test';
+import { Browser, serve } from './browser.mjs';
+import { comparePictures, decodePng } from './pictures.mjs';
+
+const webOut = process.env.ORV_WEB_OUT;
+const capturePage = process.env.ORV_CAPTURE_PAGE;
+const nativeCapture = process.env.ORV_NATIVE_CAPTURE;
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+let browser, page, captures;
+before(async () => {
+  assert.ok(webOut && capturePage && nativeCapture, 'ORV_WEB_OUT, ORV_CAPTURE_PAGE and ORV_NATIVE_CAPTURE must be set');
+  page = await serve(webOut, { missing: ['/missing/data.pak'], alias: { '/missing/': '/' } });
+  captures = await serve(capturePage);
+  browser = await Browser.launch({ width: 960, height: 540 });
+});
+after(async () => {
+  await browser?.close();
+  await page?.close();
+  await captures?.close();
+});
+
+// The page playing from `startMs`, started from its address alone.
+async function play(startMs) {
+  await browser.open(`${page.url}index.html?autoplay=1&start=${startMs}`);
+  await browser.waitFor(`document.title.startsWith('Orvalune — playing')`, 60, 'the page to play');
+}
+
+const position = () => browser.evaluate('Module._orvPositionMs()');
+const heard = () => browser.evaluate('Module.orvAudio.context.currentTime * 1000');
+
+test('the page plays from ?start= and its clock follows what WebAudio has played', async () => {
+  await play(100000);
+  assert.match(await browser.title(), /^Orvalune — playing 1:4\d$/);
+  assert.equal(await browser.evaluate('Module.orvAudio.context.state'), 'running');
+  const [p0, h0, f0] = [await position(), await heard(), await browser.evaluate('Module.orvFrames')];
+  await sleep(3000);
+  const [p1, h1, f1] = [await position(), await heard(), await browser.evaluate('Module.orvFrames')];
+  console.log(`the page drew ${((f1 - f0) / 3).toFixed(1)} frames a second`);
+  assert.ok(p0 >= 100000, `the show starts at the music time asked for, not at ${p0} ms`);
+  // The clock runs with the audio hardware's, not beside it: both advance alike.
+  assert.ok(h1 - h0 > 2000, `WebAudio played ${h1 - h0} ms in 3 s`);
+  assert.ok(Math.abs((p1 - p0) - (h1 - h0)) < 250, `the show advanced ${p1 - p0} ms while WebAudio played ${h1 - h0} ms`);
+  assert.ok(f1 > f0, 'frames were drawn');
+  // With the sound held, nothing more is heard: the show's clock stops too (a wall clock would run
+  // on), within the one buffer it counts as playing; and it goes on once the sound does.
+  await browser.evaluate('Module.orvAudio.context.suspend()');
+  const held = await position();
+  await sleep(2000);
+  const stillHeld = await position();
+  assert.ok(stillHeld - held < 200, `the clock ran ${stillHeld - held} ms while no sound was played`);
+  await browser.evaluate('Module.orvAudio.context.resume()');
+  await sleep(1000);
+  assert.ok(await position() - stillHeld > 500, 'the clock goes on with the sound');
+  // Every program of the show built from its translation, with an empty log (WebGL's compiler
+  // and linker speak only of problems).
+  assert.equal(browser.console.filter((line) => /Shader ".*" loaded/.test(line)).length, 31);
+  const problems = browser.console.filter((line) => /ERROR|WARNING|GL error|stand-in/i.test(line));
+  assert.deepEqual(problems, []);
+});
+
+test('the show ends by itself after its last frame', async () => {
+  await play(360500);
+  await browser.waitFor(`document.title === 'Orvalune — ended'`, 30, 'the end of the show');
+  assert.ok(await browser.evaluate(`!document.getElementById('ended').classList.contains('hidden')`), 'the page says it has ended');
+});
+
+test('Escape fades the show out and ends it', async () => {
+  await play(150000);
+  const framesBefore = await browser.evaluate('Module.orvFrames');
+  await browser.key(27, 'Escape');
+  await sleep(200);
+  await browser.key(27, 'Escape', true);
+  await browser.waitFor(`document.title === 'Orvalune — ended'`, 15, 'the show to end after Escape');
+  // The fade takes 1.15 s of the show's own time, over several frames: not a cut.
+  const fadeFrames = await browser.evaluate('Module.orvFrames') - framesBefore;
+  assert.ok(fadeFrames >= 2, `the show ended ${fadeFrames} frame after Escape, without its fade`);
+});
+
+test('a page without its data.pak says so in its title and on the page', async () => {
+  await browser.open(`${page.url}missing/index.html?autoplay=1`);
+  await browser.waitFor(`document.title.startsWith('Orvalune — error:')`, 30, 'the error');
+  assert.match(await browser.title(), /data\.pak/);
+});
+
+// Music times across the show, each in a different scene (the water of the opening, the forest's
+// lines, the fish in their shadow map, the jellyfish, the ropes), captured as a viewer sees them
+// (played from the start of the scenes live then) at 10 frames a second, in the page and on Linux.
+const frameTimes = [1000, 74500, 95200, 133800, 254500];
+
+// SwiftShader and llvmpipe rasterise alike but not to the bit (edge rules, texture filtering and
+// blending rounding), and smooth lines and points are our quads in the browser where Mesa has its
+// own: measured over 22 times of the show, a right frame differs by at most 2.0 levels on average,
+// with at most 8 % of its pixels more than 8 levels off and 1.7 % more than 32 (thin bright lines a
+// pixel aside). A scene drawn wrong moves these far more: the opening without its water surface
+// (a dim layer over a third of the picture) was 3.1 levels off with 17 % of its pixels past 8.
+const tolerance = { meanDifference: 2.5, nearShare: 0.12, farShare: 0.025 };
+
+test('frames in the page match the Linux capture within the stated tolerance', async () => {
+  const folder = mkdtempSync(join(tmpdir(), 'orv-web-frames-'));
+  try {
+    for (const at of frameTimes) {
+      const args = ['--at', String(at), '--size', '320x240', '--fps', '10'];
+      await browser.open(`${captures.url}index.html?args=${encodeURIComponent(args.join(','))}`);
+      const result = await browser.waitFor('window.captureResult', 300, `the page's capture at ${at} ms`);
+      assert.equal(result.exitCode, 0, `the page's capture at ${at} ms failed: ${result.log.slice(-5).join('\n')}`);
+      const name = `at_${String(at).padStart(6, '0')}.png`;
+      const web = decodePng(Buffer.from(result.files[name], 'base64'));
+      execFileSync(nativeCapture, [...args, '--out', join(folder, String(at))], { stdio: 'ignore' });
+      const native = decodePng(readFileSync(join(folder, String(at), name)));
+      const d = comparePictures(web, native);
+      assert.ok(d.meanDifference < tolerance.meanDifference && d.nearShare < tolerance.nearShare && d.farShare < tolerance.farShare,
+        `the frame at ${at} ms differs from Linux's: ${JSON.stringify(d)}`);
+    }
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
+  }
+});

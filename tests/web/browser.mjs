@@ -31,6 +31,10 @@ export function serve(folder, { missing = [], alias = {} } = {}) {
   }));
 }
 
+// Every process of a browser started by launch(), gone or not.
+function killGroup(child) {
+  try { process.kill(-child.pid, 'SIGKILL'); } catch { /* already gone */ }
+}
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 export class Browser {
@@ -41,13 +45,15 @@ export class Browser {
       '--autoplay-policy=no-user-gesture-required', '--enable-logging=stderr', '--no-first-run', '--no-default-browser-check', '--disable-extensions',
       '--disable-background-timer-throttling', '--disable-renderer-backgrounding', '--disable-backgrounding-occluded-windows',
       `--window-size=${width},${height}`, '--remote-debugging-port=0', `--user-data-dir=${profile}`, 'about:blank'];
-    const process = spawn('chromium', args, { stdio: ['ignore', 'ignore', 'pipe'] });
+    // Debian's chromium is a script that starts the browser: in a group of its own, so that close()
+    // ends every process of it, whatever state the browser is in.
+    const process = spawn('chromium', args, { stdio: ['ignore', 'ignore', 'pipe'], detached: true });
     let log = '';
     process.stderr.on('data', (chunk) => { log = (log + chunk).slice(-20000); });
     const portFile = join(profile, 'DevToolsActivePort');
     for (let i = 0; i < 300 && !existsSync(portFile); ++i) await sleep(100);
     if (!existsSync(portFile)) {
-      process.kill();
+      killGroup(process);
       throw new Error('chromium did not start: ' + log);
     }
     let lines = [];
@@ -153,7 +159,7 @@ export class Browser {
   async close() {
     try { await this.send('Browser.close', {}, null); } catch { /* already gone */ }
     await Promise.race([new Promise((resolve) => this.process.once('exit', resolve)), sleep(5000)]);
-    if (this.process.exitCode === null) this.process.kill('SIGKILL');
+    killGroup(this.process);
     rmSync(this.profile, { recursive: true, force: true });
   }
 }

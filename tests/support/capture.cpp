@@ -22,16 +22,17 @@ std::vector<std::string> withOptions(const CaptureTool& tool, const std::vector<
 }
 } // namespace
 
-CapturedFrame captureAt(int ms, int width, int height, const CaptureTool& tool)
+namespace {
+// Runs the tool for the one frame at `ms` with the given way of reaching it, and reads it back.
+CapturedFrame captureSingle(int ms, const std::vector<std::string>& reach, int width, int height, const CaptureTool& tool)
 {
     CapturedFrame frame;
     const fs::path out = fs::temp_directory_path() / ("orvalune-frame-" + std::to_string(getpid()) + "-" + std::to_string(ms));
     fs::remove_all(out);
-    const ProgramResult run =
-        runProgram(withOptions(tool, {"--seek", "--at", std::to_string(ms), "--size",
-                                      std::to_string(width) + "x" + std::to_string(height), "--out",
-                                      tool.pathPrefix + out.string()}),
-                   tool.workingDirectory, 300.0);
+    std::vector<std::string> options = reach;
+    options.insert(options.end(), {"--at", std::to_string(ms), "--size", std::to_string(width) + "x" + std::to_string(height),
+                                   "--out", tool.pathPrefix + out.string()});
+    const ProgramResult run = runProgram(withOptions(tool, options), tool.workingDirectory, 300.0);
     frame.log = run.output;
     char name[64];
     std::snprintf(name, sizeof name, "at_%06d.png", ms);
@@ -46,6 +47,18 @@ CapturedFrame captureAt(int ms, int width, int height, const CaptureTool& tool)
     stbi_image_free(pixels);
     fs::remove_all(out);
     return frame;
+}
+} // namespace
+
+CapturedFrame captureAt(int ms, int width, int height, const CaptureTool& tool)
+{
+    return captureSingle(ms, {"--seek"}, width, height, tool);
+}
+
+CapturedFrame capturePlayedAt(int ms, int runupMs, int fps, int width, int height)
+{
+    return captureSingle(ms, {"--runup", std::to_string(runupMs), "--fps", std::to_string(fps)}, width, height,
+                         builtCaptureTool());
 }
 
 CapturedRange captureRange(int fromMs, int toMs, int fps, int width, int height, double timeoutSeconds,

@@ -32,6 +32,10 @@ CaptureTool builtCaptureTool();
 // One frame right after seeking to `ms` (no frame ran before it).
 CapturedFrame captureAt(int ms, int width = 320, int height = 180, const CaptureTool& tool = builtCaptureTool());
 
+// One frame as a viewer sees it, the show played for `runupMs` before it at `fps`; keeps no other
+// frame, so a long run-up costs no memory.
+CapturedFrame capturePlayedAt(int ms, int runupMs, int fps, int width, int height);
+
 // Every frame of a played range (--from --to --fps), as a viewer who watched it sees them.
 struct CapturedRange {
     std::vector<CapturedFrame> frames; // frame i shows fromMs + i * 1000 / fps

@@ -35,6 +35,9 @@ struct FlareLook {
 
 } // namespace
 
+// The soft dot of the spray, the push scene's specks and the fish scene's motes. Its body is
+// full enough that the spray's dots add up to a backdrop the spray scene's black silhouette reads
+// against; a thin, peaked dot leaves the spray too dim and gappy for that.
 Image makeCircle()
 {
     const int size = 128;
@@ -44,9 +47,9 @@ Image makeCircle()
             float dx, dy;
             centred(x, y, size, dx, dy);
             const float r2 = dx * dx + dy * dy;
-            const float body = std::pow(std::max(0.0f, 1.0f - r2), 2.4f);
+            const float body = std::pow(std::max(0.0f, 1.0f - r2), 1.4f);
             const float core = std::exp(-r2 / 0.02f);
-            image.at(x, y) = grey(std::min(1.0f, body * 0.82f + core * 0.18f));
+            image.at(x, y) = grey(std::min(1.0f, body * 0.88f + core * 0.18f));
         }
     return image;
 }

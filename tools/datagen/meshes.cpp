@@ -388,10 +388,14 @@ void addEye(MeshBuilder& b, float side)
 
 // ---- The octopus -----------------------------------------------------------------------------
 //
-// The spray scene turns the mesh as a black silhouette above and right of the view's centre, at
-// a tenth of its size (a mesh unit is about 1.8 pixels of 720). Its turn keeps the mesh's -z
-// axis pointing up on the screen for most of the scene while the view swings from the +y side
-// round to the +x side, then tumbles: an octopus, mantle up along -z and eight curling arms
+// The spray scene turns the mesh as a black silhouette at a tenth of its size, about a point above
+// and right of the view's centre, and its picture then goes through the zoom trail, which streaks
+// everything outwards from the centre. Far out, the streaks of the spray inside it fill a black
+// shape and smear its outline; near the centre they barely move. So the octopus sits well off the
+// point it turns about, on the side that keeps it circling close to the centre of the view, over
+// the densest spray, through the whole turn. Its turn keeps the mesh's -z axis pointing up on the
+// screen for most of the scene while the view swings from the +y side round to the +x side, then
+// tumbles to look up at it from below: an octopus, mantle up along -z and eight thick curling arms
 // spread around, shows its outline from all of those sides.
 
 // Frames along an open curve, the normal carried along by parallel transport.
@@ -553,12 +557,11 @@ T3D makeCoral()
     for (float side : {1.0f, -1.0f})
         addEllipsoid(b, Vector3(3.0f, side * 11.0f, -9.0f), Vector3(4.5f, 4.5f, 4.5f), 8, 12);
     for (const ArmPose& pose : octopusArms)
-        addTube(b, armSpine(pose), [](float s) { return 4.6f * (1.0f - 0.88f * s) + 0.15f; });
-    // Set off the point it turns about towards +y and +z: +z is down on the screen until the
-    // tumble, +y faces the view at first, turns towards the view's centre on the way and down in
-    // the tumble. So the octopus stays clear of the top edge all through (its top never comes
-    // within 35 pixels of 720 of it) and passes over more of the spray behind it.
+        addTube(b, armSpine(pose), [](float s) { return 5.5f - 4.1f * s; }); // thick enough to stay dark in the trail
+    // Large (about 300 pixels of 720 across) and set off the point it turns about towards +y and
+    // +z, so that as it turns its centre stays within about a third of the half height of the view's
+    // centre, and all of it inside a 4:3 view.
     for (T3DVertex& v : b.mesh.vertices)
-        v.position = v.position * 1.1f + Vector3(0.0f, 60.0f, 20.0f);
+        v.position = v.position * 1.5f + Vector3(-65.5f, 160.0f, 70.0f);
     return b.finish(false);
 }

@@ -46,10 +46,18 @@ EM_JS(int, openWebAudio, (int rate, int frames, float* buffer), {
     return Math.round(((context.baseLatency || 0) + (context.outputLatency || 0)) * rate);
 });
 
+// Started without a click (?autoplay=1), a browser may keep the context suspended, and the show
+// waits with it: the first click or key anywhere on the page lets the sound, and the show, start.
 EM_JS(void, startWebAudio, (), {
     const audio = Module.orvAudio;
     audio.node.connect(audio.context.destination);
     audio.context.resume();
+    const resume = () => {
+        if (Module.orvAudio === audio && audio.context.state === "suspended")
+            audio.context.resume();
+    };
+    for (const kind of ["pointerdown", "keydown"])
+        document.addEventListener(kind, resume, {capture : true, once : true});
 });
 
 EM_JS(int, webAudioSuspended, (), {

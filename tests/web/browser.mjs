@@ -39,10 +39,10 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 export class Browser {
   // Starts chromium headless with WebGL 2 on SwiftShader and sound allowed without a click.
-  static async launch({ width = 1280, height = 720 } = {}) {
+  static async launch({ width = 1280, height = 720, autoplay = true } = {}) {
     const profile = mkdtempSync(join(tmpdir(), 'orv-chromium-'));
     const args = ['--headless=new', '--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-      '--autoplay-policy=no-user-gesture-required', '--enable-logging=stderr', '--no-first-run', '--no-default-browser-check', '--disable-extensions',
+      ...(autoplay ? ['--autoplay-policy=no-user-gesture-required'] : []), '--enable-logging=stderr', '--no-first-run', '--no-default-browser-check', '--disable-extensions',
       '--disable-background-timer-throttling', '--disable-renderer-backgrounding', '--disable-backgrounding-occluded-windows',
       `--window-size=${width},${height}`, '--remote-debugging-port=0', `--user-data-dir=${profile}`, 'about:blank'];
     // Debian's chromium is a script that starts the browser: in a group of its own, so that close()

@@ -71,6 +71,25 @@ test('the page plays from ?start= and its clock follows what WebAudio has played
   assert.deepEqual(problems, []);
 });
 
+// A browser that lets no sound start before a gesture: started from its address, the show waits
+// with its sound, and the first click starts both.
+test('without the autoplay permission the show waits for a click, then plays with its sound', async () => {
+  const strict = await Browser.launch({ width: 640, height: 360, autoplay: false });
+  try {
+    await strict.open(`${page.url}index.html?autoplay=1&start=40000`);
+    await strict.waitFor(`document.title.startsWith('Orvalune — playing')`, 60, 'the page to start');
+    const waiting = await strict.evaluate('Module._orvPositionMs()');
+    await sleep(1500);
+    assert.ok(await strict.evaluate('Module._orvPositionMs()') - waiting < 200, 'the clock ran with no sound allowed');
+    for (const type of ['mousePressed', 'mouseReleased'])
+      await strict.send('Input.dispatchMouseEvent', { type, x: 100, y: 100, button: 'left', clickCount: 1 });
+    await strict.waitFor(`Module.orvAudio.context.state === 'running' && Module._orvPositionMs() > ${waiting + 1000}`, 20,
+      'the sound and the clock to start after the click');
+  } finally {
+    await strict.close();
+  }
+});
+
 test('the show ends by itself after its last frame', async () => {
   await play(360500);
   await browser.waitFor(`document.title === 'Orvalune — ended'`, 30, 'the end of the show');

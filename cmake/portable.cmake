@@ -25,8 +25,13 @@ function(orv_portable_third_party base)
   target_link_libraries(orv_kissfft PRIVATE ${base} orv_warnings)
 endfunction()
 
-# After the library graph: the shared sources in the layers that use them.
-function(orv_portable_sources)
+# After the library graph: every library of it built against `base`, and the shared sources in the
+# layers that use them.
+function(orv_portable_sources base)
+  foreach(library orv_platform orv_maths orv_music_fft orv_runtime orv_render orv_toolkit orv_scenes orv_shell
+                  orv_capture_lib)
+    target_link_libraries(${library} PUBLIC ${base})
+  endforeach()
   target_link_libraries(orv_music_fft PRIVATE orv_kissfft)
   target_link_libraries(orv_runtime PUBLIC orv_stb)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/runtime/portable/*.cpp)

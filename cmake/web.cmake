@@ -28,10 +28,6 @@ orv_portable_third_party(orv_web_base)
 set(ORV_BACKEND web)
 include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
 
-foreach(library orv_platform orv_maths orv_music_fft orv_runtime orv_render orv_toolkit orv_scenes orv_shell
-                orv_capture_lib)
-  target_link_libraries(${library} PUBLIC orv_web_base)
-endforeach()
 target_link_libraries(orv_runtime PUBLIC ${ORV_ZLIB_DIR}/lib/libz.a)
 # The page's C library is POSIX (the data arrives in its in-memory file system) and its linker
 # wraps symbols as GNU ld does: the Linux archive file and the line and point sizes' wrap serve
@@ -40,7 +36,7 @@ target_sources(orv_runtime PRIVATE ${CMAKE_SOURCE_DIR}/runtime/linux/archive_fil
   ${CMAKE_SOURCE_DIR}/runtime/linux/gl_sizes.cpp)
 target_link_options(orv_runtime INTERFACE -Wl,--wrap=glLineWidth -Wl,--wrap=glPointSize)
 target_link_libraries(orv_capture_lib PUBLIC ${ORV_ZLIB_DIR}/lib/libz.a)
-orv_portable_sources()
+orv_portable_sources(orv_web_base)
 
 add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)
 target_link_libraries(orv_resources PUBLIC orv_platform)

@@ -33,18 +33,13 @@ orv_portable_third_party(orv_windows_base)
 set(ORV_BACKEND win32)
 include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
 
-# What the graph's libraries need on Windows.
-foreach(library orv_platform orv_maths orv_music_fft orv_runtime orv_render orv_toolkit orv_scenes orv_shell
-                orv_capture_lib)
-  target_link_libraries(${library} PUBLIC orv_windows_base)
-endforeach()
 target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
 target_link_libraries(orv_runtime PUBLIC ZLIB::ZLIB glu32 opengl32 winmm)
 # Line widths and point sizes reach the runtime first, which scales them to the frame buffer drawn
 # into (runtime/win32/gl_sizes.cpp): MinGW calls them through their import pointers.
 target_link_options(orv_runtime INTERFACE -Wl,--wrap=__imp_glLineWidth -Wl,--wrap=__imp_glPointSize)
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB)
-orv_portable_sources()
+orv_portable_sources(orv_windows_base)
 
 add_library(orv_resources STATIC ${ORV_HOST_BUILD}/gen/resources.cpp)
 target_link_libraries(orv_resources PUBLIC orv_platform)

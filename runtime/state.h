@@ -1,7 +1,6 @@
 // State shared by the runtime's own files. Nothing outside runtime/ includes this.
 #pragma once
 
-#include "runtime/archive.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 

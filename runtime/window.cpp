@@ -1,5 +1,6 @@
 // The window, its GL context, projections and viewport, and the runtime's start and end.
 #include "platform/gl_proc_overrides.h"
+#include "runtime/archive.h"
 #include "runtime/state.h"
 
 #include <GL/gl.h>

@@ -1,4 +1,5 @@
 // The two Win32 calls the program completes on Windows (see platform/win32/native.h).
+#include "platform/dialog_resource.h"
 #include "platform/gl_proc_overrides.h"
 #include "platform/module_resources.h"
 #include "platform/window_system.h"

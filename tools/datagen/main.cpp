@@ -37,9 +37,20 @@ bool addShaderFiles(const std::string& folder, std::vector<PakFile>& files)
                      error.message().c_str());
         return false;
     }
-    std::sort(paths.begin(), paths.end());
-    for (const auto& path : paths) {
-        PakFile file{path.filename().string(), {}};
+    // Archive names whose text is another file's: the old-card variant of the fish's ground
+    // program differs from the plain one in its fragment stage only.
+    const std::pair<const char*, const char*> sameTextAs[] = {{"fisu_ground_vert_nv7.glsl", "fisu_ground_vert.glsl"}};
+    std::vector<std::pair<std::string, std::filesystem::path>> entries; // archive name, source file
+    for (const auto& path : paths)
+        entries.emplace_back(path.filename().string(), path);
+    for (const auto& [name, source] : sameTextAs) {
+        const auto found = std::find_if(entries.begin(), entries.end(), [&](const auto& entry) { return entry.first == source; });
+        if (found != entries.end())
+            entries.emplace_back(name, found->second);
+    }
+    std::sort(entries.begin(), entries.end());
+    for (const auto& [name, path] : entries) {
+        PakFile file{name, {}};
         if (!readWholeFile(path.string(), file.bytes)) {
             std::fprintf(stderr, "orvalune-datagen: cannot read %s\n", path.string().c_str());
             return false;

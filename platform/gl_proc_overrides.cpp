@@ -30,11 +30,11 @@ void setProcAddressSource(ProcAddressLookup lookup) { procSource = lookup; }
 
 ProcAddressLookup procAddressSource() { return procSource; }
 
-PROC resolveProcAddress(const char* name, PROC (*lookup)(const char* name))
+PROC resolveProcAddress(const char* name, PROC (*platformLookup)(const char* name))
 {
     if (!name)
         return nullptr;
     if (PROC replacement = procAddressOverride(name))
         return replacement;
-    return lookup(name);
+    return platformLookup(name);
 }

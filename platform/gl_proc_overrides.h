@@ -7,7 +7,7 @@
 //                           context of its own, made without the backend (offline, on EGL);
 //                           null returns to the backend's own lookup
 //   resolveProcAddress      wglGetProcAddress's answer on every platform: null for a null name,
-//                           else the override, else what the platform's `lookup` finds
+//                           else the override, else what `platformLookup` finds
 #pragma once
 
 #include "platform/win32.h"
@@ -19,4 +19,4 @@ using ProcAddressLookup = void* (*)(const char* name);
 void setProcAddressSource(ProcAddressLookup lookup);
 ProcAddressLookup procAddressSource();
 
-PROC resolveProcAddress(const char* name, PROC (*lookup)(const char* name));
+PROC resolveProcAddress(const char* name, PROC (*platformLookup)(const char* name));

@@ -294,10 +294,14 @@ HWND GetDlgItem(HWND hwnd, int id)
     return control ? handleOf(*control) : nullptr;
 }
 
+// A control's messages stay here: SendMessageA (win32_emulation.cpp) hands them to this file, not
+// back.
 LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    HWND control = GetDlgItem(dialog, id);
-    return control ? SendMessageA(control, msg, wParam, lParam) : 0;
+    LRESULT result = 0;
+    if (HWND control = GetDlgItem(dialog, id))
+        sendDialogMessage(control, msg, wParam, lParam, result);
+    return result;
 }
 
 UINT IsDlgButtonChecked(HWND dialog, int id)
@@ -310,7 +314,8 @@ BOOL CheckDlgButton(HWND dialog, int id, UINT check)
     HWND control = GetDlgItem(dialog, id);
     if (!control)
         return FALSE;
-    SendMessageA(control, BM_SETCHECK, check, 0);
+    LRESULT ignored = 0;
+    sendDialogMessage(control, BM_SETCHECK, check, 0, ignored);
     return TRUE;
 }
 

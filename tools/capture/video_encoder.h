@@ -20,6 +20,9 @@ std::string secondsText(double ms);
 // ffmpeg's whole argument vector for `frames` frames starting at music time `firstMs`; the music,
 // when `withMusic`, is read from descriptor 3.
 std::vector<std::string> ffmpegArguments(const CaptureOptions& options, int firstMs, int frames, bool withMusic);
+// The music as a file that exists only in memory, as a descriptor (-1 when it cannot be made); the
+// caller closes it.
+int musicInMemory(const std::vector<uint8_t>& music);
 // Checks up front that ffmpeg is there and can write this output; false with a message if not.
 bool checkFfmpeg(VideoCodec codec, std::string& problem);
 

@@ -12,9 +12,7 @@
 #include <string>
 #include <thread>
 
-namespace {
-
-// The music as a file that exists only in memory and only as long as a descriptor holds it.
+// The file lives only as long as a descriptor holds it.
 int musicInMemory(const std::vector<uint8_t>& music)
 {
     const int fd = memfd_create("orvalune-music", MFD_CLOEXEC);
@@ -34,8 +32,6 @@ int musicInMemory(const std::vector<uint8_t>& music)
     close(fd);
     return high;
 }
-
-} // namespace
 
 std::vector<std::string> encodersFor(VideoCodec codec)
 {

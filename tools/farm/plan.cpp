@@ -180,7 +180,7 @@ std::vector<std::string> arraySubmitArguments(const FarmPlan& plan, const std::s
 {
     std::vector<std::string> a = {"sbatch", "--parsable", "--job-name=orvalune-chunk",
                                   "--array=0-" + std::to_string(plan.chunks.size() - 1), "--requeue",
-                                  "--chdir=" + folder, "--output=" + folder + "/slurm-chunk-%a.log"};
+                                  "--chdir=" + folder, "--output=" + folder + "/slurm-chunk-%a.log", "--open-mode=append"};
     a.insert(a.end(), extra.begin(), extra.end());
     a.insert(a.end(), {script, farm, "chunk", folder});
     return a;

@@ -2,6 +2,7 @@
 // munge with a configuration, key, ports, state and logs of its own in a temporary folder, and
 // stopped after: its chunks join to the very frames and music of one capture of the range, a
 // chunk killed mid-run is requeued, and a missing chunk makes the join refuse, naming its frames.
+#include "tests/farm/decoded.h"
 #include "tests/support/process.h"
 
 #include <gtest/gtest.h>
@@ -190,20 +191,6 @@ private:
     }
 };
 
-// The decoded frames' checksums, one line each, or the music's.
-std::string checksums(const std::string& video, const char* stream)
-{
-    const bool frames = std::string(stream) == "0:v";
-    const ProgramResult r = runProgram({"ffmpeg", "-v", "error", "-i", video, "-map", stream, "-f", frames ? "framemd5" : "md5", "-"},
-                                       fs::path(video).parent_path().string(), 120);
-    std::string sums;
-    std::istringstream lines(r.output);
-    for (std::string line; std::getline(lines, line);)
-        if (!line.empty() && line[0] != '#')
-            sums += line.substr(line.rfind(',') + 1) + "\n";
-    return sums;
-}
-
 // The capture process rendering this chunk video, or 0.
 pid_t captureOf(const std::string& chunkVideo)
 {
@@ -285,10 +272,10 @@ bool SlurmFarm::killedMidRun = false;
 TEST_F(SlurmFarm, ChunksJoinToTheFramesAndMusicOfOneRunThoughOneWasKilled)
 {
     ASSERT_TRUE(fs::exists(joined)) << statusSeen << chunkLog;
-    const std::string frames = checksums(single, "0:v");
+    const std::string frames = decodedChecksums(single);
     EXPECT_EQ(std::count(frames.begin(), frames.end(), '\n'), 40);
-    EXPECT_EQ(checksums(joined, "0:v"), frames) << "the joined frames are one run's, byte for byte";
-    EXPECT_EQ(checksums(joined, "0:a"), checksums(single, "0:a")) << "the music is one run's";
+    EXPECT_EQ(decodedChecksums(joined), frames) << "the joined frames are one run's, byte for byte";
+    EXPECT_EQ(decodedChecksums(joined, "0:a"), decodedChecksums(single, "0:a")) << "the music is one run's";
     // The killed chunk went back into the queue and ran again.
     EXPECT_TRUE(killedMidRun);
     EXPECT_NE(chunkLog.find("requeueing task"), std::string::npos) << chunkLog;

@@ -41,7 +41,7 @@ namespace {
 const char* const usage =
     "usage: orvalune-farm plan   DIR [--chunk-seconds S] -- CAPTURE-OPTIONS\n"
     "       orvalune-farm render DIR [--resume] [--chunk-seconds S -- CAPTURE-OPTIONS]\n"
-    "       orvalune-farm chunk  DIR [INDEX]      (INDEX: $SLURM_ARRAY_TASK_ID under Slurm)\n"
+    "       orvalune-farm chunk  DIR [INDEX]      (INDEX: the Slurm array task's or Indexed Job pod's)\n"
     "       orvalune-farm join   DIR\n"
     "       orvalune-farm submit DIR [--sbatch ARG]... [--chunk-seconds S -- CAPTURE-OPTIONS]\n"
     "       orvalune-farm status DIR\n"
@@ -479,9 +479,12 @@ int main(int argc, char** argv)
     }
     if (command == "chunk") {
         if (index < 0) {
+            // A Slurm array task's index, or a Kubernetes Indexed Job pod's.
             const char* task = std::getenv("SLURM_ARRAY_TASK_ID");
             if (!task)
-                return fail("chunk needs an INDEX (or $SLURM_ARRAY_TASK_ID)", 2);
+                task = std::getenv("JOB_COMPLETION_INDEX");
+            if (!task)
+                return fail("chunk needs an INDEX (or $SLURM_ARRAY_TASK_ID, $JOB_COMPLETION_INDEX)", 2);
             index = std::atoi(task);
         }
         return renderChunk(plan, folder, index);

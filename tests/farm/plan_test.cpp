@@ -19,7 +19,7 @@ FarmPlan planned(double chunkSeconds = 1.0)
 {
     FarmPlan plan;
     std::string problem;
-    EXPECT_TRUE(makeFarmPlan(masterOptions, chunkSeconds, plan, problem)) << problem;
+    EXPECT_TRUE(makeFarmPlan(masterOptions, {chunkSeconds}, plan, problem)) << problem;
     return plan;
 }
 
@@ -66,8 +66,27 @@ TEST(FarmPlan, ARangeIsCutIntoChunksEachCaptureToldItsOwnFramesLosslessly)
     EXPECT_EQ(again.captureArguments, plan.captureArguments);
     EXPECT_EQ(again.chunks.size(), plan.chunks.size());
     // A single frame or a folder of frames is not a master to join.
-    EXPECT_FALSE(makeFarmPlan({"--at", "5000", "--out", "/m/x.mkv"}, 1, again, problem));
-    EXPECT_FALSE(makeFarmPlan({"--from", "0", "--to", "5000", "--out", "/m/frames"}, 1, again, problem));
+    EXPECT_FALSE(makeFarmPlan({"--at", "5000", "--out", "/m/x.mkv"}, {1}, again, problem));
+    EXPECT_FALSE(makeFarmPlan({"--from", "0", "--to", "5000", "--out", "/m/frames"}, {1}, again, problem));
+    EXPECT_FALSE(makeFarmPlan({"--from", "0", "--to", "5000", "--out", "/m/a\narg --x.mkv"}, {1}, again, problem));
+}
+
+TEST(FarmPlan, TheChunkLengthTradesRunUpsAgainstTheLastChunkOnTheMachinesGiven)
+{
+    const ChunkCost free = chunkCost(100, 10, 0.0, 4);
+    EXPECT_DOUBLE_EQ(free.total, 100.0);
+    EXPECT_DOUBLE_EQ(free.wall, 90.0 / 4 + 10);
+    const ChunkCost paid = chunkCost(100, 10, 0.1, 4); // run-ups of 0, 10, ... 90 frames at a tenth
+    EXPECT_DOUBLE_EQ(paid.runup, 45.0);
+    EXPECT_DOUBLE_EQ(paid.wall, (145.0 - 19.0) / 4 + 19.0);
+
+    const int show = 10890; // 363 s at 30 fps
+    EXPECT_EQ(chooseChunkFrames(show, 30, 0.0, 64), 30) << "free run-ups: the shortest chunks balance best";
+    EXPECT_EQ(chunkSpans(show, chooseChunkFrames(show, 30, 0.005, 1)).size(), 7u) << "one machine: the fewest chunks";
+    const int many = chooseChunkFrames(show, 30, 0.005, 64);
+    EXPECT_GT(many, 30 * 5);
+    EXPECT_LT(many, 1800);
+    EXPECT_LT(chunkCost(show, many, 0.005, 64).wall, chunkCost(show, 1800, 0.005, 64).wall);
 }
 
 TEST(FarmJoin, EveryFrameExactlyOnceFromChunksAlikeOrTheJoinRefusesNamingWhy)
@@ -131,7 +150,7 @@ TEST(FarmJoin, FfmpegReadsTheChunksInOrderWithTheMusicCutToTheWholeRange)
 
     FarmPlan lossless;
     std::string problem;
-    ASSERT_TRUE(makeFarmPlan({"--from", "0", "--to", "900", "--fps", "10", "--codec", "ffv1", "--out", "/m/x.mkv"}, 0.5,
+    ASSERT_TRUE(makeFarmPlan({"--from", "0", "--to", "900", "--fps", "10", "--codec", "ffv1", "--out", "/m/x.mkv"}, {0.5},
                              lossless, problem));
     const std::vector<std::string> copy = joinArguments(lossless, "/d/concat.txt");
     const auto codec = std::find(copy.begin(), copy.end(), "-c:v");

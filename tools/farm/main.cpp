@@ -45,7 +45,8 @@ const char* const usage =
     "       orvalune-farm join   DIR\n"
     "       orvalune-farm submit DIR [--sbatch ARG]... [--chunk-seconds S -- CAPTURE-OPTIONS]\n"
     "       orvalune-farm status DIR\n"
-    "A master is cut into chunks of S seconds of frames (default 10); each chunk renders on its own,\n"
+    "A master is cut into chunks of S seconds of frames (by default the length that ends soonest on N\n"
+    "machines, 8, when a run-up frame costs R of a kept frame, 0.005); each chunk renders on its own,\n"
     "on this machine or as one task of a Slurm job array, and the join checks that every frame is\n"
     "there exactly once and encodes the master as the capture's options say (--out, --codec ...).\n";
 
@@ -112,7 +113,7 @@ void absolutePaths(std::vector<std::string>& arguments)
 
 // The plan in the folder: made from the options when they are given (a folder holding another
 // master's plan is refused), read from the folder otherwise.
-bool loadPlan(const fs::path& folder, const std::vector<std::string>& captureArguments, double chunkSeconds,
+bool loadPlan(const fs::path& folder, const std::vector<std::string>& captureArguments, const ChunkChoice& choice,
               FarmPlan& plan, std::string& problem)
 {
     const fs::path file = folder / "plan.txt";
@@ -130,7 +131,7 @@ bool loadPlan(const fs::path& folder, const std::vector<std::string>& captureArg
     }
     std::vector<std::string> arguments = captureArguments;
     absolutePaths(arguments);
-    if (!makeFarmPlan(arguments, chunkSeconds, plan, problem))
+    if (!makeFarmPlan(arguments, choice, plan, problem))
         return false;
     const std::string text = farmPlanText(plan);
     if (fs::exists(file, error) && readFile(file) != text) {
@@ -430,7 +431,7 @@ int main(int argc, char** argv)
     const fs::path folder = fs::absolute(args[1]).lexically_normal();
 
     bool resume = false;
-    double chunkSeconds = 10;
+    ChunkChoice choice;
     int index = -1;
     std::vector<std::string> sbatchExtra, captureArguments;
     for (size_t i = 2; i < args.size(); ++i) {
@@ -443,12 +444,18 @@ int main(int argc, char** argv)
         }
         if (a == "--resume" && command == "render")
             resume = true;
-        else if (a == "--chunk-seconds" && i + 1 < args.size() && command != "chunk" && command != "join" &&
-                 command != "status") {
+        else if ((a == "--chunk-seconds" || a == "--machines" || a == "--runup-ratio") && i + 1 < args.size() &&
+                 command != "chunk" && command != "join" && command != "status") {
             char* end = nullptr;
-            chunkSeconds = std::strtod(args[++i].c_str(), &end);
-            if (!end || *end)
-                return fail("bad value '" + args[i] + "' for --chunk-seconds: a number of seconds", 2);
+            const double value = std::strtod(args[++i].c_str(), &end);
+            if (!end || *end || args[i].empty())
+                return fail("bad value '" + args[i] + "' for " + a + ": a number", 2);
+            if (a == "--chunk-seconds")
+                choice.seconds = value;
+            else if (a == "--runup-ratio")
+                choice.runupRatio = value;
+            else
+                choice.machines = value >= 1 && value <= 100000 ? static_cast<int>(value) : 0;
         } else if (a == "--sbatch" && i + 1 < args.size() && command == "submit")
             sbatchExtra.push_back(args[++i]);
         else if (command == "chunk" && index < 0 && !a.empty() && a.size() < 8 &&
@@ -464,7 +471,7 @@ int main(int argc, char** argv)
 
     FarmPlan plan;
     std::string problem;
-    if (!loadPlan(folder, captureArguments, chunkSeconds, plan, problem))
+    if (!loadPlan(folder, captureArguments, choice, plan, problem))
         return fail(problem, 2);
 
     struct sigaction action {};
@@ -473,6 +480,12 @@ int main(int argc, char** argv)
         sigaction(signal, &action, nullptr);
 
     if (command == "plan") {
+        const int frames = plan.chunks.back().last + 1;
+        const ChunkCost cost = chunkCost(frames, plan.chunkFrames, choice.runupRatio, choice.machines);
+        std::printf("%zu chunks of %d frames; run-ups %.1f %% of the work; on %d machines about %.0f frames' time "
+                    "(one machine: %d)\n",
+                    plan.chunks.size(), plan.chunkFrames, 100.0 * cost.runup / cost.total, choice.machines, cost.wall,
+                    frames);
         for (size_t i = 0; i < plan.chunks.size(); ++i)
             std::printf("chunk %zu: frames %d-%d\n", i, plan.chunks[i].first, plan.chunks[i].last);
         return 0;

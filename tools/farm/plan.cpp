@@ -55,20 +55,60 @@ bool takesValue(const std::string& flag)
 
 } // namespace
 
-bool makeFarmPlan(const std::vector<std::string>& captureArguments, double chunkSeconds, FarmPlan& plan,
+bool makeFarmPlan(const std::vector<std::string>& captureArguments, const ChunkChoice& choice, FarmPlan& plan,
                   std::string& problem)
 {
     plan = FarmPlan{};
     plan.captureArguments = captureArguments;
-    if (!(chunkSeconds > 0) || chunkSeconds > 3600) {
-        problem = "--chunk-seconds takes a length from 0 to 3600 seconds";
+    if (!(choice.seconds >= 0) || choice.seconds > 3600) {
+        problem = "--chunk-seconds takes a length up to 3600 seconds";
         return false;
     }
+    if (choice.machines < 1 || choice.machines > 100000 || !(choice.runupRatio >= 0) || choice.runupRatio > 10) {
+        problem = "--machines takes a count from 1, --runup-ratio a ratio from 0 to 10";
+        return false;
+    }
+    // The plan keeps an argument a line.
+    for (const std::string& argument : captureArguments)
+        if (argument.find_first_of("\r\n") != std::string::npos) {
+            problem = "an option holds a line break";
+            return false;
+        }
     CaptureOptions options;
     if (!parseCapture(captureArguments, options, problem))
         return false;
-    plan.chunkFrames = std::max(1, static_cast<int>(std::lround(chunkSeconds * options.fps)));
+    const int frames = framesInRange(options.fromMs, options.toMs, options.fps);
+    plan.chunkFrames = choice.seconds > 0 ? std::max(1, static_cast<int>(std::lround(choice.seconds * options.fps)))
+                                          : chooseChunkFrames(frames, options.fps, choice.runupRatio, choice.machines);
     return derive(plan, problem);
+}
+
+ChunkCost chunkCost(int frames, int perChunk, double runupRatio, int machines)
+{
+    ChunkCost cost;
+    double last = 0;
+    for (const ChunkSpan& span : chunkSpans(frames, perChunk)) {
+        const double runup = runupRatio * span.first;
+        last = runup + span.frames();
+        cost.runup += runup;
+        cost.total += last;
+    }
+    cost.wall = (cost.total - last) / std::max(1, machines) + last;
+    return cost;
+}
+
+int chooseChunkFrames(int frames, int fps, double runupRatio, int machines)
+{
+    int best = fps;
+    double bestWall = chunkCost(frames, best, runupRatio, machines).wall;
+    for (int seconds = 2; seconds <= 60; ++seconds) {
+        const double wall = chunkCost(frames, seconds * fps, runupRatio, machines).wall;
+        if (wall < bestWall - 1e-9) {
+            best = seconds * fps;
+            bestWall = wall;
+        }
+    }
+    return best;
 }
 
 std::string farmPlanText(const FarmPlan& plan)

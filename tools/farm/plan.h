@@ -17,11 +17,32 @@ struct FarmPlan {
     std::vector<ChunkSpan> chunks;
 };
 
+// How long the chunks are: `seconds` of frames, or (0) the length chooseChunkFrames gives.
+struct ChunkChoice {
+    double seconds = 0;
+    int machines = 8;
+    // A run-up frame's cost over a kept frame's: 0.005 for the 4K master recipe (bench/README.md).
+    double runupRatio = 0.005;
+};
+
 // The plan from the capture's options (as orvalune-capture takes them, --out naming the master)
-// and a chunk length in seconds (> 0); false with a problem when the capture would refuse them or
-// the master cannot be chunked (a single frame, a folder of frames).
-bool makeFarmPlan(const std::vector<std::string>& captureArguments, double chunkSeconds, FarmPlan& plan,
+// and the chunk length; false with a problem when the capture would refuse them or the master
+// cannot be chunked (a single frame, a folder of frames).
+bool makeFarmPlan(const std::vector<std::string>& captureArguments, const ChunkChoice& choice, FarmPlan& plan,
                   std::string& problem);
+// What a master in chunks costs, in kept frames' costs, by the model in bench/README.md: chunk k
+// plays the range's frames before it as its run-up, each at `runupRatio` of a kept frame's cost;
+// the array's tasks start in order on `machines` machines, so the last and dearest chunk ends it.
+struct ChunkCost {
+    double total = 0;    // every chunk's run-up and frames
+    double runup = 0;    // of which run-ups
+    double wall = 0;     // the time to the last chunk's end on `machines` machines
+};
+ChunkCost chunkCost(int frames, int perChunk, double runupRatio, int machines);
+// The chunk length, in frames, from 1 to 60 seconds' worth, that ends soonest on `machines`
+// machines (the shortest of equals).
+int chooseChunkFrames(int frames, int fps, double runupRatio, int machines);
+
 // The plan as a text file ("arg VALUE" lines) and back. Relative paths are the caller's concern.
 std::string farmPlanText(const FarmPlan& plan);
 bool readFarmPlan(const std::string& text, FarmPlan& plan, std::string& problem);

@@ -8,6 +8,7 @@
 // while playing hands the clock to the wall clock where it stands, and a new one takes the music
 // on from there. The device and the counter are the platform's (audio_device.h); the rest is the
 // same everywhere.
+#include "runtime/archive.h"
 #include "runtime/audio_device.h"
 #include "runtime/music_stream.h"
 #include "runtime/music_fft.h"

@@ -15,10 +15,14 @@ namespace VELMORA_PELAGOR {
 
 class Base;
 
+// The most supersampling the runtime draws with each way.
+constexpr int maxSupersample = 4;
+
 struct OfflineOptions {
     int fps = 60;
     int startMs = 0; // the first frame shows this music position
-    // The frame buffer standing for the window has this many times its pixels each way (1 to 4);
+    // The frame buffer standing for the window has this many times its pixels each way (1 to
+    // maxSupersample; dmsEnableOffline keeps it in that range and dmsSupersampling says what it took);
     // viewports, line widths and point sizes drawn into it scale with it, the render targets do
     // not. dmsGetWindowWidth/Height stay the window's own size.
     int supersample = 1;
@@ -31,6 +35,10 @@ struct OfflineOptions {
 
 void dmsEnableOffline(const OfflineOptions& options);
 bool dmsIsOffline();
+// How many times the window's pixels each way the frame buffer standing for it has, as the runtime
+// draws it: 1 unless offline with supersampling. The picture dmsReadFrame returns is this many
+// times the window's width and height.
+int dmsSupersampling();
 // The finished picture of the current frame, RGBA as the frame buffer holds it (alpha included),
 // top row first, width x height of the window times the supersampling each way.
 void dmsReadFrame(std::vector<uint8_t>& rgba);

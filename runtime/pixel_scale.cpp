@@ -21,7 +21,7 @@ PixelScale& pixelScale()
 
 } // namespace
 
-int supersampling() { return offline().enabled ? std::max(1, offline().options.supersample) : 1; }
+int supersampling() { return offline().enabled ? offline().options.supersample : 1; }
 
 void setPixelScale(int scale)
 {

@@ -1,6 +1,7 @@
 // Textures: the archive's images are listed while the runtime starts and decoded, uploaded and
 // freed one at a time when the timer starts (or on first use, if that comes earlier), so no frame
 // stalls on a decode and no more than a few decoded pictures exist at once.
+#include "runtime/archive.h"
 #include "runtime/image_decode.h"
 #include "runtime/state.h"
 

@@ -108,12 +108,7 @@ void FairytReturnEffect::draw(float t, float alpha)
     PostProcess::glowPass(8, 0.005f, 0.005f, 0.92f, -1.0f, 1.0f, 0);
 
     // Specks and sparks go on top of the glowed picture, fading into black beyond 7 units.
-    glPointSize(3.0f);
-    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
-    glEnable(GL_POINT_SMOOTH);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_TEXTURE_2D);
+    setSpeckPointState();
     glEnable(GL_LINE_SMOOTH);
     const GLfloat fogBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     glFogi(GL_FOG_MODE, GL_LINEAR);

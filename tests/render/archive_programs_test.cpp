@@ -269,7 +269,7 @@ TEST_F(ArchiveProgramTest, CausticsBlendTheirFramesTimesVari)
     caustic->setUniform1f("causinterp", 0.25f);
     caustic->setUniform4f("vari", 0.5f, 1.0f, 1.0f, 1.0f);
     screenQuad();
-    const Pixel p = windowPixel(testWidth / 2, testHeight / 2);
+    const Rgba p = windowPixel(testWidth / 2, testHeight / 2);
     EXPECT_NEAR(p.r, 45, 2); // 0.35 * 0.5
     EXPECT_NEAR(p.g, 89, 2); // 0.35
 }
@@ -298,7 +298,7 @@ TEST_F(ArchiveProgramTest, WaterPictureMovesWithTheRippleSlope)
     const GLuint flat = keep(plainTexture(128, 128, 255));
     const GLuint tilted = keep(plainTexture(128, 255, 128)); // slope along s
     const GLuint unwritten = keep(plainTexture(0, 0, 0, 0));
-    Pixel p = readBesideMiddle(flat, 1.0f);
+    Rgba p = readBesideMiddle(flat, 1.0f);
     EXPECT_EQ(p.r, 255);
     EXPECT_NEAR(p.a, 128, 1);
     p = readBesideMiddle(tilted, 1.0f);
@@ -335,12 +335,12 @@ TEST_F(ArchiveProgramTest, FloorFadesIntoTheWaterColourWithDistance)
     };
     const GLuint facingLight = keep(plainTexture(128, 128, 255));
     const GLuint awayFromLight = keep(plainTexture(128, 128, 0));
-    const Pixel far = floorAt(40.0f, facingLight);
+    const Rgba far = floorAt(40.0f, facingLight);
     EXPECT_NEAR(far.r, 26, 2);
     EXPECT_NEAR(far.g, 51, 2);
     EXPECT_NEAR(far.b, 77, 2);
-    const Pixel lit = floorAt(2.0f, facingLight);
-    const Pixel unlit = floorAt(2.0f, awayFromLight);
+    const Rgba lit = floorAt(2.0f, facingLight);
+    const Rgba unlit = floorAt(2.0f, awayFromLight);
     EXPECT_EQ(lit.r, lit.b);
     EXPECT_GT(lit.r, unlit.r + 40);
     EXPECT_GT(unlit.r, 0);

@@ -93,7 +93,7 @@ TEST(GlDrawState, WarmUpDrawsEveryStateWithoutAPixelOrAStateLeftBehind)
     bindTextureFBO128(renderTargets.tex128b);
     glClearColor(0.9f, 0.1f, 0.3f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    const Pixel targetBefore = targetPixel(64, 64);
+    const Rgba targetBefore = targetPixel(64, 64);
     unbindFBO();
     glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -131,7 +131,7 @@ TEST(GlDrawState, WarmUpDrawsEveryStateWithoutAPixelOrAStateLeftBehind)
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 4);
     bindTextureFBO128(renderTargets.tex128b);
-    const Pixel targetAfter = targetPixel(64, 64);
+    const Rgba targetAfter = targetPixel(64, 64);
     unbindFBO();
     EXPECT_EQ(targetAfter.r, targetBefore.r);
     EXPECT_EQ(targetAfter.g, targetBefore.g);

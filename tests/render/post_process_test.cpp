@@ -19,7 +19,7 @@ namespace {
 
 int level(float value) { return static_cast<int>(value * 255.0f + 0.5f); }
 
-void expectGrey(const Pixel& p, int grey, int tolerance)
+void expectGrey(const Rgba& p, int grey, int tolerance)
 {
     EXPECT_NEAR(p.r, grey, tolerance);
     EXPECT_NEAR(p.g, grey, tolerance);
@@ -51,7 +51,7 @@ void paintCapture(int x, int y, int w, int h, float r, float g, float b, float a
     glDisable(GL_SCISSOR_TEST);
 }
 
-Pixel centre() { return windowPixel(testWidth / 2, testHeight / 2); }
+Rgba centre() { return windowPixel(testWidth / 2, testHeight / 2); }
 
 // What every pass promises to leave: depth test and writes on, blending on with the given
 // factors, the 3D projection, no program, unit 0, the window's frame buffer and viewport.
@@ -94,7 +94,7 @@ protected:
 };
 
 // One program pass of a uniform 128 texture into the other, read from the target.
-Pixel blurUniformGrey(const char* name, const char* offsetName, float grey)
+Rgba blurUniformGrey(const char* name, const char* offsetName, float grey)
 {
     const RenderTargets& t = renderTargets;
     bindTextureFBO128(t.tex128a);
@@ -122,7 +122,7 @@ Pixel blurUniformGrey(const char* name, const char* offsetName, float grey)
     glTexCoord2i(0, 1);
     glVertex2i(0, testHeight);
     glEnd();
-    const Pixel p = targetPixel(64, 64);
+    const Rgba p = targetPixel(64, 64);
     ShaderProgram::unbind();
     unbindFBO();
     dmsPerspective3D();
@@ -132,7 +132,7 @@ Pixel blurUniformGrey(const char* name, const char* offsetName, float grey)
 TEST_F(PassTest, BlurABrightensUniformGreyByOnePointTwoAlphaIncluded)
 {
     for (const auto& [name, offset] : {std::pair{"blurx", "xoff"}, std::pair{"blury", "yoff"}}) {
-        const Pixel p = blurUniformGrey(name, offset, 0.4f);
+        const Rgba p = blurUniformGrey(name, offset, 0.4f);
         expectGrey(p, level(0.48f), 1);
         EXPECT_NEAR(p.a, level(0.48f), 1) << name;
     }
@@ -140,7 +140,7 @@ TEST_F(PassTest, BlurABrightensUniformGreyByOnePointTwoAlphaIncluded)
 
 TEST_F(PassTest, BlurBKeepsGreyAndForcesAlphaToOne)
 {
-    const Pixel p = blurUniformGrey("blur2y", "yoff", 0.4f);
+    const Rgba p = blurUniformGrey("blur2y", "yoff", 0.4f);
     expectGrey(p, level(0.4f), 1);
     EXPECT_EQ(p.a, 255);
 }
@@ -191,7 +191,7 @@ int glowBesideEdge(bool verticalEdge, int mode)
     else
         paintCapture(0, 512, 1024, 512, 1.0f, 1.0f, 1.0f, 1.0f); // top half white
     PostProcess::glowPass(3, 0.005f, 0.005f, 1.0f, -1.0f, 1.0f, mode);
-    const Pixel p = verticalEdge ? windowPixel(testWidth / 2 + 2, testHeight / 2)
+    const Rgba p = verticalEdge ? windowPixel(testWidth / 2 + 2, testHeight / 2)
                                  : windowPixel(testWidth / 2, testHeight / 2 - 3);
     return p.g;
 }
@@ -233,11 +233,11 @@ TEST_F(PassTest, MetaGivesAlphaZeroWhereRedIsZero)
     captureColour(0.0f, 0.3f, 0.5f, 1.0f);
     paintCapture(512, 0, 512, 1024, 0.5f, 0.3f, 0.5f, 1.0f); // right half has red
     PostProcess::metaPass();
-    const Pixel left = windowPixel(testWidth / 4, testHeight / 2);
-    const Pixel right = windowPixel(testWidth * 3 / 4, testHeight / 2);
+    const Rgba left = windowPixel(testWidth / 4, testHeight / 2);
+    const Rgba right = windowPixel(testWidth * 3 / 4, testHeight / 2);
     EXPECT_EQ(left.a, 0);
     EXPECT_EQ(right.a, 255);
-    for (const Pixel& p : {left, right}) { // |sin(pi * 0.5)| = 1 in blue
+    for (const Rgba& p : {left, right}) { // |sin(pi * 0.5)| = 1 in blue
         EXPECT_NEAR(p.r, level(0.345f), 2);
         EXPECT_NEAR(p.g, level(0.56f), 2);
         EXPECT_NEAR(p.b, level(0.79f), 2);
@@ -254,7 +254,7 @@ TEST_F(PassTest, ZoomTrailReplacesTheWindowAndCarriesOver)
     clearWindow(1.0f, 0.0f, 0.0f, 1.0f);
     captureColour(0.1f, 0.1f, 0.1f, 1.0f);
     PostProcess::zoomTrailPass();
-    const Pixel first = centre();
+    const Rgba first = centre();
     // 0.1 grows by (1 + g) for g = 0.276, 0.272, 0.268, 0.264 (the first addition is of the
     // cleared trail).
     expectGrey(first, 67, 3);
@@ -290,7 +290,7 @@ TEST_F(PassTest, GrainChangesEveryFiftyMilliseconds)
     EXPECT_EQ(src, GL_SRC_ALPHA);
     EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_EQ(currentMatrix(GL_PROJECTION_MATRIX), perspective3DMatrix());
-    const Pixel p = centre(); // opaque grain over black: grey
+    const Rgba p = centre(); // opaque grain over black: grey
     EXPECT_EQ(p.r, p.g);
     EXPECT_EQ(p.g, p.b);
     dmsSetPositionForTest(0);
@@ -301,7 +301,7 @@ TEST_F(PassTest, ScreenQuadOverwritesOrAddsAsTheBlendSays)
     clearWindow(0.2f, 0.2f, 0.2f, 1.0f);
     glDisable(GL_BLEND);
     drawScreenQuad(0.1f, 0.5f, 0.9f, 1.0f);
-    Pixel p = windowPixel(3, testHeight - 3);
+    Rgba p = windowPixel(3, testHeight - 3);
     EXPECT_NEAR(p.r, level(0.1f), 1);
     EXPECT_NEAR(p.g, level(0.5f), 1);
     EXPECT_NEAR(p.b, level(0.9f), 1);

@@ -35,7 +35,7 @@ std::string extensionsWithout(const std::string& part)
 }
 
 namespace {
-Pixel readPixel(int x, int y)
+Rgba readPixel(int x, int y)
 {
     unsigned char p[4] = {};
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -44,14 +44,9 @@ Pixel readPixel(int x, int y)
 }
 } // namespace
 
-Pixel windowPixel(int x, int y)
-{
-    const std::vector<uint8_t> frame = readTestFrame();
-    const Rgba p = pixelAt(frame, testWidth, x, testHeight - 1 - y);
-    return {p.r, p.g, p.b, p.a};
-}
+Rgba windowPixel(int x, int y) { return pixelAt(readTestFrame(), testWidth, x, testHeight - 1 - y); }
 
-Pixel targetPixel(int x, int y) { return readPixel(x, y); }
+Rgba targetPixel(int x, int y) { return readPixel(x, y); }
 
 std::vector<float> currentMatrix(GLenum which)
 {

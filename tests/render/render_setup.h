@@ -2,7 +2,8 @@
 // use to see what a dying child showed.
 #pragma once
 
-#include "platform/linux/scripted_backend.h"
+#include "platform/emulated/scripted_backend.h"
+#include "tests/support/gl_context.h"
 
 #include <GL/gl.h>
 
@@ -31,12 +32,9 @@ void expectBoxAtExit(const std::string& text, const std::string& caption, UINT t
 // ... or "NO BOX" when none was shown.
 void expectNoBoxAtExit();
 
-// Centre pixel of the window as a test reads it (RGBA, 0..255).
-struct Pixel {
-    int r, g, b, a;
-};
-Pixel windowPixel(int x, int y); // GL window coordinates, origin bottom left
-Pixel targetPixel(int x, int y); // from the bound frame buffer, same coordinates
+// A pixel of the window or of the bound frame buffer as a test reads it (RGBA, 0..255).
+Rgba windowPixel(int x, int y); // GL window coordinates, origin bottom left
+Rgba targetPixel(int x, int y); // from the bound frame buffer, same coordinates
 
 // The projection dmsPerspective3D sets.
 std::vector<float> perspective3DMatrix();

@@ -241,7 +241,7 @@ TEST(RenderTargets, NoiseStartsFromTheFirstDrawsAndSamplesGreyAndOpaque)
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     for (const auto& [x, y] : {std::pair{0, 0}, {1, 0}, {2, 0}, {17, 9}, {300, 200}}) {
-        const Pixel p = windowPixel(x, y);
+        const Rgba p = windowPixel(x, y);
         const int grey = grain[static_cast<size_t>(y * 512 + x)];
         EXPECT_EQ(p.r, grey) << x << "," << y;
         EXPECT_EQ(p.g, grey) << x << "," << y;

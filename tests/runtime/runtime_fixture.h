@@ -10,8 +10,8 @@ constexpr int testSilenceMs = 2000;
 constexpr int testSongMs = 4000;
 constexpr float testSineHz = 1000.0f;
 
-// Builds the archive once and opens the runtime on it (offline unless told otherwise); false if
-// there is no display.
+// Builds the archive once and opens the test binary's one runtime on it (offline unless told
+// otherwise, tests/support/gl_context.h); false if there is no display.
 bool openRuntimeOnTestArchive(bool offline = true);
 std::string testArchivePath();
 // The test archive's music file: Ogg Vorbis, stereo, 44.1 kHz.

@@ -7,10 +7,11 @@
 
 std::string builtArchivePath() { return std::string(ORV_BINARY_DIR) + "/data.pak"; }
 
-bool openTestWindow(int width, int height, const char* archive)
+bool openTestWindow(int width, int height, const char* archive, bool offline)
 {
     static const bool opened = [&] {
-        dmsEnableOffline({60, 0});
+        if (offline)
+            dmsEnableOffline({60, 0});
         const std::string path = archive ? archive : builtArchivePath();
         const bool ok = dmsInitEx(width, height, 32, false, 1, false, false, 0, 0, path.c_str(), 0);
         // Close the window when the tests are over, whatever they did: while every static the

@@ -1,14 +1,16 @@
-// A real GL context for tests: the runtime's offline context, opened once per test binary.
+// The one GL context of a test binary: the runtime opened once, offline unless a test of the
+// live clock asks for a real window. The suites build on it (the render suites' start-up, the
+// runtime suite's own small archive) and never open the runtime themselves.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// Opens the offline window of the given size on the build's data.pak (or the given archive),
-// once; later calls return whether the first succeeded. Needs no display (EGL without a window
-// system).
-bool openTestWindow(int width = 256, int height = 256, const char* archive = nullptr);
+// Opens the window of the given size on the build's data.pak (or the given archive), once; later
+// calls return whether the first succeeded. Offline it needs no display (EGL without a window
+// system); a live window plays the music on the audio device, with the real clock.
+bool openTestWindow(int width = 256, int height = 256, const char* archive = nullptr, bool offline = true);
 std::string builtArchivePath();
 
 struct Rgba {

@@ -75,18 +75,22 @@ TEST(FarmPlan, TheChunkLengthTradesRunUpsAgainstTheLastChunkOnTheMachinesGiven)
 {
     const ChunkCost free = chunkCost(100, 10, 0.0, 4);
     EXPECT_DOUBLE_EQ(free.total, 100.0);
-    EXPECT_DOUBLE_EQ(free.wall, 90.0 / 4 + 10);
-    const ChunkCost paid = chunkCost(100, 10, 0.1, 4); // run-ups of 0, 10, ... 90 frames at a tenth
+    EXPECT_DOUBLE_EQ(free.wall, 30.0) << "ten chunks of ten on four machines: three rounds";
+    // Run-ups of 0, 10, ... 90 frames at a tenth: chunks cost 10 to 19. Dearest first, four
+    // machines end at 19, 18, 17, 16, then 31 each, then 42 and 41.
+    const ChunkCost paid = chunkCost(100, 10, 0.1, 4);
     EXPECT_DOUBLE_EQ(paid.runup, 45.0);
-    EXPECT_DOUBLE_EQ(paid.wall, (145.0 - 19.0) / 4 + 19.0);
+    EXPECT_DOUBLE_EQ(paid.wall, 42.0);
+    EXPECT_EQ(chunkOfTask(10, 0), 9);
+    EXPECT_EQ(chunkOfTask(10, 9), 0);
 
     const int show = 10890; // 363 s at 30 fps
     EXPECT_EQ(chooseChunkFrames(show, 30, 0.0, 64), 30) << "free run-ups: the shortest chunks balance best";
     EXPECT_EQ(chunkSpans(show, chooseChunkFrames(show, 30, 0.005, 1)).size(), 7u) << "one machine: the fewest chunks";
-    const int many = chooseChunkFrames(show, 30, 0.005, 64);
+    const int many = chooseChunkFrames(show, 30, 0.005, 16);
     EXPECT_GT(many, 30 * 5);
     EXPECT_LT(many, 1800);
-    EXPECT_LT(chunkCost(show, many, 0.005, 64).wall, chunkCost(show, 1800, 0.005, 64).wall);
+    EXPECT_LT(chunkCost(show, many, 0.005, 16).wall, chunkCost(show, 1800, 0.005, 16).wall);
 }
 
 TEST(FarmJoin, EveryFrameExactlyOnceFromChunksAlikeOrTheJoinRefusesNamingWhy)
@@ -162,7 +166,7 @@ TEST(FarmJoin, FfmpegReadsTheChunksInOrderWithTheMusicCutToTheWholeRange)
 
 TEST(FarmStatus, CountsChunksByTheQueueAndTheDiskAndEstimatesTheTimeLeft)
 {
-    // Chunk 0 done, 1 running, 2 pending, 3 neither (failed), 4 done.
+    // Chunk 0 done, 1 neither (failed), 2 pending (task 2), 3 running (task 1), 4 done.
     const FarmStatus s = farmStatus(5, {true, false, false, false, true}, "1 RUNNING\n2 PENDING\nbad line\n9 RUNNING\n",
                                     {30.0, 50.0});
     EXPECT_EQ(s.done, 2);

@@ -247,7 +247,7 @@ protected:
         Cluster::waitFor([&] { return fs::exists(work + "/joined.json") || readText(joinLog).find("cannot") != std::string::npos; },
                          420);
         statusSeen += cluster.run({builtProgram("orvalune-farm"), "status", work + "/chunks"}).output;
-        chunkLog = readText(work + "/chunks/slurm-chunk-2.log");
+        chunkLog = readText(work + "/chunks/slurm-task-1.log"); // the array runs the last chunks first
     }
 
     static void TearDownTestSuite()

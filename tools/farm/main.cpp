@@ -41,7 +41,7 @@ namespace {
 const char* const usage =
     "usage: orvalune-farm plan   DIR [--chunk-seconds S] -- CAPTURE-OPTIONS\n"
     "       orvalune-farm render DIR [--resume] [--chunk-seconds S -- CAPTURE-OPTIONS]\n"
-    "       orvalune-farm chunk  DIR [INDEX]      (INDEX: the Slurm array task's or Indexed Job pod's)\n"
+    "       orvalune-farm chunk  DIR [INDEX]      (without: the chunk of this Slurm array task or Indexed Job pod)\n"
     "       orvalune-farm join   DIR\n"
     "       orvalune-farm submit DIR [--sbatch ARG]... [--chunk-seconds S -- CAPTURE-OPTIONS]\n"
     "       orvalune-farm status DIR\n"
@@ -498,7 +498,7 @@ int main(int argc, char** argv)
                 task = std::getenv("JOB_COMPLETION_INDEX");
             if (!task)
                 return fail("chunk needs an INDEX (or $SLURM_ARRAY_TASK_ID, $JOB_COMPLETION_INDEX)", 2);
-            index = std::atoi(task);
+            index = chunkOfTask(static_cast<int>(plan.chunks.size()), std::atoi(task));
         }
         return renderChunk(plan, folder, index);
     }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <queue>
 #include <sstream>
 
 namespace {
@@ -83,17 +85,28 @@ bool makeFarmPlan(const std::vector<std::string>& captureArguments, const ChunkC
     return derive(plan, problem);
 }
 
+int chunkOfTask(int chunks, int task) { return chunks - 1 - task; }
+
 ChunkCost chunkCost(int frames, int perChunk, double runupRatio, int machines)
 {
     ChunkCost cost;
-    double last = 0;
+    std::vector<double> costs;
     for (const ChunkSpan& span : chunkSpans(frames, perChunk)) {
         const double runup = runupRatio * span.first;
-        last = runup + span.frames();
+        costs.push_back(runup + span.frames());
         cost.runup += runup;
-        cost.total += last;
+        cost.total += costs.back();
     }
-    cost.wall = (cost.total - last) / std::max(1, machines) + last;
+    // Tasks start in order, each on the machine free first: the dearest chunks, the last, first.
+    std::priority_queue<double, std::vector<double>, std::greater<double>> freeAt;
+    for (int i = 0; i < std::max(1, machines); ++i)
+        freeAt.push(0.0);
+    for (int task = 0; task < static_cast<int>(costs.size()); ++task) {
+        const double end = freeAt.top() + costs[static_cast<size_t>(chunkOfTask(static_cast<int>(costs.size()), task))];
+        freeAt.pop();
+        freeAt.push(end);
+        cost.wall = std::max(cost.wall, end);
+    }
     return cost;
 }
 
@@ -220,7 +233,7 @@ std::vector<std::string> arraySubmitArguments(const FarmPlan& plan, const std::s
 {
     std::vector<std::string> a = {"sbatch", "--parsable", "--job-name=orvalune-chunk",
                                   "--array=0-" + std::to_string(plan.chunks.size() - 1), "--requeue",
-                                  "--chdir=" + folder, "--output=" + folder + "/slurm-chunk-%a.log", "--open-mode=append"};
+                                  "--chdir=" + folder, "--output=" + folder + "/slurm-task-%a.log", "--open-mode=append"};
     a.insert(a.end(), extra.begin(), extra.end());
     a.insert(a.end(), {script, farm, "chunk", folder});
     return a;
@@ -262,8 +275,8 @@ FarmStatus farmStatus(int chunks, const std::vector<bool>& complete, const std::
         if (!(fields >> index >> state) || index.empty() || !std::all_of(index.begin(), index.end(), ::isdigit) ||
             index.size() > 8)
             continue;
-        const int i = std::stoi(index);
-        if (i >= chunks)
+        const int i = chunkOfTask(chunks, std::stoi(index));
+        if (i < 0)
             continue;
         queued[static_cast<size_t>(i)] = state == "RUNNING" || state == "COMPLETING" ? 2 : 1;
     }

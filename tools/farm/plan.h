@@ -30,13 +30,17 @@ struct ChunkChoice {
 // cannot be chunked (a single frame, a folder of frames).
 bool makeFarmPlan(const std::vector<std::string>& captureArguments, const ChunkChoice& choice, FarmPlan& plan,
                   std::string& problem);
+// The chunk a task of the job array (or a pod of an Indexed Job) renders: the last chunks, whose
+// run-ups are the longest, go first, so that no dear chunk is left to end the master alone.
+int chunkOfTask(int chunks, int task);
+
 // What a master in chunks costs, in kept frames' costs, by the model in bench/README.md: chunk k
 // plays the range's frames before it as its run-up, each at `runupRatio` of a kept frame's cost;
-// the array's tasks start in order on `machines` machines, so the last and dearest chunk ends it.
+// the tasks start in order (chunkOfTask), each on the first of `machines` machines to be free.
 struct ChunkCost {
     double total = 0;    // every chunk's run-up and frames
     double runup = 0;    // of which run-ups
-    double wall = 0;     // the time to the last chunk's end on `machines` machines
+    double wall = 0;     // the time until every chunk has ended on `machines` machines
 };
 ChunkCost chunkCost(int frames, int perChunk, double runupRatio, int machines);
 // The chunk length, in frames, from 1 to 60 seconds' worth, that ends soonest on `machines`
@@ -74,7 +78,7 @@ struct FarmStatus {
     int done = 0, running = 0, pending = 0, failed = 0;
     double secondsLeft = -1; // unknown until a chunk is done
 };
-// From the chunks complete on disk, the array's tasks squeue lists ("INDEX STATE" lines) and the
+// From the chunks complete on disk, the array's tasks squeue lists ("TASK STATE" lines) and the
 // seconds each complete chunk took: chunks neither complete nor queued have failed; the time
 // left is the mean chunk's cost times the chunks not done, shared among the tasks running (at
 // least one).

@@ -39,16 +39,16 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const usage =
-    "usage: orvalune-farm plan   DIR [--chunk-seconds S] -- CAPTURE-OPTIONS\n"
-    "       orvalune-farm render DIR [--resume] [--chunk-seconds S -- CAPTURE-OPTIONS]\n"
-    "       orvalune-farm chunk  DIR [INDEX]      (without: the chunk of this Slurm array task or Indexed Job pod)\n"
-    "       orvalune-farm join   DIR\n"
-    "       orvalune-farm submit DIR [--sbatch ARG]... [--chunk-seconds S -- CAPTURE-OPTIONS]\n"
-    "       orvalune-farm status DIR\n"
-    "A master is cut into chunks of S seconds of frames (by default the length that ends soonest on N\n"
-    "machines, 8, when a run-up frame costs R of a kept frame, 0.005); each chunk renders on its own,\n"
-    "on this machine or as one task of a Slurm job array, and the join checks that every frame is\n"
-    "there exactly once and encodes the master as the capture's options say (--out, --codec ...).\n";
+    "usage: orvalune-farm plan   DIR [LENGTH] -- CAPTURE-OPTIONS    cut a master (--out FILE) into chunks\n"
+    "       orvalune-farm render DIR [--resume] [LENGTH -- CAPTURE-OPTIONS]   every chunk here, then the join\n"
+    "       orvalune-farm chunk  DIR [INDEX]     one chunk (without INDEX: this Slurm task's or Indexed Job pod's)\n"
+    "       orvalune-farm join   DIR             check the chunks, join them, encode the master\n"
+    "       orvalune-farm submit DIR [--sbatch ARG]... [LENGTH -- CAPTURE-OPTIONS]   a Slurm job array and join\n"
+    "       orvalune-farm status DIR             chunks done, running, waiting, failed; the time left\n"
+    "LENGTH: --chunk-seconds S, or the length that ends soonest on --machines N (default 8) when a\n"
+    "run-up frame costs --runup-ratio R of a kept frame (default 0.005, the 4K master recipe's).\n"
+    "Each chunk renders on its own, here or as one task of a Slurm job array; the join checks that\n"
+    "every frame is there exactly once and encodes the master as the capture's options say.\n";
 
 std::atomic<int> stopSignal{0};
 
@@ -348,7 +348,8 @@ int submit(const FarmPlan& plan, const fs::path& folder, const std::vector<std::
     // The task's program and arguments come as the script's own arguments, never as text in it.
     if (!writeFile(script, "#!/bin/sh\n# One task of an orvalune-farm master: the program and its arguments.\nexec \"$@\"\n"))
         return fail("cannot write " + script.string());
-    fs::permissions(script, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    std::error_code error;
+    fs::permissions(script, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec, error);
     const std::string farm = besideUs("orvalune-farm").string();
     std::string output;
     if (!programOutput(arraySubmitArguments(plan, folder.string(), script.string(), farm, extra), output) ||
@@ -411,10 +412,20 @@ int status(const FarmPlan& plan, const fs::path& folder)
 
 } // namespace
 
+int runCommand(const std::vector<std::string>& args);
+
 int main(int argc, char** argv)
 {
     prepareProcess();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        return runCommand(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        return fail(std::string("error: ") + error.what());
+    }
+}
+
+int runCommand(const std::vector<std::string>& args)
+{
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fputs(usage, args.empty() ? stderr : stdout);
         return args.empty() ? 2 : 0;

@@ -8,9 +8,9 @@
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
 # The release suites check the package with Debian's own tools; the audio suite runs a PulseAudio
-# of its own.
+# of its own; the farm suite a one-node Slurm cluster of its own.
 orv_install "${orv_packages[@]}" "${orv_windows_packages[@]}" "${orv_web_packages[@]}" xvfb xauth xdotool ffmpeg weston \
-  x11-apps zenity dpkg-dev lintian desktop-file-utils appstream man-db pulseaudio
+  x11-apps zenity dpkg-dev lintian desktop-file-utils appstream man-db pulseaudio slurm-wlm munge
 ORV_WIN_BUILD="${ORV_WIN_BUILD:-$ORV_ROOT/build-win}"
 ORV_WEB_OBJ="${ORV_WEB_OBJ:-$ORV_ROOT/build-web-obj}"
 ORV_WEB_OUT="${ORV_WEB_OUT:-$ORV_ROOT/build-web}"

@@ -100,9 +100,24 @@ TEST(CaptureOptions, PicturesThatCannotBeHeldAreRefusedBeforeAnythingIsDrawn)
     EXPECT_LT(captureBytesNeeded(plain), 25000000);
 }
 
+TEST(CaptureOptions, AChunkIsFramesOfItsRangeLosslesslyAndEndsWithIt)
+{
+    const Parsed chunk = parse({"--from", "0", "--to", "1000", "--fps", "10", "--chunk", "5-99", "--codec", "ffv1",
+                                "--out", "c.mkv"});
+    ASSERT_TRUE(chunk.ok) << chunk.problem;
+    EXPECT_EQ(chunk.options.chunkFirst, 5);
+    EXPECT_EQ(chunk.options.chunkLast, 10) << "the last of the range's 11 frames";
+}
+
 TEST(CaptureOptions, MistakesAreRefusedWithAMessageNamingThem)
 {
     const std::vector<std::pair<Parsed, std::string>> cases = {
+        {parse({"--at", "0", "--chunk", "0-5", "--out", "frames"}), "--chunk cuts a range"},
+        {parse({"--from", "0", "--to", "1000", "--chunk", "0-5", "--out", "c.mp4"}), "--codec ffv1"},
+        {parse({"--from", "0", "--to", "1000", "--chunk", "0-5", "--out", "frames"}), "--codec ffv1"},
+        {parse({"--from", "0", "--to", "1000", "--fps", "10", "--chunk", "11-12", "--codec", "ffv1", "--out", "c.mkv"}),
+         "past the range's 11 frames"},
+        {parse({"--from", "0", "--to", "1000", "--chunk", "5-2", "--codec", "ffv1", "--out", "c.mkv"}), "FIRST-LAST"},
         {parse({"--at", "400000", "--out", "d"}), "past the end"},
         {parse({"--from", "364000", "--to", "365000", "--out", "d"}), "past the end"},
         {parse({"--at", "0", "--size", "320x180junk", "--out", "d"}), "320x180junk"},

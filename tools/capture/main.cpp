@@ -17,6 +17,7 @@
 #include "runtime/version.h"
 #include "shell/command_line.h"
 #include "shell/driver.h"
+#include "tools/capture/chunks.h"
 #include "tools/capture/frame_reducer.h"
 #include "tools/capture/memory.h"
 #include "tools/capture/options.h"
@@ -130,18 +131,6 @@ bool prepareFolder(const CaptureOptions& o, std::string& problem)
     return true;
 }
 
-// Frames of the range: every 1000 / fps ms up to --to, and none after the first past the show.
-int framesInRange(int fromMs, int toMs, int fps)
-{
-    int frames = 0;
-    for (int time = fromMs; time <= toMs; time = frameTimeMs(fromMs, frames, fps)) {
-        ++frames;
-        if (time > showEndMs)
-            break;
-    }
-    return frames;
-}
-
 std::vector<LiveWindow> liveWindows()
 {
     std::vector<LiveWindow> windows;
@@ -185,6 +174,9 @@ public:
         const std::string archive = dmsArchiveFile();
         if (archive.empty() || !sha256OfFile(archive, archiveSha256))
             std::fprintf(stderr, "orvalune-capture: cannot read the archive again for its checksum; the sidecar has none\n");
+        // The video is made again: a sidecar of the earlier one would describe what is gone.
+        std::error_code error;
+        fs::remove(sidecarPath(o.out), error);
         video = std::make_unique<VideoEncoder>();
         return video->open(o, firstMs, frames, music, problem);
     }
@@ -339,6 +331,12 @@ int capture(const CaptureOptions& o)
         // Back to the run-up's start, as a range from there begins.
         dmsAdjustTime(static_cast<float>(plan.runup.startMs - o.atMs));
     }
+    if (o.chunkFirst >= 0) {
+        // A chunk plays the range from its first frame, on the range's own clock (chunks.h).
+        plan.runup = {o.fromMs, o.chunkFirst};
+        plan.firstMs = frameTimeMs(o.fromMs, o.chunkFirst, o.fps);
+        plan.frames = o.chunkLast - o.chunkFirst + 1;
+    }
 
     FrameSink sink;
     std::string problem;
@@ -350,16 +348,19 @@ int capture(const CaptureOptions& o)
     try {
         if (plan.runup.frames > 0) {
             std::fprintf(stderr, "orvalune-capture: playing from %d ms to the frame at %d ms\n", plan.runup.startMs,
-                         o.atMs);
+                         plan.firstMs);
             const std::vector<LiveWindow> timeline = liveWindows();
             const bool skipPixels = canSkipPixels();
+            // A picture carried over matters only if its effect is still live at the first frame
+            // kept (a chunk may start long after the spray).
+            const bool historyShown = o.chunkFirst < 0 || anyLive(timeline, plan.firstMs, effectsWithHistory);
             // Every sub-frame is played, as the kept frames will be: the scenes' per-frame
             // smoothing then runs as often as in the frames kept.
             const int total = plan.runup.frames * subFrames;
             Progress progress("run-up", total, terminal, subFrames);
             for (int k = 0; k < total && !stopRequest(); ++k) {
-                const bool cheap = skipPixels && !anyLive(timeline, frameTimeMs(plan.runup.startMs, k / subFrames, o.fps),
-                                                          effectsWithHistory);
+                const bool cheap = skipPixels && !(historyShown && anyLive(timeline, frameTimeMs(plan.runup.startMs, k / subFrames, o.fps),
+                                                                           effectsWithHistory));
                 if (cheap)
                     glEnable(rasterizerDiscard);
                 drawFrame(state);

@@ -1,6 +1,7 @@
 #include "tools/capture/options.h"
 
 #include "runtime/offline.h"
+#include "tools/capture/chunks.h"
 
 #include <algorithm>
 #include <cctype>
@@ -72,6 +73,8 @@ std::string allowedValues(const std::string& flag)
         return "WxH, each side a whole number from 16 to 8192";
     if (flag == "--crf")
         return "a whole number from 0 to 51 for H.264, to 63 for VP9";
+    if (flag == "--chunk")
+        return "FIRST-LAST, frame numbers of the range counted from 0, FIRST <= LAST";
     if (flag == "--preset") {
         std::string names = "one of";
         for (const char* preset : x264Presets)
@@ -176,6 +179,16 @@ bool checkCombination(const CaptureOptions& o, std::string& problem)
         return fail(problem, "--record-draw-states records the show's own states: not with --supersample");
     if (o.shutterGiven && o.motionBlur == 1)
         return fail(problem, "--shutter applies with --motion-blur 2 or more");
+    if (o.chunkFirst >= 0) {
+        if (single)
+            return fail(problem, "--chunk cuts a range (--from MS --to MS), not --at");
+        if (o.output != OutputKind::Mkv || o.codec != VideoCodec::Ffv1)
+            return fail(problem, "a chunk is joined without loss, with its sidecar: give --codec ffv1 and a .mkv file");
+        const int total = framesInRange(o.fromMs, o.toMs, o.fps);
+        if (o.chunkFirst >= total)
+            return fail(problem, "--chunk starts at frame " + std::to_string(o.chunkFirst) + ", past the range's " +
+                                     std::to_string(total) + " frames");
+    }
     const int maxCrf = o.output == OutputKind::Webm ? 63 : 51;
     if (o.crf > maxCrf)
         return fail(problem, "--crf goes from 0 (best) to " + std::to_string(maxCrf) + " for this output");
@@ -207,6 +220,9 @@ const char* captureUsage()
            "                   also bgr0, its default (RGB as drawn)\n"
            "  --crf N          video quality, lower is better (H.264 default 20, VP9 default 32)\n"
            "  --preset NAME    H.264 speed: ultrafast .. veryslow (default veryfast)\n"
+           "  --chunk A-B      only frames A to B of the range (from 0), on the range's own clock and\n"
+           "                   after the same run-up as a single frame, for joining with\n"
+           "                   orvalune-farm (--codec ffv1, a .mkv)\n"
            "  --force          overwrite the frames a folder already holds\n"
            "  --archive PATH   the data archive (default: data.pak beside the program)\n"
            "  --record-draw-states FILE  write every GL state drawn in, for the warm-up's table\n"
@@ -284,7 +300,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
                            flag == "--out" || flag == "--archive" || flag == "--runup" || flag == "--crf" ||
                            flag == "--preset" || flag == "--record-draw-states" || flag == "--supersample" ||
                            flag == "--motion-blur" || flag == "--shutter" || flag == "--average-in" ||
-                           flag == "--codec" || flag == "--pix-fmt";
+                           flag == "--codec" || flag == "--pix-fmt" || flag == "--chunk";
         if (!known)
             return fail(problem, "unknown option '" + flag + "'");
         if (i + 1 >= argc || !argv[i + 1])
@@ -331,6 +347,12 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         }
         else if (flag == "--out")
             o.out = value;
+        else if (flag == "--chunk") {
+            ChunkSpan span;
+            ok = parseChunkSpan(value, span);
+            o.chunkFirst = span.first;
+            o.chunkLast = span.last;
+        }
         else if (flag == "--record-draw-states")
             o.recordDrawStates = value;
         else
@@ -344,5 +366,10 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         o.codec = VideoCodec::Vp9;
     if (presetGiven && (o.codec != VideoCodec::H264 || o.output == OutputKind::Frames))
         return fail(problem, "--preset applies to H.264 in an .mp4 or .mkv output only");
-    return checkCodec(o, codecGiven, problem) && checkCombination(o, problem);
+    if (!checkCodec(o, codecGiven, problem) || !checkCombination(o, problem))
+        return false;
+    // The last chunk may be asked for beyond the range's end: it ends with the range.
+    if (o.chunkFirst >= 0)
+        o.chunkLast = std::min(o.chunkLast, framesInRange(o.fromMs, o.toMs, o.fps) - 1);
+    return true;
 }

@@ -32,6 +32,7 @@ struct CaptureOptions {
     bool version = false;
     std::string out;
     std::string archive = "data.pak";
+    int chunkFirst = -1, chunkLast = -1; // a chunk: frames [first, last] of the range only, or -1
     std::string recordDrawStates; // where to write the GL states drawn in, for the warm-up; empty: not
     OutputKind output = OutputKind::Frames;
 };

@@ -1,6 +1,7 @@
 #include "tools/capture/sidecar.h"
 
 #include "runtime/version.h"
+#include "tools/capture/chunks.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -62,6 +63,9 @@ std::string sidecarJson(const CaptureOptions& o, int firstMs, int frames, const 
     json += "    \"archive\": " + quoted(o.archive) + "\n";
     json += "  },\n";
     json += "  \"archive_sha256\": " + (archiveSha256.empty() ? std::string("null") : quoted(archiveSha256)) + ",\n";
+    if (o.chunkFirst >= 0)
+        json += "  \"chunk\": {\"first\": " + std::to_string(o.chunkFirst) + ", \"last\": " + std::to_string(o.chunkLast) +
+                ", \"range_frames\": " + std::to_string(framesInRange(o.fromMs, o.toMs, o.fps)) + "},\n";
     json += "  \"first_ms\": " + std::to_string(firstMs) + ",\n";
     json += "  \"frames\": " + std::to_string(frames) + "\n";
     json += "}\n";

@@ -17,6 +17,9 @@
 #include <thread>
 #include <vector>
 
+// The music as a file that exists only in memory, as a descriptor for a child's descriptor 3 (-1
+// when it cannot be made; Linux only); the caller closes it.
+int musicInMemory(const std::vector<uint8_t>& music);
 // Checks up front that ffmpeg is there and can write this output; false with a message if not.
 bool checkFfmpeg(VideoCodec codec, std::string& problem);
 

@@ -9,9 +9,7 @@
 #include <string>
 #include <thread>
 
-namespace {
-
-// The music as a file that exists only in memory and only as long as a descriptor holds it.
+// The file lives only as long as a descriptor holds it.
 int musicInMemory(const std::vector<uint8_t>& music)
 {
     const int fd = memfd_create("orvalune-music", MFD_CLOEXEC);
@@ -31,8 +29,6 @@ int musicInMemory(const std::vector<uint8_t>& music)
     close(fd);
     return high;
 }
-
-} // namespace
 
 bool checkFfmpeg(VideoCodec codec, std::string& problem)
 {

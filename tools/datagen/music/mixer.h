@@ -18,7 +18,7 @@ constexpr float masterCeiling = 0.84f;
 // the decoded song then measures about -14 LUFS integrated with a true peak near -3.7 dBTP
 // (the Vorbis encoder adds about 1.3 dB between and on samples). The runtime's spectrum scale is
 // calibrated to this level.
-constexpr float masterTrimDb = -3.5f;
+constexpr float masterTrimDb = -1.3f;
 
 struct MixSettings {
     double lengthMs = 363600;    // the song runs a little past the show's last frame

@@ -108,6 +108,23 @@ float levelAt(double ms)
     return dynamics[n - 1].gain;
 }
 
+// The climax: the flares' anthem is the loudest stretch of the show. The master trim lifts the
+// whole song by trimLiftDb after the limiter; the conductor takes that back before it everywhere
+// else, and more from the loud stretches, which the limiter would otherwise squash back up to
+// the anthem's loudness. Quiet stretches come out as loud as they were.
+constexpr double climaxFromMs = 237842, climaxToMs = 253047;
+constexpr float trimLiftDb = 2.2f;
+constexpr float loudCutDb = 3.0f;
+
+float conductorGain(double ms)
+{
+    const float level = levelAt(ms);
+    if (ms >= climaxFromMs && ms < climaxToMs)
+        return level;
+    const float loudness = std::clamp((level - 0.6f) / 0.3f, 0.0f, 1.0f);
+    return level * dbToGain(-trimLiftDb - loudCutDb * loudness);
+}
+
 } // namespace
 
 std::vector<Note> composeScore(const TempoMap& tempo)
@@ -122,7 +139,7 @@ std::vector<Note> composeScore(const TempoMap& tempo)
     writeReturn(c);
     writeClosing(c);
     for (Note& n : c.notes)
-        n.velocity *= levelAt(n.startMs);
+        n.velocity *= conductorGain(n.startMs);
     std::stable_sort(c.notes.begin(), c.notes.end(),
                      [](const Note& a, const Note& b) { return a.startMs < b.startMs; });
     return c.notes;

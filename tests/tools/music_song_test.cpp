@@ -66,7 +66,7 @@ TEST(MusicSong, StaysBelowMinusOneDecibelWithoutDcOffset)
     EXPECT_LT(std::fabs(right / static_cast<double>(s.frames())), 1e-3);
 }
 
-TEST(MusicSong, EveryAccentCueStartsAHitWithinTenMilliseconds)
+TEST(MusicSong, EveryAccentCueStartsAHitWithinFiveMilliseconds)
 {
     int accents = 0;
     for (const Cue& cue : showCues()) {
@@ -77,7 +77,7 @@ TEST(MusicSong, EveryAccentCueStartsAHitWithinTenMilliseconds)
         double nearest = 1e9;
         for (double t : onsets)
             nearest = std::min(nearest, std::fabs(t - cue.ms));
-        EXPECT_LE(nearest, 10.0) << cue.what << " cue at " << cue.ms << " ms";
+        EXPECT_LE(nearest, 5.0) << cue.what << " cue at " << cue.ms << " ms";
     }
     EXPECT_EQ(accents, 43); // the show's hand-timed lists, all of them
 }

@@ -51,12 +51,7 @@ std::vector<int> seenThroughWater(GLuint water, const char* picture, float disto
     EXPECT_NE(texture, nullptr);
     if (!program || !texture)
         return {};
-    glViewport(0, 0, testWidth, testHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1, 0, 1, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    orthoOverWindow(0, 1, 0, 1, -1, 1);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
@@ -116,9 +111,7 @@ TEST(GreetingWater, NamesHoldTogetherForMostOfTheirTimeOnScreen)
     EXPECT_GT(inkKept(still, seenThroughWater(water, "greet2.png", 0.75f)), 0.85);
     glDeleteTextures(1, &water);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    dmsResetViewport();
-    dmsPerspective3D();
-    glLoadIdentity();
+    restoreShowView();
 }
 
 } // namespace

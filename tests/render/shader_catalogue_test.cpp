@@ -101,12 +101,7 @@ void expectDepthOnlyWhereTheCircleCovers(const char* name, const std::function<v
     ASSERT_NE(sprites, nullptr) << name;
     const Texture* circle = dmsGetTexture("circle.jpg");
     ASSERT_NE(circle, nullptr);
-    glViewport(0, 0, testWidth, testHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1, 1, -1, 1, 0.01, 10);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    orthoOverWindow(-1, 1, -1, 1, 0.01, 10);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
@@ -133,10 +128,7 @@ void expectDepthOnlyWhereTheCircleCovers(const char* name, const std::function<v
                                std::pair(testWidth - 4, testHeight - 4), std::pair(testWidth / 2, 2)})
         EXPECT_EQ(depthAt(x, y), 1.0f) << name << ": a clear part of the sprite wrote depth at " << x << ", " << y;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    // The suites that follow start from the show's own projection and viewport.
-    dmsResetViewport();
-    dmsPerspective3D();
-    glLoadIdentity();
+    restoreShowView();
 }
 
 // The fish scene draws its motes into the light's depth map as well as into the picture. A sprite

@@ -48,7 +48,7 @@ target_compile_definitions(test_windows_runtime PRIVATE ORV_TEST_SONG="Z:${ORV_H
 # children whose message boxes the scripted backend records (Windows shows real ones). The
 # browser's shader translation is pure text, checked once by the Linux suite.
 orv_windows_suite(render FOLDERS render
-  EXCLUDE "/(render_targets_test|gl_capabilities_test|expected_box|glsl_es_test)\\.cpp$" LIBRARIES orv_render)
+  EXCLUDE "/(render_targets_test|gl_capabilities_test|expected_box|glsl_es_test)\\.cpp$" LIBRARIES orv_toolkit)
 orv_windows_suite(toolkit FOLDERS toolkit maths win32 LIBRARIES orv_toolkit orv_shell orv_resources)
 orv_windows_suite(scenes FOLDERS scenes LIBRARIES orv_scenes orv_shell)
 add_dependencies(windows_tests orvalune orvalune-capture data_pak)

@@ -39,7 +39,9 @@ float lightVisible()
 
 vec3 skin()
 {
-    vec3 back = vec3(0.24, 0.30, 0.33);
+    // The back dark enough to stay under the highlights' roll-off even in the caustics' light,
+    // where it used to meet the flanks in one tone.
+    vec3 back = vec3(0.11, 0.15, 0.17);
     vec3 flank = vec3(0.74, 0.75, 0.74);
     vec3 belly = vec3(0.92, 0.91, 0.86);
     if (uv.y < 1.5) {
@@ -57,9 +59,10 @@ vec3 skin()
         // Fins take the body's tone where they leave it, then turn thin and pale towards the
         // edge, their rays showing.
         vec3 root = mix(flank, back, smoothstep(10.0, 40.0, body.y));
-        vec3 c = mix(root, vec3(0.55, 0.6, 0.64), smoothstep(0.0, 0.5, d));
+        // Thin towards the edge, they let the dark water through: darker, their rays showing.
+        vec3 c = mix(root, vec3(0.36, 0.42, 0.46), smoothstep(0.0, 0.6, d));
         float rays = 0.5 + 0.5 * sin(uv.x * 900.0);
-        return c * (1.0 - 0.2 * d * rays);
+        return c * (1.0 - 0.4 * d) * (1.0 - 0.25 * d * rays);
     }
     float a = uv.y - 4.0;
     vec3 iris = vec3(0.7, 0.62, 0.4);

@@ -68,3 +68,20 @@ std::vector<float> perspective3DMatrix()
     glMatrixMode(static_cast<GLenum>(mode));
     return m;
 }
+
+void orthoOverWindow(double left, double right, double bottom, double top, double zNear, double zFar)
+{
+    glViewport(0, 0, testWidth, testHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(left, right, bottom, top, zNear, zFar);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void restoreShowView()
+{
+    dmsResetViewport();
+    dmsPerspective3D();
+    glLoadIdentity();
+}

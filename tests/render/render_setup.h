@@ -36,6 +36,13 @@ void expectNoBoxAtExit();
 Rgba windowPixel(int x, int y); // GL window coordinates, origin bottom left
 Rgba targetPixel(int x, int y); // from the bound frame buffer, same coordinates
 
+// The whole test window under an orthographic projection, the modelview the identity: for
+// tests that draw one program's output and read it back.
+void orthoOverWindow(double left, double right, double bottom, double top, double zNear, double zFar);
+// Back to the show's own viewport and projection, the modelview the identity, as the suites that
+// follow expect.
+void restoreShowView();
+
 // The projection dmsPerspective3D sets.
 std::vector<float> perspective3DMatrix();
 std::vector<float> currentMatrix(GLenum which);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 
 namespace {
 
@@ -47,6 +48,28 @@ TEST(MusicTempo, TheShowsMapKeepsAMusicalPulse)
         ASSERT_LT(bpm, 135.0) << "at " << map.ms(b) << " ms";
     }
     EXPECT_NEAR(map.ms(194), 101052, 1e-6); // the first glow cue is a beat, not near one
+}
+
+TEST(MusicScore, TheSecondHalfsBreaksEachBuildBackInTheirOwnWay)
+{
+    // The three breaks climbed back by one template, the same noise riser into the same plateau.
+    // What starts in the five seconds before each return (the spray, the flares, the turn to
+    // major) must differ, and a noise riser leads into one of them at most.
+    const std::vector<Note> notes = composeScore(showTempo());
+    std::vector<std::set<Instrument>> builds;
+    int risers = 0;
+    for (double back : {204000.0, 237842.0, 271200.0}) {
+        std::set<Instrument> kinds;
+        for (const Note& n : notes)
+            if (n.startMs >= back - 5000 && n.startMs < back)
+                kinds.insert(n.instrument);
+        risers += static_cast<int>(kinds.count(Instrument::Riser));
+        builds.push_back(kinds);
+    }
+    EXPECT_LE(risers, 1);
+    EXPECT_NE(builds[0], builds[1]);
+    EXPECT_NE(builds[1], builds[2]);
+    EXPECT_NE(builds[0], builds[2]);
 }
 
 TEST(MusicInstruments, EveryInstrumentSoundsAndDiesAwayBeforeItsBufferEnds)

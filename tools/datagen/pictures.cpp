@@ -15,6 +15,9 @@ constexpr float wideScreen = 0.66f;
 TextStyle serif(float size, float tracking = 0.0f) { return {"DejaVuSerif.ttf", size, tracking, wideScreen}; }
 TextStyle sans(float size, float tracking = 0.0f) { return {"DejaVuSans.ttf", size, tracking, wideScreen}; }
 TextStyle light(float size, float tracking = 0.0f) { return {"DejaVuSans-ExtraLight.ttf", size, tracking, wideScreen}; }
+// The greeted names: a greeting is on screen for a few seconds, fading and seen through water,
+// and thin strokes went grey and broke up in it.
+TextStyle bold(float size, float tracking = 0.0f) { return {"DejaVuSerif-Bold.ttf", size, tracking, wideScreen}; }
 
 // A hairline that fades out at both ends.
 void rule(Field& mask, float x0, float x1, float y, float strength)
@@ -109,7 +112,7 @@ Image makeGreeting(int card)
         const char* names[] = {"Brinefall", "Tidewrights", "Saltmarrow", "Driftlantern"};
         float y = 190.0f;
         for (const char* name : names) {
-            drawTextCentred(mask, serif(52.0f, 1.0f), name, mid, y);
+            drawTextCentred(mask, bold(52.0f, 1.0f), name, mid, y);
             y += 76.0f;
         }
         bubbles(mask, rng, 70.0f, 470.0f, 6);
@@ -123,7 +126,7 @@ Image makeGreeting(int card)
         const char* names[] = {"Lanternfin Crew", "Silt Sirens", "Polyp Parade", "Coldvent Choir", "Murk & Mirror"};
         const float places[5][2] = {{mid, 98.0f}, {392.0f, 212.0f}, {366.0f, 448.0f}, {146.0f, 420.0f}, {122.0f, 212.0f}};
         for (int i = 0; i < 5; ++i)
-            drawTextCentred(mask, serif(34.0f, 0.5f), names[i], places[i][0], places[i][1]);
+            drawTextCentred(mask, bold(34.0f, 0.5f), names[i], places[i][0], places[i][1]);
         // The ring itself, dotted.
         for (int k = 0; k < 90; ++k) {
             const float a = twoPi * float(k) / 90.0f;
@@ -142,8 +145,8 @@ Image makeGreeting(int card)
     const char* right[] = {"Kelpwork", "Ribbonweed", "Abyssal Quilters"};
     for (int i = 0; i < 3; ++i) {
         const float y = 196.0f + float(i) * 92.0f;
-        drawText(mask, serif(38.0f, 0.5f), left[i], 48.0f, y);
-        drawText(mask, serif(38.0f, 0.5f), right[i], 292.0f, y + 44.0f);
+        drawText(mask, bold(36.0f, 0.5f), left[i], 48.0f, y);
+        drawText(mask, bold(36.0f, 0.5f), right[i], 292.0f, y + 44.0f);
     }
     bubbles(mask, rng, 460.0f, 110.0f, 4);
     return glowing(mask, 6.0f, 0.85f, ink, rgb(0.6f, 0.95f, 0.85f));

@@ -15,10 +15,11 @@ struct Song {
 // The limiter's ceiling: samples stay below -1.5 dBFS before the output trim.
 constexpr float masterCeiling = 0.84f;
 // After the limiter the whole master is turned down by this much, without touching its dynamics:
-// the decoded song then measures about -14 LUFS integrated with a true peak near -3.7 dBTP
-// (the Vorbis encoder adds about 1.3 dB between and on samples). The runtime's spectrum scale is
-// calibrated to this level.
-constexpr float masterTrimDb = -3.5f;
+// the decoded song then measures about -14 LUFS integrated with a true peak near -1.3 dBTP
+// (the Vorbis encoder adds about 1.3 dB between and on samples). The score's conductor takes the
+// lift back before the limiter everywhere but at the climax, so the quiet stretches reach the
+// runtime's spectrum at the level its scale is calibrated to.
+constexpr float masterTrimDb = -1.0f;
 
 struct MixSettings {
     double lengthMs = 363600;    // the song runs a little past the show's last frame

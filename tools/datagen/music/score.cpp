@@ -85,13 +85,15 @@ const Level dynamics[] = {
     {150000, 0.8f},    {166900, 0.8f},
     // The second half: the push tightening, the creatures' break and the sprouts' build, the
     // spray's blaze, the ropes' break and build to the flares, the return's break and build,
-    // the greetings, and the close thinning out.
+    // the greetings, and the close: the low tune, a bar's held breath, the tune up high, then
+    // thinning out.
     {167000, 1.0f},    {182900, 1.1f},    {182950, 0.35f},   {191500, 0.35f},   {191580, 0.3f},
     {193500, 0.3f},    {199000, 0.5f},    {203900, 1.0f},    {204000, 1.05f},   {221400, 1.05f},
     {221500, 0.35f},   {228000, 0.4f},    {229400, 0.75f},   {237800, 1.0f},    {237842, 1.1f},
     {253000, 1.1f},    {253047, 1.0f},    {254400, 1.0f},    {254500, 0.3f},    {262000, 0.6f},
     {271100, 0.95f},   {271200, 1.05f},   {295900, 1.05f},   {296000, 1.1f},    {304900, 1.1f},
-    {305000, 0.9f},    {320000, 0.85f},   {332000, 0.7f},    {338000, 0.4f},    {362000, 0.35f},
+    {305000, 0.5f},    {314500, 0.55f},   {314600, 0.85f},   {324100, 0.85f},   {324200, 0.5f},
+    {326500, 0.5f},    {326600, 0.9f},    {332000, 0.75f},   {338000, 0.4f},    {362000, 0.35f},
 };
 
 float levelAt(double ms)
@@ -108,6 +110,26 @@ float levelAt(double ms)
     return dynamics[n - 1].gain;
 }
 
+// The climax: the flares' anthem is the loudest stretch of the show. The master trim lifts the
+// whole song by trimLiftDb after the limiter; the conductor takes that back before it everywhere
+// else, and compresses its levels above the knee, or the limiter squashes every loud stretch up
+// to the anthem's loudness. Stretches below the knee come out as loud as they were.
+constexpr double climaxFromMs = 237842, climaxToMs = 253047;
+constexpr float trimLiftDb = 2.2f;
+constexpr float kneeLevel = 0.6f;
+constexpr float ratioAboveKnee = 0.25f;
+
+float conductorGain(double ms)
+{
+    const float level = levelAt(ms);
+    if (ms >= climaxFromMs && ms < climaxToMs)
+        return level;
+    if (level <= kneeLevel)
+        return level * dbToGain(-trimLiftDb);
+    const float aboveDb = 20.0f * std::log10(level / kneeLevel);
+    return kneeLevel * dbToGain(aboveDb * ratioAboveKnee - trimLiftDb);
+}
+
 } // namespace
 
 std::vector<Note> composeScore(const TempoMap& tempo)
@@ -122,7 +144,7 @@ std::vector<Note> composeScore(const TempoMap& tempo)
     writeReturn(c);
     writeClosing(c);
     for (Note& n : c.notes)
-        n.velocity *= levelAt(n.startMs);
+        n.velocity *= conductorGain(n.startMs);
     std::stable_sort(c.notes.begin(), c.notes.end(),
                      [](const Note& a, const Note& b) { return a.startMs < b.startMs; });
     return c.notes;

@@ -3,6 +3,7 @@
 #include "tools/datagen/music/dsp.h"
 
 #include <cmath>
+#include <vector>
 
 // Key of D minor, around 115 beats a minute (the show's cues sit on that grid, mostly on the
 // third beat of a half-time bar); the close slows to 100. MIDI note numbers throughout.
@@ -614,8 +615,20 @@ void writeRopes(Composer& c)
         pads(c, bar, end, ch, 0.09f, 0.4f);
         bassLine(c, bar, end, ch, "x.....x...x.....", 0.45f, 0.4f);
     }
-    riser(c, 453, 457, 0.35f, 57);
-    snareRoll(c, 455.5, 457, 0.1f, 0.25f);
+    // No noise riser into this one: the toms climb in pitch and quicken over the last bar, and
+    // the choir rises a tone under them.
+    for (double b = 453; b < 457; b += b < 455 ? 0.5 : 0.25) {
+        const float u = static_cast<float>((b - 453) / 4.0);
+        Note& t = c.beat(I::Tom, b, 0.2, 38.0f + 12.0f * u, 0.2f + 0.25f * u);
+        t.reverb = 0.3f;
+        t.pan = (static_cast<int>(b * 4) % 2) ? 0.35f : -0.35f;
+    }
+    for (float tone : dm9.tones) {
+        Note& n = c.beat(I::Choir, 453, 4, tone + 12, 0.06f);
+        n.bend = 2;
+        n.bright = 0.6f;
+        n.reverb = 0.5f;
+    }
     // The flares: a minor anthem. The choir carries the chords high, the tune is doubled an
     // octave down, toms roll into every fourth bar.
     accent(c, 237842, 1.1f, true, true);
@@ -662,8 +675,6 @@ void writeReturn(Composer& c)
     hats(c, I::Shaker, 498, 570, "-x-x-x-x-x-x-x-x", 0.08f, 0.45f, -0.3f);
     kicks(c, 506, 570, "x.......x.......", 0.6f, 0.4f);
     hats(c, I::HatClosed, 510, 570, "x-x-x-x-x-x-x-x-", 0.08f, 0.6f, 0.3f);
-    claps(c, 514, 522, "............x...", 0.25f, 0.4f);
-    riser(c, 518, 522, 0.3f, 53);
     kicks(c, 522, 570, "....x.......x...", 0.45f, 0.3f);
     claps(c, 522, 570, "....x.......x...", 0.3f, 0.4f);
     for (double bar = 490; bar < 570; bar += 4) {
@@ -676,6 +687,14 @@ void writeReturn(Composer& c)
         if (turned)
             pads(c, bar, bar + 4, ch, 0.05f, 0.6f, true, I::Choir, 12.0f);
     }
+    // No riser here either: the groove stops dead for the beat before the turn, the pads
+    // hanging alone, and the lead leans into it.
+    std::erase_if(c.notes, [&c](const Note& n) {
+        const bool groove = n.instrument == I::Kick || n.instrument == I::HatClosed || n.instrument == I::Shaker ||
+                            n.instrument == I::Bass || n.instrument == I::Pluck;
+        return groove && n.startMs >= c.tempo.ms(521) && n.startMs < c.tempo.ms(522);
+    });
+    c.melody(I::Lead, 520.5, {{72, 0.5}, {74, 0.5}, {76, 0.5}}, 0.14f, 0.5f);
     c.melody(I::Lead, 498, {{69, 3}, {67, 1}, {65, 2}, {64, 2}, {62, 4}, {-1, 4}, {69, 1.5}, {72, 0.5}, {74, 2},
                             {72, 2}, {69, 4}, {67, 4}},
              0.16f, 0.4f);
@@ -733,10 +752,19 @@ void writeClosing(Composer& c)
         c.arpeggio(I::Bell, bar, bar + 8, ch, 1, {0, 2, 4, 3, 1, 4, 2, 3}, 0.06f * thin, 0.45f, 24.0f);
         pads(c, bar, bar + 8, ch, 0.05f, 0.5f, true, I::Choir, 12.0f);
     }
-    // The breath: a soft kick on every beat pumping the pads, then every other beat.
+    // The breath: a soft kick on every beat pumping the pads; the bass walks in with the low
+    // tune. At 324 s the pulse holds its breath for a bar; the tune comes back an octave up
+    // over a crash, the kick on every other beat, and the song thins out from there.
     kicks(c, 591, 619, "x...x...x...x...", 0.45f, 0.2f);
     hats(c, I::Shaker, 595, 619, "..x...x...x...x.", 0.08f, 0.4f, -0.3f);
-    kicks(c, 619, 643, "x.......x.......", 0.35f, 0.15f);
+    for (double bar = 603; bar < 619; bar += 8)
+        bassLine(c, bar, bar + 8, chordAt(progression, 587, bar, 8), "x.....x.x.....x.", 0.35f, 0.35f, false);
+    for (double at : {603.0, 623.0}) {
+        Note& x = c.beat(I::Crash, at, 0.25, 60, 0.14f);
+        x.reverb = 0.5f;
+        x.bright = 0.4f;
+    }
+    kicks(c, 623, 643, "x.......x.......", 0.35f, 0.15f);
     // The opening's tune, sung low and slow by the lead, then an octave up with the choir.
     for (float octave : {-12.0f, 0.0f})
         c.melody(I::Lead, octave < 0 ? 603 : 623,

@@ -64,7 +64,7 @@ MASTER = ['--size', '3840x2160', '--supersample', '2']
 with tempfile.TemporaryDirectory() as work:
     for moment, cx, cy in moments:
         crop = f'crop={CROP_W}:{CROP_H}:{cx}:{cy}'
-        frame = f'at_{moment}.png'
+        frame = f'at_{moment:06d}.png'
         folder = os.path.join(work, f'{moment}-720p')
         capture(folder, ['--at', str(moment), '--size', '1280x720'])
         plain = os.path.join(folder, frame)

@@ -61,7 +61,9 @@ void copyInto(void (*bindTarget)(GLuint), GLuint target, GLuint source, int w, i
 // chain do, where a plain bilinear copy would skip most of its texels and glitter.
 void copyIntoReduced(void (*bindTarget)(GLuint), GLuint target, GLuint source, int w, int h)
 {
-    if (renderTargets.scale == 1.0f) {
+    // Under rasterizer discard (a capture's run-up) nothing is drawn: the mip-maps would be
+    // made for nothing, and at a master's sizes they are most of a frame's cost.
+    if (renderTargets.scale == 1.0f || glIsEnabled(GL_RASTERIZER_DISCARD)) {
         copyInto(bindTarget, target, source, w, h);
         return;
     }

@@ -699,14 +699,14 @@ double detail(const std::vector<unsigned char>& rgba, int width, int height)
 
 // The ropes drawn at twice the size with targets that grow with it (2048 and 1024, the lines in
 // them twice as wide), halved, are the frame drawn at the show's size within a few levels; at
-// full size they hold more detail than the same frame drawn into the show's own targets.
+// full size they hold far more detail than the same frame drawn into the show's own targets.
 TEST(Capture, ScaledTargetsKeepThePictureAndAddDetail)
 {
-    const std::vector<std::string> ropes = {"--at", "230000", "--seek", "--supersample", "4"};
-    const auto shows = capturedFrames("targets-1x", with(ropes, {"--size", "320x180"}), 1)[0];
-    const auto large = capturedFrames("targets-kept", with(ropes, {"--size", "640x360"}), 1)[0];
-    const auto scaled = capturedFrames("targets-2x", with(ropes, {"--size", "640x360", "--scale-targets"}), 1)[0];
+    const std::vector<std::string> ropes = {"--from", "230000", "--to", "230000"};
+    const auto shows = capturedFrames("targets-1x", with(ropes, {"--size", "1280x720"}), 1)[0];
+    const auto large = capturedFrames("targets-kept", with(ropes, {"--size", "2560x1440"}), 1)[0];
+    const auto scaled = capturedFrames("targets-2x", with(ropes, {"--size", "2560x1440", "--scale-targets"}), 1)[0];
     ASSERT_FALSE(shows.empty() || large.empty() || scaled.empty());
-    EXPECT_LT(meanDifference(halved(scaled, 640, 360), shows), 3.0) << "the same picture";
-    EXPECT_GT(detail(scaled, 640, 360), 1.15 * detail(large, 640, 360)) << "sharper than the show's targets allow";
+    EXPECT_LT(meanDifference(halved(scaled, 2560, 1440), shows), 3.0) << "the same picture";
+    EXPECT_GT(detail(scaled, 2560, 1440), 1.3 * detail(large, 2560, 1440)) << "sharper than the show's targets allow";
 }

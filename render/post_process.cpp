@@ -11,6 +11,10 @@
 #include <algorithm>
 #include <cmath>
 
+#ifndef GL_RASTERIZER_DISCARD
+#define GL_RASTERIZER_DISCARD 0x8C89 // GL 3.0
+#endif
+
 PostProcess postProcess;
 
 namespace {

@@ -2,15 +2,34 @@
 #   platform -> maths -> runtime -> render -> toolkit -> scenes -> shell -> tools
 # (maths needs no platform; each link names only the layer right below, the rest comes through it).
 #
-# A layer's library is made of its folder's sources and those of the platform's own subfolder
-# (linux/ or win32/, from ORV_BACKEND), so adding a file never means editing a list. The platform
-# files (cmake/linux.cmake, cmake/windows.cmake) set ORV_BACKEND and orv_warnings before including
-# this one, and afterwards link the third-party libraries each layer needs there: never one of
-# these.
+# A layer's library is made of its folder's own sources and those of the backend folders the
+# platform builds, so adding a file never means editing a list. A backend folder holds what one
+# platform alone needs, or what several share, named for what they share:
+#
+#   folder      holds                                                  built by
+#   linux/      SDL2, GTK 3, EGL and Debian's decoders                  linux
+#   win32/      the system's own calls, waveOut, the console            win32
+#   web/        the page, WebAudio, the GL layer over WebGL 2           web
+#   native/     a program that owns its thread (its frame loop)         linux, win32
+#   posix/      a POSIX C library, a linker that wraps plain symbols    linux, web
+#   emulated/   the Win32-style calls where the system has none         linux, web
+#   portable/   stand-ins for what Debian has only for Linux (stb,      win32, web
+#               the zip reader, the FFT) and no POSIX processes
+#
+# No backend folder includes or compiles another's (tests/layout checks it). A fourth platform
+# adds its own folder, a cmake/<platform>.cmake that sets ORV_BACKEND_FOLDERS to it and the shared
+# folders it needs and then includes this file, and one file per role in its folder, named as in
+# the others (window.cpp, audio_device.cpp, archive_file.cpp, stop_request.cpp, memory.cpp...),
+# each implementing the contract header of that role in the layer's folder. The platform file
+# sets ORV_BACKEND_FOLDERS and orv_warnings before including this one, and afterwards links the
+# third-party libraries each layer needs there: never one of these.
 
 function(orv_layer_library name folder)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp
-                                      ${CMAKE_SOURCE_DIR}/${folder}/${ORV_BACKEND}/*.cpp)
+  set(patterns ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  foreach(backend ${ORV_BACKEND_FOLDERS})
+    list(APPEND patterns ${CMAKE_SOURCE_DIR}/${folder}/${backend}/*.cpp)
+  endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
   # An optional third argument: a regular expression of sources left to a library of their own.
   if(ARGC GREATER 2)
     list(FILTER sources EXCLUDE REGEX "${ARGV2}")

@@ -3,7 +3,7 @@
 # their links are cmake/libraries.cmake; this file adds only what each of them needs from the
 # system.
 
-set(ORV_BACKEND linux)
+set(ORV_BACKEND_FOLDERS linux native posix emulated)
 
 find_package(PkgConfig REQUIRED)
 # EGL: the offline context needs no window system (runtime/linux/offscreen_egl.cpp).
@@ -33,7 +33,7 @@ target_link_libraries(orv_runtime PUBLIC OpenGL::GL ${GLU_LIBRARY}
   PRIVATE OpenGL::EGL PkgConfig::SDL2 PkgConfig::PHYSFS PkgConfig::VORBIS PkgConfig::JPEG PkgConfig::PNG)
 target_link_libraries(orv_capture_lib PUBLIC ZLIB::ZLIB Threads::Threads)
 # Line widths and point sizes reach the runtime first, which scales them to the frame buffer drawn
-# into (runtime/linux/gl_sizes.cpp): every program linking it gets the wrap.
+# into (runtime/posix/gl_sizes.cpp): every program linking it gets the wrap.
 target_link_options(orv_runtime INTERFACE -Wl,--wrap=glLineWidth -Wl,--wrap=glPointSize)
 
 # The data generator, data.pak and the module resources (orv_resources).

@@ -2,7 +2,8 @@
 # takes from Debian: Debian's stb headers compiled in files of our own (images, the music), our zip
 # reader over zlib behind PhysicsFS's interface and our radix-2 transform behind kissfft's
 # (runtime/portable/), a start without POSIX descriptors or signals (platform/portable/), and
-# frames-only capture (tools/capture/portable/).
+# frames-only capture (tools/capture/portable/). The portable/ folders' own sources come in with
+# the library graph (ORV_BACKEND_FOLDERS); here, the third-party code they stand on.
 
 # Before the library graph: the stb headers as <stb/...> (Debian's /usr/include cannot be searched
 # by these compilers as a whole), and the third-party libraries, built against `base`.
@@ -25,8 +26,8 @@ function(orv_portable_third_party base)
   target_link_libraries(orv_kissfft PRIVATE ${base} orv_warnings)
 endfunction()
 
-# After the library graph: every library of it built against `base`, and the shared sources in the
-# layers that use them.
+# After the library graph: every library of it built against `base`, and the third-party libraries
+# in the layers that use them.
 function(orv_portable_sources base)
   foreach(library orv_platform orv_maths orv_music_fft orv_runtime orv_render orv_toolkit orv_scenes orv_shell
                   orv_capture_lib)
@@ -34,10 +35,4 @@ function(orv_portable_sources base)
   endforeach()
   target_link_libraries(orv_music_fft PRIVATE orv_kissfft)
   target_link_libraries(orv_runtime PUBLIC orv_stb)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/runtime/portable/*.cpp)
-  target_sources(orv_runtime PRIVATE ${sources})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/portable/*.cpp)
-  target_sources(orv_platform PRIVATE ${sources})
-  # Frames only: video needs the POSIX process code.
-  target_sources(orv_capture_lib PRIVATE ${CMAKE_SOURCE_DIR}/tools/capture/portable/video_unavailable.cpp)
 endfunction()

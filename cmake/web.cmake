@@ -25,15 +25,12 @@ target_include_directories(orv_web_base SYSTEM INTERFACE ${ORV_ZLIB_DIR}/include
 include(${CMAKE_CURRENT_LIST_DIR}/portable.cmake)
 orv_portable_third_party(orv_web_base)
 
-set(ORV_BACKEND web)
+set(ORV_BACKEND_FOLDERS web posix emulated portable)
 include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
 
 target_link_libraries(orv_runtime PUBLIC ${ORV_ZLIB_DIR}/lib/libz.a)
 # The page's C library is POSIX (the data arrives in its in-memory file system) and its linker
-# wraps symbols as GNU ld does: the Linux archive file and the line and point sizes' wrap serve
-# the browser unchanged.
-target_sources(orv_runtime PRIVATE ${CMAKE_SOURCE_DIR}/runtime/linux/archive_file_posix.cpp
-  ${CMAKE_SOURCE_DIR}/runtime/linux/gl_sizes.cpp)
+# wraps symbols as GNU ld does (runtime/posix/).
 target_link_options(orv_runtime INTERFACE -Wl,--wrap=glLineWidth -Wl,--wrap=glPointSize)
 target_link_libraries(orv_capture_lib PUBLIC ${ORV_ZLIB_DIR}/lib/libz.a)
 orv_portable_sources(orv_web_base)

@@ -30,7 +30,7 @@ target_link_libraries(orv_windows_base INTERFACE Threads::Threads)
 include(${CMAKE_CURRENT_LIST_DIR}/portable.cmake)
 orv_portable_third_party(orv_windows_base)
 
-set(ORV_BACKEND win32)
+set(ORV_BACKEND_FOLDERS win32 native portable)
 include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
 
 target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)

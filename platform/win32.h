@@ -40,16 +40,14 @@
 //   SetFocus          the control (or the dialog's first control) that gets the keys.
 //   InitCommonControls nothing to register here; kept for the dialog's shape.
 // On Windows the calls are the system's own (platform/win32/native.h); elsewhere they are emulated
-// (platform/linux/win32_emulation.h) and go to the active backend: SDL with GTK dialogs by default,
-// or a scripted one in tests. In the browser (platform/web/win32_browser.cpp) they go to the page:
-// keys from its canvas, message boxes onto it, no display modes and no dialogs (the page's start
-// screen chooses the mode).
+// once (platform/emulated/) and go to the active backend (platform/emulated/backend.h): on Linux
+// SDL with GTK dialogs, in the browser the page (keys from its canvas, message boxes onto it, no
+// display modes and no dialogs: the page's start screen chooses the mode), in tests a scripted
+// one.
 #pragma once
 
 #if defined(_WIN32)
 #include "platform/win32/native.h"
-#elif defined(__EMSCRIPTEN__)
-#include "platform/web/win32_emulation.h"
 #else
-#include "platform/linux/win32_emulation.h"
+#include "platform/emulated/win32_emulation.h"
 #endif

@@ -1,6 +1,5 @@
-// The bytes the archive reader reads the data archive through: a file opened by the platform's
-// part (runtime/linux/archive_file_posix.cpp, runtime/win32/archive_file_win32.cpp), or a copy in
-// memory.
+// Contract: the bytes the archive reader reads the data archive through, a file opened by the
+// platform (`archive_file.cpp`: posix/ for Linux and the browser, win32/) or a copy in memory.
 #pragma once
 
 #include <cstdint>

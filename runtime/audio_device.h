@@ -1,6 +1,6 @@
-// The sound device the music plays on and the counter the clock reads: SDL's on Linux
-// (audio_device_sdl.cpp), waveOut and the performance counter on Windows
-// (win32/audio_device_waveout.cpp). Everything else about the music and its clock is shared
+// Contract: the sound device the music plays on and the counter the clock reads. Each backend
+// implements it in its own `audio_device.cpp` (Linux: SDL; Windows: waveOut and the performance
+// counter; the browser: WebAudio). Everything else about the music and its clock is shared
 // (music.cpp).
 #pragma once
 

@@ -1,6 +1,6 @@
-// Decoding the archive's pictures: JPEG through libjpeg-turbo, PNG through libpng
-// (runtime/linux/image_decode_jpeg_png.cpp); on Windows and in the browser both through stb_image
-// (runtime/portable/image_decode_stb.cpp).
+// Contract: decoding the archive's pictures, in `image_decode.cpp` of a backend: JPEG through
+// libjpeg-turbo and PNG through libpng on Linux (linux/), both through stb_image on Windows and in
+// the browser (portable/).
 //
 // Images are hostile data like any other: the size a file declares is checked against the largest
 // texture the card takes and a byte budget before a single pixel is decoded, and every failure

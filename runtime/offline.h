@@ -15,10 +15,14 @@ namespace VELMORA_PELAGOR {
 
 class Base;
 
+// The most supersampling the runtime draws with each way.
+constexpr int maxSupersample = 4;
+
 struct OfflineOptions {
     int fps = 60;
     int startMs = 0; // the first frame shows this music position
-    // The frame buffer standing for the window has this many times its pixels each way (1 to 4);
+    // The frame buffer standing for the window has this many times its pixels each way (1 to
+    // maxSupersample; dmsEnableOffline keeps it in that range and dmsSupersampling says what it took);
     // viewports, line widths and point sizes drawn into it scale with it, the render targets do
     // not (unless scaleTargets). dmsGetWindowWidth/Height stay the window's own size.
     int supersample = 1;
@@ -43,7 +47,9 @@ float dmsTargetScale();
 // asked for, until the next binding (which resets it to that buffer's own scale). The render
 // targets' binding calls it for the targets that grow with dmsTargetScale.
 void dmsScaleDrawnSizes(float scale);
-// The frame buffer standing for the window has this many times the window's pixels each way.
+// How many times the window's pixels each way the frame buffer standing for it has, as the runtime
+// draws it: 1 unless offline with supersampling. The picture dmsReadFrame returns is this many
+// times the window's width and height.
 int dmsSupersampling();
 // The finished picture of the current frame, RGBA as the frame buffer holds it (alpha included),
 // top row first, width x height of the window times the supersampling each way.

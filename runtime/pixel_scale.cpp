@@ -21,7 +21,7 @@ PixelScale& pixelScale()
 
 } // namespace
 
-int supersampling() { return offline().enabled ? std::max(1, offline().options.supersample) : 1; }
+int supersampling() { return offline().enabled ? offline().options.supersample : 1; }
 
 void setPixelScale(float scale)
 {
@@ -53,6 +53,5 @@ namespace VELMORA_PELAGOR {
 
 float dmsTargetScale() { return detail::offline().enabled ? detail::offline().targetScale : 1.0f; }
 void dmsScaleDrawnSizes(float scale) { detail::setPixelScale(scale); }
-int dmsSupersampling() { return detail::supersampling(); }
 
 } // namespace VELMORA_PELAGOR

@@ -49,8 +49,8 @@ struct WindowState {
 };
 WindowState& window();
 
-// The window system's part: runtime/linux/window_sdl.cpp, runtime/win32/window_win32.cpp on Windows,
-// runtime/web/window_web.cpp in the browser.
+// The window system's part, in each backend's `window.cpp` (linux/: SDL, or EGL offline; win32/;
+// web/: the page's canvas).
 // Opens the window (hidden offline) with a current GL context and sets width and height; false
 // after a message box (fail) naming the problem.
 bool openPlatformWindow(int width, int height, bool fullscreen, bool alwaysOnTop, int refreshRate);
@@ -84,7 +84,7 @@ int supersampling();
 // in the picture; drawn into a render target they are as asked, or scaled with the target when
 // it grows with the master (dmsScaleDrawnSizes). Every
 // glLineWidth and glPointSize of the program reaches the runtime first (the link wraps them,
-// runtime/linux/gl_sizes.cpp and runtime/win32/gl_sizes.cpp); `setPixelScale` is called as the
+// `gl_sizes.cpp`: posix/ wraps the plain symbols, win32/ MinGW's import pointers); `setPixelScale` is called as the
 // frame buffer drawn into changes.
 void setPixelScale(float scale);
 void lineWidthAsked(float width);

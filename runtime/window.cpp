@@ -1,5 +1,5 @@
 // The window, its GL context, projections and viewport, and the runtime's start and end.
-#include "platform/backend.h"
+#include "platform/gl_proc_overrides.h"
 #include "runtime/state.h"
 #include "runtime/target_scale.h"
 
@@ -268,13 +268,15 @@ void dmsEnableOffline(const OfflineOptions& options)
     OfflineOptions& o = offline().options;
     if (o.fps <= 0)
         o.fps = 60;
-    o.supersample = std::max(1, o.supersample);
+    o.supersample = std::clamp(o.supersample, 1, maxSupersample);
     o.subFrames = std::max(1, o.subFrames);
     if (!(o.shutter > 0.0 && o.shutter <= 1.0))
         o.shutter = 1.0;
 }
 
 bool dmsIsOffline() { return offline().enabled; }
+
+int dmsSupersampling() { return supersampling(); }
 
 bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int /*interfaceVersion*/,
                bool alwaysOnTop, bool /*alwaysOnTopFullscreen*/, int /*reservedFlags*/, int aspectIndex,

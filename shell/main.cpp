@@ -1,6 +1,6 @@
 // orvalune: the show. Without flags the setup dialog chooses the mode; `orvalune --help` lists
 // the flags that choose it instead.
-#include "platform/backend.h"
+#include "platform/module_resources.h"
 #include "platform/process_start.h"
 #include "render/driver_flags.h"
 #include "runtime/dms.h"

@@ -1,6 +1,6 @@
 #include "platform/linux/dialog_gtk.h"
 
-#include "platform/backend.h"
+#include "platform/module_resources.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>

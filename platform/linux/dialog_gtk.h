@@ -1,7 +1,7 @@
-// Dialogs shown with GTK 3: the real backend's half of platform/linux/dialog_window.h.
+// Dialogs shown with GTK 3: the real backend's half of platform/emulated/dialog_window.h.
 #pragma once
 
-#include "platform/linux/dialog_window.h"
+#include "platform/emulated/dialog_window.h"
 
 // The primary monitor in screen pixels; empty without a display.
 RECT gtkDesktopRect();

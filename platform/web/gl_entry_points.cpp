@@ -3,7 +3,7 @@
 // WebGL's where the call means the same there, and small conversions for the vertex attribute
 // setters WebGL lacks (doubles, shorts, normalised integers).
 #include "platform/web/gl_context.h"
-#include "platform/web/browser.h"
+#include "platform/web/gl_proc_address.h"
 
 #include <cstring>
 #include <limits>

@@ -1,5 +1,6 @@
 // The two Win32 calls the program completes on Windows (see platform/win32/native.h).
-#include "platform/backend.h"
+#include "platform/gl_proc_overrides.h"
+#include "platform/module_resources.h"
 #include "platform/window_system.h"
 
 #include <stb/stb_image.h>
@@ -179,16 +180,14 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 PROC orvGetProcAddress(LPCSTR name)
 {
-    if (!name)
+    return resolveProcAddress(name, [](const char* known) -> PROC {
+        // The system's call answers entry points beyond OpenGL 1.1 only; opengl32 exports the rest.
+        if (PROC found = ::wglGetProcAddress(known))
+            return found;
+        if (HMODULE module = openGlModule())
+            return reinterpret_cast<PROC>(GetProcAddress(module, known));
         return nullptr;
-    if (PROC replacement = procAddressOverride(name))
-        return replacement;
-    // The system's call answers entry points beyond OpenGL 1.1 only; opengl32 exports the rest.
-    if (PROC found = ::wglGetProcAddress(name))
-        return found;
-    if (HMODULE module = openGlModule())
-        return reinterpret_cast<PROC>(GetProcAddress(module, name));
-    return nullptr;
+    });
 }
 
 INT_PTR orvDialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC dialogProc, LPARAM initParam)

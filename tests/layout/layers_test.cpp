@@ -8,6 +8,8 @@
 #include <fstream>
 #include <map>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -17,9 +19,11 @@ namespace {
 const std::map<std::string, int> layerOf = {{"platform", 0}, {"maths", 1},  {"runtime", 2}, {"render", 3},
                                             {"toolkit", 4},  {"scenes", 5}, {"shell", 6},   {"tools", 7}};
 
-// The folders that hold one platform's own files, beside the common ones (portable: the stand-ins
-// for system libraries that the Windows and browser builds share).
-const char* const backendFolders[] = {"linux", "win32", "web", "portable"};
+// The folders that hold one platform's own files, or what several platforms share, beside the
+// common ones (cmake/libraries.cmake says which is which).
+const char* const backendFolders[] = {"linux", "win32", "web", "native", "posix", "emulated", "portable"};
+// Each platform's build file, which names the backend folders it builds.
+const char* const platformFiles[] = {"linux.cmake", "windows.cmake", "web.cmake"};
 
 std::string readFile(const fs::path& path)
 {
@@ -27,13 +31,29 @@ std::string readFile(const fs::path& path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-bool inBackendFolder(const fs::path& path)
+// The backend folder a path lies in, or empty for common code.
+std::string backendFolderOf(const fs::path& path)
 {
     for (const auto& part : path)
         for (const char* backend : backendFolders)
             if (part == backend)
-                return true;
-    return false;
+                return backend;
+    return {};
+}
+
+bool inBackendFolder(const fs::path& path) { return !backendFolderOf(path).empty(); }
+
+// The backend folders a platform's build file sets in ORV_BACKEND_FOLDERS.
+std::set<std::string> foldersBuiltBy(const std::string& cmakeText)
+{
+    std::smatch match;
+    if (!std::regex_search(cmakeText, match, std::regex(R"re(set\(ORV_BACKEND_FOLDERS\s+([a-z0-9_ ]+)\))re")))
+        return {};
+    std::set<std::string> folders;
+    std::istringstream words(match[1].str());
+    for (std::string word; words >> word;)
+        folders.insert(word);
+    return folders;
 }
 
 TEST(Layers, NoSourceIncludesALayerAboveItsOwn)
@@ -107,6 +127,76 @@ TEST(Layers, TheOneLibraryGraphLinksOnlyDownwards)
             for (const auto& entry : libraryLayer)
                 EXPECT_FALSE(std::regex_search((*it)[2].str(), std::regex("\\b" + entry.first + "\\b")))
                     << platformFile << " links " << (*it)[1] << " to " << entry.first << " outside the graph";
+        }
+    }
+}
+
+// A backend folder includes and compiles only its own files and those of the shared folders that
+// every platform building it also builds: the browser never borrows from linux/, nor Linux from
+// portable/. Checked for each platform by the folders its build file names.
+TEST(Layers, NoBackendFolderReachesAnotherPlatformsFiles)
+{
+    const fs::path root(ORV_SOURCE_DIR);
+    std::map<std::string, std::set<std::string>> builtBy; // folder -> platforms
+    std::map<std::string, std::string> platformText;
+    for (const char* platformFile : platformFiles) {
+        platformText[platformFile] = readFile(root / "cmake" / platformFile);
+        const std::set<std::string> folders = foldersBuiltBy(platformText[platformFile]);
+        ASSERT_FALSE(folders.empty()) << platformFile << " names no ORV_BACKEND_FOLDERS";
+        for (const std::string& folder : folders)
+            builtBy[folder].insert(platformFile);
+    }
+    for (const char* backend : backendFolders)
+        EXPECT_FALSE(builtBy[backend].empty()) << backend << "/ is built by no platform";
+
+    // Every platform that builds `from` builds `to` as well.
+    auto reachable = [&](const std::string& from, const std::string& to) {
+        for (const std::string& platform : builtBy[from])
+            if (builtBy[to].count(platform) == 0)
+                return false;
+        return true;
+    };
+
+    const std::regex include(R"re(^\s*#\s*include\s*"([^"]+)")re");
+    int checked = 0;
+    for (const auto& [folder, layer] : layerOf) {
+        for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
+            const std::string from = backendFolderOf(entry.path().lexically_relative(root));
+            if (from.empty() || !entry.is_regular_file())
+                continue;
+            std::ifstream source(entry.path());
+            for (std::string line; std::getline(source, line);) {
+                std::smatch match;
+                if (!std::regex_search(line, match, include))
+                    continue;
+                const std::string to = backendFolderOf(fs::path(match[1].str()));
+                if (to.empty())
+                    continue;
+                ++checked;
+                EXPECT_TRUE(reachable(from, to)) << entry.path() << " (" << from << "/) includes " << match[1]
+                                                 << ", which a platform building it does not build";
+            }
+        }
+    }
+    EXPECT_GT(checked, 10) << "no include between backend folders was seen";
+
+    // What the build files compile by name: every source path in a backend folder is one the
+    // platform builds (portable.cmake serves the Windows and browser builds alike).
+    platformText["portable.cmake"] = readFile(root / "cmake" / "portable.cmake");
+    const std::map<std::string, std::vector<std::string>> includedBy = {
+        {"portable.cmake", {"windows.cmake", "web.cmake"}}};
+    const std::regex sourcePath(R"re(\$\{CMAKE_SOURCE_DIR\}/([A-Za-z0-9_./-]+))re");
+    for (const auto& [file, text] : platformText) {
+        std::vector<std::string> platforms = {file};
+        if (includedBy.count(file))
+            platforms = includedBy.at(file);
+        for (std::sregex_iterator it(text.begin(), text.end(), sourcePath), end; it != end; ++it) {
+            const std::string folder = backendFolderOf(fs::path((*it)[1].str()));
+            if (folder.empty())
+                continue;
+            for (const std::string& platform : platforms)
+                EXPECT_TRUE(builtBy[folder].count(platform))
+                    << file << " compiles " << (*it)[1] << " for " << platform << ", which does not build " << folder << "/";
         }
     }
 }

@@ -1,6 +1,8 @@
 // The SDL backend turns the window system's events and signals into the messages the driver's
 // loop expects.
-#include "platform/backend.h"
+#include "platform/emulated/backend.h"
+#include "platform/gl_proc_overrides.h"
+#include "platform/module_resources.h"
 #include "platform/win32.h"
 
 #include <SDL.h>

@@ -1,7 +1,7 @@
 // The Win32-style dialog calls on the scripted backend: what controls keep, what the user can
 // and cannot do to them, the keys, the geometry, and a dialog that cannot be shown.
-#include "platform/linux/dialog_window.h"
-#include "platform/linux/scripted_backend.h"
+#include "platform/emulated/dialog_window.h"
+#include "platform/emulated/scripted_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ protected:
         onInit = nullptr;
         onCommand = nullptr;
     }
-    void TearDown() override { setActiveBackend(previous == &sdlBackend() ? nullptr : previous); }
+    void TearDown() override { setActiveBackend(previous == &defaultBackend() ? nullptr : previous); }
 
     INT_PTR show(LPARAM init = 0)
     {

@@ -2,7 +2,7 @@
 // use to see what a dying child showed.
 #pragma once
 
-#include "platform/linux/scripted_backend.h"
+#include "platform/emulated/scripted_backend.h"
 
 #include <GL/gl.h>
 

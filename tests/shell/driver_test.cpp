@@ -1,6 +1,7 @@
 // The driver's loop through the scripted backend: the fade, quit messages, the seek keys and the
 // end of the show, on the real runtime in its offline mode.
-#include "platform/linux/scripted_backend.h"
+#include "platform/emulated/scripted_backend.h"
+#include "platform/module_resources.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 #include "shell/driver.h"

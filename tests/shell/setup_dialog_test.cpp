@@ -1,6 +1,7 @@
 // The setup dialog: through the scripted backend with made-up display modes, and once on screen
 // under Xvfb with the keyboard alone.
-#include "platform/linux/scripted_backend.h"
+#include "platform/emulated/scripted_backend.h"
+#include "platform/module_resources.h"
 #include "render/driver_flags.h"
 #include "shell/setup_choice.h"
 #include "shell/setup_dialog.h"
@@ -52,7 +53,7 @@ protected:
     }
     void TearDown() override
     {
-        setActiveBackend(previous == &sdlBackend() ? nullptr : previous);
+        setActiveBackend(previous == &defaultBackend() ? nullptr : previous);
         oldNvidia = false;
     }
 };

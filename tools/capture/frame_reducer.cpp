@@ -41,7 +41,7 @@ float FrameReducer::toLinear(uint8_t stored) { return static_cast<float>(decodeS
 uint8_t FrameReducer::fromLinear(float light) { return encoded(encodeTable(), light); }
 
 FrameReducer::FrameReducer(int width_, int height_, int supersample_, AverageIn averageIn_)
-    : width(width_), height(height_), supersample(std::max(1, supersample_)), averageIn(averageIn_),
+    : width(width_), height(height_), supersample(supersample_), averageIn(averageIn_),
       sums(static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4, 0.0f)
 {
     for (int v = 0; v < 256; ++v)

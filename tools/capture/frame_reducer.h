@@ -16,7 +16,8 @@
 
 class FrameReducer {
 public:
-    // Pictures of width x height written, from sub-frames `supersample` times larger each way.
+    // Pictures of width x height written, from sub-frames `supersample` times larger each way (the
+    // runtime's dmsSupersampling(), at least 1).
     FrameReducer(int width, int height, int supersample, AverageIn averageIn);
 
     // Rows of the sub-frame drawn at supersampled size, RGBA, top row first: `rows` of them from

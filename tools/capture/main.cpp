@@ -8,7 +8,7 @@
 //   ... --supersample 2 --scale-targets --motion-blur 4 --codec ffv1 --out FILE.mkv
 //                                                            a master: sharper, smoother, lossless
 //   orvalune-capture --help                                  every option
-#include "platform/backend.h"
+#include "platform/module_resources.h"
 #include "platform/process_start.h"
 #include "render/draw_state_recorder.h"
 #include "render/effect_gl_state.h"
@@ -389,7 +389,7 @@ int capture(const CaptureOptions& o)
         // Without supersampling or motion blur the frame buffer is the picture, read as it is.
         std::unique_ptr<FrameReducer> reducer;
         if (reduces(o))
-            reducer = std::make_unique<FrameReducer>(o.width, o.height, o.supersample, o.averageIn);
+            reducer = std::make_unique<FrameReducer>(o.width, o.height, dmsSupersampling(), o.averageIn);
         // The show ends by itself past its last frame, as it does on screen; that frame is kept,
         // made of the sub-frames drawn until then. A stop request drops a frame half drawn.
         // Where the time goes: submitting the frame, GL finishing it and reading it back (and
@@ -405,7 +405,7 @@ int capture(const CaptureOptions& o)
                 reportGlErrors();
                 const Clock::time_point submitted = Clock::now();
                 if (reducer)
-                    readInto(*reducer, o.height * o.supersample, band);
+                    readInto(*reducer, o.height * dmsSupersampling(), band);
                 else
                     dmsReadFrame(rgba);
                 read = Clock::now();

@@ -1,5 +1,7 @@
 #include "tools/capture/options.h"
 
+#include "runtime/offline.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -313,7 +315,7 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
             ok = parseSize(value, o.width, o.height) && o.width >= 16 && o.height >= 16 && o.width <= 8192 &&
                  o.height <= 8192;
         else if (flag == "--supersample")
-            ok = parseCount(value, o.supersample) && o.supersample >= 1 && o.supersample <= 4;
+            ok = parseCount(value, o.supersample) && o.supersample >= 1 && o.supersample <= VELMORA_PELAGOR::maxSupersample;
         else if (flag == "--motion-blur")
             ok = parseCount(value, o.motionBlur) && o.motionBlur >= 1 && o.motionBlur <= 64;
         else if (flag == "--shutter") {

@@ -1,9 +1,13 @@
-// A video through ffmpeg: raw frames on its standard input, the soundtrack cut to the same range
-// from an anonymous in-memory file (nothing in the temporary folder to plant, guess or leave
-// behind), H.264 or FFV1 in MP4 or Matroska, VP9 in WebM.
+// Contract: a video through ffmpeg, raw frames on its standard input, the soundtrack cut to the
+// same range from an anonymous in-memory file (nothing in the temporary folder to plant, guess or
+// leave behind), H.264 or FFV1 in MP4 or Matroska, VP9 in WebM. Where the backend can start
+// ffmpeg with the music on an extra descriptor (linux/video_encoder.cpp) it does; elsewhere
+// (portable/video_encoder.cpp) every call refuses with a message and frames are written instead.
+// What ffmpeg is asked to do is the same everywhere (ffmpeg_arguments.h).
 #pragma once
 
 #include "tools/capture/child_process.h"
+#include "tools/capture/ffmpeg_arguments.h"
 #include "tools/capture/options.h"
 
 #include <condition_variable>
@@ -13,13 +17,6 @@
 #include <thread>
 #include <vector>
 
-// The encoders ffmpeg must have for this codec and its music, by ffmpeg's names.
-std::vector<std::string> encodersFor(VideoCodec codec);
-// The music time of a frame as ffmpeg reads it: seconds with the milliseconds.
-std::string secondsText(double ms);
-// ffmpeg's whole argument vector for `frames` frames starting at music time `firstMs`; the music,
-// when `withMusic`, is read from descriptor 3.
-std::vector<std::string> ffmpegArguments(const CaptureOptions& options, int firstMs, int frames, bool withMusic);
 // Checks up front that ffmpeg is there and can write this output; false with a message if not.
 bool checkFfmpeg(VideoCodec codec, std::string& problem);
 

@@ -1,8 +1,8 @@
 // Decoding the archive's pictures on Windows and in the browser, through stb_image: libjpeg-turbo
 // and libpng have no MinGW or WebAssembly build in Debian, and stb_image is compiled into these
-// builds anyway. The interface and the
-// checks are those of runtime/linux/image_decode_jpeg_png.cpp: only JPEG and PNG are taken, and the
-// size a file declares is checked before a single pixel is decoded.
+// builds anyway. The checks are the
+// contract's (runtime/image_decode.h): only JPEG and PNG are taken, and the size a file declares
+// is checked before a single pixel is decoded.
 #include "runtime/image_decode.h"
 
 #include <stb/stb_image.h>

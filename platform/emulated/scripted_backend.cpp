@@ -1,6 +1,6 @@
-#include "platform/linux/scripted_backend.h"
+#include "platform/emulated/scripted_backend.h"
 
-#include "platform/linux/dialog_window.h"
+#include "platform/emulated/dialog_window.h"
 
 #include <algorithm>
 
@@ -24,7 +24,7 @@ bool ScriptedBackend::peekMessage(MSG& out, bool remove)
 
 void ScriptedBackend::swapBuffers(HDC dc)
 {
-    sdlBackend().swapBuffers(dc);
+    defaultBackend().swapBuffers(dc);
     ++swaps;
     if (onSwap)
         onSwap(swaps);
@@ -40,7 +40,7 @@ PROC ScriptedBackend::getProcAddress(const char* name)
 {
     if (std::find(missingProcs.begin(), missingProcs.end(), name) != missingProcs.end())
         return nullptr;
-    return sdlBackend().getProcAddress(name);
+    return defaultBackend().getProcAddress(name);
 }
 
 void ScriptedBackend::addDisplayMode(int width, int height, int bitsPerPixel, int refreshRate)
@@ -96,11 +96,11 @@ bool ScriptedBackend::displayMode(DWORD index, DEVMODEA& mode)
     return true;
 }
 
-RECT ScriptedBackend::desktopRect() { return realDialogs ? sdlBackend().desktopRect() : desktop; }
+RECT ScriptedBackend::desktopRect() { return realDialogs ? defaultBackend().desktopRect() : desktop; }
 
 DialogUnits ScriptedBackend::dialogUnits(const DialogTemplate& resource)
 {
-    return realDialogs ? sdlBackend().dialogUnits(resource) : DialogUnits{};
+    return realDialogs ? defaultBackend().dialogUnits(resource) : DialogUnits{};
 }
 
 bool ScriptedBackend::openDialog(DialogWindow& dialog)
@@ -108,19 +108,19 @@ bool ScriptedBackend::openDialog(DialogWindow& dialog)
     if (noDisplay)
         return false;
     ++dialogsShown;
-    return realDialogs ? sdlBackend().openDialog(dialog) : true;
+    return realDialogs ? defaultBackend().openDialog(dialog) : true;
 }
 
 void ScriptedBackend::refreshDialog(DialogWindow& dialog, DialogControl* control)
 {
     if (realDialogs)
-        sdlBackend().refreshDialog(dialog, control);
+        defaultBackend().refreshDialog(dialog, control);
 }
 
 void ScriptedBackend::runDialog(DialogWindow& dialog)
 {
     if (realDialogs) {
-        sdlBackend().runDialog(dialog);
+        defaultBackend().runDialog(dialog);
         return;
     }
     if (onDialog)
@@ -132,5 +132,5 @@ void ScriptedBackend::runDialog(DialogWindow& dialog)
 void ScriptedBackend::closeDialog(DialogWindow& dialog)
 {
     if (realDialogs)
-        sdlBackend().closeDialog(dialog);
+        defaultBackend().closeDialog(dialog);
 }

@@ -8,12 +8,6 @@ constexpr const char* unavailable = "video output is not available in this build
                                     "and encode them with ffmpeg";
 }
 
-std::vector<std::string> encodersFor(VideoCodec) { return {}; }
-
-std::string secondsText(double ms) { return std::to_string(ms / 1000.0); }
-
-std::vector<std::string> ffmpegArguments(const CaptureOptions&, int, int, bool) { return {}; }
-
 bool checkFfmpeg(VideoCodec, std::string& problem)
 {
     problem = unavailable;

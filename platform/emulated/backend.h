@@ -1,10 +1,11 @@
-// The seam behind win32.h: every Win32-style call goes to the active backend.
+// The seam behind the emulated Win32-style calls (platform/emulated/win32_emulation.cpp): every
+// call goes to the active backend. A platform without the system's own calls implements one
+// PlatformBackend in its folder (linux/backend.cpp: SDL and GTK; web/backend.cpp: the page) and
+// returns it from defaultBackend(); tests install a scripted one.
 #pragma once
 
 #include "platform/dialog_resource.h"
 #include "platform/win32.h"
-
-#include <cstddef>
 
 struct DialogWindow;
 struct DialogControl;
@@ -22,7 +23,7 @@ public:
     virtual PROC getProcAddress(const char* name) = 0;
     virtual void setWindowIcon(HWND hwnd, HICON icon) = 0;
 
-    // Display modes and dialogs. A dialog's state lives in DialogWindow (platform/linux/dialog_window.h);
+    // Display modes and dialogs. A dialog's state lives in DialogWindow (platform/emulated/dialog_window.h);
     // a backend shows it and reports what the user does through the dialogUser* calls. A backend
     // without them lists no modes and shows no dialogs.
     virtual bool displayMode(DWORD /*index*/, DEVMODEA& /*mode*/) { return false; } // false past the last
@@ -37,30 +38,9 @@ public:
     virtual void closeDialog(DialogWindow& /*dialog*/) {}
 };
 
-// The SDL backend, active unless a test installs another.
-PlatformBackend& sdlBackend();
+// The platform's own backend (SDL with GTK dialogs on Linux, the page in a browser), defined in
+// the platform's folder; active unless a test installs another.
+PlatformBackend& defaultBackend();
 PlatformBackend& activeBackend();
-// Installs a backend (nullptr returns to SDL).
+// Installs a backend (nullptr returns to the platform's own).
 void setActiveBackend(PlatformBackend* backend);
-
-// Icons and bitmaps built into the program (the dialog banner, the window icon).
-struct ModuleResource {
-    int id;
-    const unsigned char* data; // PNG bytes
-    size_t size;
-};
-void registerModuleResources(const ModuleResource* resources, size_t count);
-const ModuleResource* findModuleResource(int id);
-
-// GL entry points that the runtime reroutes (the offline frame buffer stands in for the window).
-void setProcAddressOverride(const char* name, PROC replacement);
-// The rerouted entry point of that name, or null.
-PROC procAddressOverride(const char* name);
-// Where the backend finds GL entry points while the runtime holds a context of its own, made
-// without the backend (offline, on EGL); nullptr returns to the backend's own lookup.
-using ProcAddressLookup = void* (*)(const char* name);
-void setProcAddressSource(ProcAddressLookup lookup);
-ProcAddressLookup procAddressSource();
-
-// Defined by the generated resources of the program (the window icon and the dialog banner).
-void registerBuiltInResources();

@@ -1,6 +1,8 @@
 // The real backend: SDL2 events, keyboard, GL entry points, message boxes and display modes;
 // dialogs are GTK's (dialog_gtk.cpp).
-#include "platform/backend.h"
+#include "platform/emulated/backend.h"
+#include "platform/gl_proc_overrides.h"
+#include "platform/module_resources.h"
 #include "platform/linux/dialog_gtk.h"
 #include "platform/window_system.h"
 #include "platform/linux/zenity_box.h"
@@ -256,7 +258,7 @@ void useWindowSystem(WindowSystem system)
 
 WindowSystem windowSystemInUse() { return systemInUse; }
 
-PlatformBackend& sdlBackend()
+PlatformBackend& defaultBackend()
 {
     static SdlBackend backend;
     return backend;

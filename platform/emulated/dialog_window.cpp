@@ -1,6 +1,6 @@
-#include "platform/linux/dialog_window.h"
+#include "platform/emulated/dialog_window.h"
 
-#include "platform/backend.h"
+#include "platform/emulated/backend.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The window system's part of the window on SDL: the window, its GL context, full screen, gamma.
 // Offline there is no window: the context is EGL's, made without any window system.
-#include "platform/backend.h"
+#include "platform/gl_proc_overrides.h"
 #include "runtime/linux/offscreen_egl.h"
 #include "runtime/state.h"
 

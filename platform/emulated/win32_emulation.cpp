@@ -1,18 +1,17 @@
-// The Win32-style calls of platform/win32.h emulated on Linux: each one goes to the active backend
-// (SDL and GTK, or the scripted one of the tests), with dialogs kept in DialogWindow.
-#include "platform/backend.h"
-#include "platform/linux/dialog_window.h"
+// The Win32-style calls of platform/win32.h where the system has none (Linux, the browser): each
+// one goes to the active backend (SDL and GTK, the page, or the scripted one of the tests), with
+// dialogs kept in DialogWindow.
+#include "platform/emulated/backend.h"
+#include "platform/emulated/dialog_window.h"
+#include "platform/gl_proc_overrides.h"
+#include "platform/module_resources.h"
 
 #include <cstring>
 
 namespace {
-PlatformBackend* installedBackend = nullptr;
 // The program's one module; its address is all the handle means.
 HINSTANCE__* const programModule = reinterpret_cast<HINSTANCE__*>(uintptr_t{0x400000});
 } // namespace
-
-PlatformBackend& activeBackend() { return installedBackend ? *installedBackend : sdlBackend(); }
-void setActiveBackend(PlatformBackend* backend) { installedBackend = backend; }
 
 BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeMsg)
 {
@@ -63,11 +62,7 @@ SHORT GetAsyncKeyState(int virtualKey)
 
 PROC wglGetProcAddress(LPCSTR name)
 {
-    if (!name)
-        return nullptr;
-    if (PROC replacement = procAddressOverride(name))
-        return replacement;
-    return activeBackend().getProcAddress(name);
+    return resolveProcAddress(name, [](const char* known) { return activeBackend().getProcAddress(known); });
 }
 
 void PostQuitMessage(int exitCode) { activeBackend().postQuit(exitCode); }

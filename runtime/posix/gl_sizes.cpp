@@ -1,5 +1,6 @@
 // glLineWidth and glPointSize of the whole program come here first: the link wraps them
-// (-Wl,--wrap, cmake/linux.cmake), so the runtime can scale them to the frame buffer drawn into.
+// (-Wl,--wrap, in cmake/linux.cmake and cmake/web.cmake: GNU ld and wasm-ld
+// both wrap plain symbols), so the runtime can scale them to the frame buffer drawn into.
 #include "runtime/state.h"
 
 #include <GL/gl.h>

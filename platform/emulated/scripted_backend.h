@@ -3,7 +3,7 @@
 // driver, so GL code runs for real.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/emulated/backend.h"
 
 #include <deque>
 #include <functional>

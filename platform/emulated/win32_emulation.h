@@ -1,5 +1,6 @@
-// The Win32 types, constants and calls of platform/win32.h, declared for Linux, where
-// platform/linux/win32_emulation.cpp emulates them. Include platform/win32.h, not this file.
+// The Win32 types, constants and calls of platform/win32.h, declared where the system has none
+// (Linux, the browser) and platform/emulated/win32_emulation.cpp emulates them. Include
+// platform/win32.h, not this file.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Windows hands a program no closed descriptors to fill and has no SIGPIPE; the capture's stop
-// requests come from the console there (tools/capture/win32/stop_request_console.cpp). A page has
+// requests come from the console there (tools/capture/win32/stop_request.cpp). A page has
 // neither, nor signals: it ends by Escape, by the show's end, or with its tab.
 #include "platform/process_start.h"
 

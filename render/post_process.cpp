@@ -5,10 +5,15 @@
 #include "render/render_targets.h"
 #include "render/shader_manager.h"
 #include "runtime/dms.h"
+#include "runtime/offline.h"
 #include "maths/random.h"
 
 #include <algorithm>
 #include <cmath>
+
+#ifndef GL_RASTERIZER_DISCARD
+#define GL_RASTERIZER_DISCARD 0x8C89 // GL 3.0
+#endif
 
 PostProcess postProcess;
 
@@ -53,6 +58,25 @@ void copyInto(void (*bindTarget)(GLuint), GLuint target, GLuint source, int w, i
     glBindTexture(GL_TEXTURE_2D, source);
     windowQuad(w, h);
     unbindFBO();
+}
+
+// A copy into a target that is more than half the source's side away (a scaled 512 into the 256
+// of the glow): the source's mip-maps average all of it, as the 2:1 copies of the show's own
+// chain do, where a plain bilinear copy would skip most of its texels and glitter.
+void copyIntoReduced(void (*bindTarget)(GLuint), GLuint target, GLuint source, int w, int h)
+{
+    // Under rasterizer discard (a capture's run-up) nothing is drawn: the mip-maps would be
+    // made for nothing, and at a master's sizes they are most of a frame's cost.
+    if (renderTargets.scale == 1.0f || glIsEnabled(GL_RASTERIZER_DISCARD)) {
+        copyInto(bindTarget, target, source, w, h);
+        return;
+    }
+    glBindTexture(GL_TEXTURE_2D, source);
+    gl::glGenerateMipmapEXT(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    copyInto(bindTarget, target, source, w, h);
+    glBindTexture(GL_TEXTURE_2D, source);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
 }
 
 // One blur pass from source into target (128 pixels); without a program a plain copy. Without
@@ -183,7 +207,7 @@ void PostProcess::glowPass(int32_t iterations, float xoff, float yoff, float blu
         copyInto(bindTextureFBO512, t.tex512a, t.tex1024a, w, h);
         if (darkening)
             ShaderProgram::unbind();
-        copyInto(bindTextureFBO256, t.tex256a, t.tex512a, w, h);
+        copyIntoReduced(bindTextureFBO256, t.tex256a, t.tex512a, w, h);
     } else if (darkening) {
         ShaderProgram::unbind();
     }
@@ -316,9 +340,13 @@ void PostProcess::noiseOverlay(float alpha)
     glBindTexture(GL_TEXTURE_2D, renderTargets.noiseTextures[nextRandom() % 25]);
     dmsPerspective2D(w, h);
     glLoadIdentity();
-    // The 512 grain repeats every 256 pixels.
-    const int u = static_cast<int>(static_cast<float>(w) * 0.00390625f);
-    const int v = static_cast<int>(static_cast<float>(h) * 0.00390625f);
+    // The 512 grain repeats every 256 pixels; in a master with scaled targets, every 256 pixels of
+    // the picture the targets were made for, so that its grain is as coarse as the show's.
+    float repeat = 0.00390625f;
+    if (renderTargets.scale != 1.0f)
+        repeat = static_cast<float>(dmsSupersampling()) / (256.0f * renderTargets.scale);
+    const int u = static_cast<int>(static_cast<float>(w) * repeat);
+    const int v = static_cast<int>(static_cast<float>(h) * repeat);
     noteDraw(GL_QUADS, layoutTexCoord | layoutPosition2);
     glBegin(GL_QUADS);
     glTexCoord2i(0, 0);

@@ -2,6 +2,8 @@
 
 #include "render/gl_entry.h"
 #include "runtime/dms.h"
+#include "runtime/offline.h"
+#include "runtime/target_scale.h"
 #include "maths/random.h"
 
 #include <cstdio>
@@ -98,16 +100,44 @@ void createNoiseTextures()
     }
 }
 
+// A scaled target is too large for the zeros every other one is made from: made without data,
+// then cleared through its frame buffer.
+GLuint createClearedTexture(int size, GLuint fbo, GLuint renderbuffer)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    setLinear();
+    setWrap(GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    GLfloat clearColour[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    gl::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, fbo);
+    gl::glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, texture, 0);
+    gl::glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, renderbuffer);
+    checkFramebuffer("init scaled target");
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    gl::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    return texture;
+}
+
 [[noreturn]] void exitUnsupported(const char* text)
 {
     MessageBoxA(dmsGetHWND(), text, "ERROR", warningBox);
     std::exit(0);
 }
 
-void bindTextureTarget(GLuint fbo, GLuint renderbuffer, GLuint texture, int size, const char* label)
+// `pixelScale`: what line widths and point sizes drawn into the target are multiplied by.
+void bindTextureTarget(GLuint fbo, GLuint renderbuffer, GLuint texture, int size, const char* label,
+                       float pixelScale = 1.0f)
 {
     ++bindings;
     gl::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, fbo);
+    if (pixelScale != 1.0f)
+        dmsScaleDrawnSizes(pixelScale);
     gl::glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, texture, 0);
     gl::glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, renderbuffer);
     checkFramebuffer(label);
@@ -144,9 +174,16 @@ void createRenderTargets()
     checkFramebuffer("init depth FBO - attach depth");
     gl::glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
 
+    t.scale = dmsTargetScale();
+    t.side1024 = scaledTargetSide(1024, t.scale);
+    t.side512 = scaledTargetSide(512, t.scale);
+    if (t.scale != 1.0f)
+        dmsMsg("Render targets %.2f times as large: %dx%d and %dx%d\n", static_cast<double>(t.scale), t.side1024,
+               t.side1024, t.side512, t.side512);
+    const int sides[4] = {t.side1024, t.side512, 256, 128};
     const GLuint renderbuffers[4] = {t.rb1024, t.rb512, t.rb256, t.rb128};
     for (int i = 0; i < 4; ++i) {
-        const int size = 1024 >> i;
+        const int size = sides[i];
         gl::glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, renderbuffers[i]);
         gl::glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, size, size);
     }
@@ -164,8 +201,10 @@ void createRenderTargets()
 
     GLuint* pairs[8] = {&t.tex1024a, &t.tex1024b, &t.tex512a, &t.tex512b,
                         &t.tex256a, &t.tex256b, &t.tex128a, &t.tex128b};
+    const GLuint fbos[4] = {t.fbo1024, t.fbo512, t.fbo256, t.fbo128};
     for (int i = 0; i < 8; ++i)
-        *pairs[i] = createColorTexture(1024 >> (i / 2), zeros);
+        *pairs[i] = sides[i / 2] > 1024 ? createClearedTexture(sides[i / 2], fbos[i / 2], renderbuffers[i / 2])
+                                        : createColorTexture(sides[i / 2], zeros);
     createNoiseTextures();
     glBindTexture(GL_TEXTURE_2D, 0);
 }
@@ -184,12 +223,14 @@ void bindDepthFBO()
 
 void bindTextureFBO1024(GLuint texture)
 {
-    bindTextureTarget(renderTargets.fbo1024, renderTargets.rb1024, texture, 1024, "bindTextureFBO1024");
+    const RenderTargets& t = renderTargets;
+    bindTextureTarget(t.fbo1024, t.rb1024, texture, t.side1024, "bindTextureFBO1024", t.scale);
 }
 
 void bindTextureFBO512(GLuint texture)
 {
-    bindTextureTarget(renderTargets.fbo512, renderTargets.rb512, texture, 512, "bindTextureFBO512");
+    const RenderTargets& t = renderTargets;
+    bindTextureTarget(t.fbo512, t.rb512, texture, t.side512, "bindTextureFBO512", t.scale);
 }
 
 void bindTextureFBO256(GLuint texture)

@@ -1,7 +1,8 @@
 // The one set of off-screen targets every scene and pass shares: four square colour frame
 // buffers (1024, 512, 256, 128), each with a depth renderbuffer and a pair of colour textures to
 // render into, a 1024 depth frame buffer with a depth texture for shadow maps, and 25 grey-noise
-// textures. Sizes are fixed; nothing follows the window.
+// textures. Sizes are fixed; nothing follows the window. A master with scaled targets makes the
+// 1024 and 512 ones larger by the runtime's dmsTargetScale.
 #pragma once
 
 #include <GL/gl.h>
@@ -19,6 +20,11 @@ public:
     GLuint depthColorTexture = 0; // 1024x1024 RGBA
     GLuint depthTexture = 0;      // 1024x1024, the deepest format the driver takes; 0 if none
     GLuint noiseTextures[25] = {};
+    // The 1024 and 512 targets' factor and sides: 1, 1024 and 512 but in a master with scaled
+    // targets. The 256, 128 and depth targets keep their sides: the blur's and the shadow
+    // filters' taps are measured in their texels.
+    float scale = 1.0f;
+    int side1024 = 1024, side512 = 512;
 };
 
 extern RenderTargets renderTargets;

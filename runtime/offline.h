@@ -24,8 +24,12 @@ struct OfflineOptions {
     // The frame buffer standing for the window has this many times its pixels each way (1 to
     // maxSupersample; dmsEnableOffline keeps it in that range and dmsSupersampling says what it took);
     // viewports, line widths and point sizes drawn into it scale with it, the render targets do
-    // not. dmsGetWindowWidth/Height stay the window's own size.
+    // not (unless scaleTargets). dmsGetWindowWidth/Height stay the window's own size.
     int supersample = 1;
+    // The effects' 1024 and 512 targets grow with the drawn picture (dmsTargetScale), and line
+    // widths and point sizes drawn into them with them, so that a large master is as detailed as
+    // its size and still looks like the show.
+    bool scaleTargets = false;
     // dmsUpdateTimer steps through this many sub-frames per frame, spread evenly over `shutter`
     // (0 < shutter <= 1) of the frame's interval from its start: the clock never runs backwards,
     // and with shutter 1 it is the clock of fps * subFrames.
@@ -35,6 +39,14 @@ struct OfflineOptions {
 
 void dmsEnableOffline(const OfflineOptions& options);
 bool dmsIsOffline();
+// How many times larger the effects' 1024 and 512 render targets are made: 1 unless offline with
+// scaleTargets; then the drawn picture's height over the height the targets were made for
+// (runtime/target_scale.h), within the driver's limits. Known once dmsInitEx has succeeded.
+float dmsTargetScale();
+// Line widths and point sizes drawn into the frame buffer just bound are this many times those
+// asked for, until the next binding (which resets it to that buffer's own scale). The render
+// targets' binding calls it for the targets that grow with dmsTargetScale.
+void dmsScaleDrawnSizes(float scale);
 // How many times the window's pixels each way the frame buffer standing for it has, as the runtime
 // draws it: 1 unless offline with supersampling. The picture dmsReadFrame returns is this many
 // times the window's width and height.

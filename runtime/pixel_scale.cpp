@@ -9,7 +9,7 @@ namespace VELMORA_PELAGOR::detail {
 namespace {
 
 struct PixelScale {
-    int scale = 1;
+    float scale = 1.0f;
     float lineWidth = 1.0f, pointSize = 1.0f; // as asked; GL's are these times the scale
 };
 
@@ -23,28 +23,35 @@ PixelScale& pixelScale()
 
 int supersampling() { return offline().enabled ? offline().options.supersample : 1; }
 
-void setPixelScale(int scale)
+void setPixelScale(float scale)
 {
     PixelScale& p = pixelScale();
     if (scale == p.scale)
         return;
     p.scale = scale;
-    realLineWidth(p.lineWidth * static_cast<float>(scale));
-    realPointSize(p.pointSize * static_cast<float>(scale));
+    realLineWidth(p.lineWidth * scale);
+    realPointSize(p.pointSize * scale);
 }
 
 void lineWidthAsked(float width)
 {
     PixelScale& p = pixelScale();
     p.lineWidth = width;
-    realLineWidth(width * static_cast<float>(p.scale));
+    realLineWidth(width * p.scale);
 }
 
 void pointSizeAsked(float size)
 {
     PixelScale& p = pixelScale();
     p.pointSize = size;
-    realPointSize(size * static_cast<float>(p.scale));
+    realPointSize(size * p.scale);
 }
 
 } // namespace VELMORA_PELAGOR::detail
+
+namespace VELMORA_PELAGOR {
+
+float dmsTargetScale() { return detail::offline().enabled ? detail::offline().targetScale : 1.0f; }
+void dmsScaleDrawnSizes(float scale) { detail::setPixelScale(scale); }
+
+} // namespace VELMORA_PELAGOR

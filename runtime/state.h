@@ -71,6 +71,7 @@ std::string lastErrorText();
 struct OfflineState {
     bool enabled = false;
     OfflineOptions options;
+    float targetScale = 1.0f; // set as the frame buffer standing for the window is made
 };
 OfflineState& offline();
 // How many times the window's pixels each way the frame buffer standing for it has: 1 unless
@@ -79,11 +80,12 @@ int supersampling();
 
 // Line widths and point sizes are in pixels of whatever is drawn into: drawn into the frame
 // buffer standing for the window they are scaled by its supersampling, so that a line is as wide
-// in the picture; drawn into a render target, whose size never changes, they are as asked. Every
+// in the picture; drawn into a render target they are as asked, or scaled with the target when
+// it grows with the master (dmsScaleDrawnSizes). Every
 // glLineWidth and glPointSize of the program reaches the runtime first (the link wraps them,
 // `gl_sizes.cpp`: posix/ wraps the plain symbols, win32/ MinGW's import pointers); `setPixelScale` is called as the
 // frame buffer drawn into changes.
-void setPixelScale(int scale);
+void setPixelScale(float scale);
 void lineWidthAsked(float width);
 void pointSizeAsked(float size);
 // GL's own entry points behind the wrapped ones.

@@ -2,6 +2,7 @@
 #include "platform/gl_proc_overrides.h"
 #include "runtime/archive.h"
 #include "runtime/state.h"
+#include "runtime/target_scale.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -111,6 +112,29 @@ bool fitsDriver(int width, int height, std::string& error)
     return false;
 }
 
+// With scaled targets, their factor for this picture, within what the driver can draw into; a
+// picture that asks for more gets the most the driver allows, and says so.
+float offlineTargetScale()
+{
+    if (!offline().options.scaleTargets)
+        return 1.0f;
+    GLint largestTexture = 0, largestRenderbuffer = 0, viewport[2] = {};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largestTexture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE_EXT, &largestRenderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    const int limit = std::min({largestTexture, largestRenderbuffer, viewport[0], viewport[1]});
+    const int height = pictureRect().h;
+    const float scale = targetScaleFor(height, limit);
+    const float wanted = targetScaleFor(height, height * largestScaledTarget);
+    if (scale < wanted)
+        std::fprintf(stderr,
+                     "Orvalune: --scale-targets: a %d-pixel-high picture asks for render targets %.2f times as large, "
+                     "but this GL driver draws into at most %dx%d: they are %.2f times as large (%dx%d)\n",
+                     height, static_cast<double>(wanted), limit, limit, static_cast<double>(scale),
+                     scaledTargetSide(largestScaledTarget, scale), scaledTargetSide(largestScaledTarget, scale));
+    return scale;
+}
+
 bool createOfflineFramebuffer(std::string& error)
 {
     WindowState& w = window();
@@ -155,6 +179,7 @@ bool createOfflineFramebuffer(std::string& error)
         return false;
     }
     setPixelScale(supersampling());
+    offline().targetScale = offlineTargetScale();
     glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
     glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
     for (const char* name : {"glBindFramebufferEXT", "glBindFramebuffer", "glBindFramebufferARB"})
@@ -240,6 +265,7 @@ void dmsEnableOffline(const OfflineOptions& options)
 {
     offline().enabled = true;
     offline().options = options;
+    offline().targetScale = 1.0f;
     OfflineOptions& o = offline().options;
     if (o.fps <= 0)
         o.fps = 60;

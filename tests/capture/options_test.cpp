@@ -1,5 +1,6 @@
 // The capture's command line: every form a user types, and the mistakes refused before anything
 // is rendered.
+#include "runtime/target_scale.h"
 #include "tools/capture/memory.h"
 #include "tools/capture/options.h"
 
@@ -109,6 +110,31 @@ TEST(CaptureOptions, AChunkIsFramesOfItsRangeLosslesslyAndEndsWithIt)
     EXPECT_EQ(chunk.options.chunkLast, 10) << "the last of the range's 11 frames";
 }
 
+// Scaled targets grow with the drawn picture's height over 720 (a 4K master supersampled twice:
+// six times, 6144 and 3072), never shrink below the show's, stop at the driver's limit, and are
+// counted in the memory a capture needs.
+TEST(CaptureOptions, ScaledTargetsFollowThePictureWithinTheLimitsAndAreCountedInMemory)
+{
+    using namespace VELMORA_PELAGOR;
+    EXPECT_FLOAT_EQ(targetScaleFor(4320, 16384), 6.0f);
+    EXPECT_EQ(scaledTargetSide(1024, targetScaleFor(4320, 16384)), 6144);
+    EXPECT_EQ(scaledTargetSide(512, targetScaleFor(4320, 16384)), 3072);
+    EXPECT_EQ(scaledTargetSide(1024, targetScaleFor(1080, 16384)), 1536);
+    EXPECT_FLOAT_EQ(targetScaleFor(720, 16384), 1.0f);
+    EXPECT_FLOAT_EQ(targetScaleFor(180, 16384), 1.0f) << "a small picture keeps the show's targets";
+    EXPECT_EQ(scaledTargetSide(1024, targetScaleFor(4320, 4096)), 4096) << "the driver's limit";
+    EXPECT_FLOAT_EQ(targetScaleFor(4320, 512), 1.0f) << "never below the show's own";
+
+    const Parsed scaled = parse({"--at", "0", "--size", "3840x2160", "--supersample", "2", "--scale-targets", "--out", "d"});
+    ASSERT_TRUE(scaled.ok) << scaled.problem;
+    EXPECT_TRUE(scaled.options.scaleTargets);
+    CaptureOptions unscaled = scaled.options;
+    unscaled.scaleTargets = false;
+    EXPECT_FALSE(parse({"--at", "0", "--out", "d"}).options.scaleTargets) << "off by default";
+    EXPECT_GE(captureBytesNeeded(scaled.options) - captureBytesNeeded(unscaled), 6144LL * 6144 * 4 * 3)
+        << "two textures and a depth buffer of 6144 squared";
+}
+
 TEST(CaptureOptions, MistakesAreRefusedWithAMessageNamingThem)
 {
     const std::vector<std::pair<Parsed, std::string>> cases = {
@@ -159,6 +185,7 @@ TEST(CaptureOptions, MistakesAreRefusedWithAMessageNamingThem)
         {parse({"--at", "0", "--shutter", "0.5", "--out", "d"}), "--motion-blur 2"},
         {parse({"--at", "0", "--average-in", "gamma", "--out", "d"}), "gamma"},
         {parse({"--at", "0", "--supersample", "2", "--record-draw-states", "s.txt", "--out", "d"}), "not with --supersample"},
+        {parse({"--at", "0", "--scale-targets", "--record-draw-states", "s.txt", "--out", "d"}), "not with --scale-targets"},
         {parse({"--from", "0", "--to", "10", "--codec", "ffv1", "--out", "a.mp4"}), ".mkv"},
         {parse({"--from", "0", "--to", "10", "--codec", "h264", "--out", "a.webm"}), "VP9"},
         {parse({"--from", "0", "--to", "10", "--codec", "vp9", "--out", "a.mkv"}), ".webm"},

@@ -52,6 +52,7 @@ TEST(Sidecar, BesideTheVideoWithEverythingToMakeItAgain)
     o.width = 3840;
     o.height = 2160;
     o.supersample = 2;
+    o.scaleTargets = true;
     o.motionBlur = 4;
     o.codec = VideoCodec::Ffv1;
     o.output = OutputKind::Mkv;
@@ -60,6 +61,7 @@ TEST(Sidecar, BesideTheVideoWithEverythingToMakeItAgain)
     for (const std::string& part :
          {std::string("\"release\": \"") + orvaluneVersion() + "\"", std::string("\"commit\": \"") + orvaluneCommit() + "\"",
           std::string("\"from_ms\": 66500"), std::string("\"size\": \"3840x2160\""), std::string("\"supersample\": 2"),
+          std::string("\"scale_targets\": true"),
           std::string("\"motion_blur\": 4"), std::string("\"shutter\": 0.5"), std::string("\"average_in\": \"linear\""),
           std::string("\"codec\": \"ffv1\""), std::string("\"pix_fmt\": \"bgr0\""), std::string("\"crf\": null"),
           std::string("\"archive\": \"odd \\\"name\\\"\\u000a.pak\""), std::string("\"archive_sha256\": \"ab12\""),

@@ -12,7 +12,7 @@ namespace {
 // Luminance of a window pixel, 0..255.
 double luminanceAt(int x, int y)
 {
-    const Pixel p = windowPixel(x, y);
+    const Rgba p = windowPixel(x, y);
     return 0.3 * p.r + 0.59 * p.g + 0.11 * p.b;
 }
 

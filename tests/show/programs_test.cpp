@@ -667,3 +667,46 @@ TEST(Capture, AMasterIsALosslessMkvWithItsSidecar)
     EXPECT_TRUE(fs::exists(folder / "master444.json"));
     fs::remove_all(folder);
 }
+
+namespace {
+
+// Every 2x2 block of an RGBA picture averaged into one pixel.
+std::vector<unsigned char> halved(const std::vector<unsigned char>& rgba, int width, int height)
+{
+    std::vector<unsigned char> out(static_cast<size_t>(width / 2) * (height / 2) * 4);
+    for (int y = 0; y < height / 2; ++y)
+        for (int x = 0; x < width / 2; ++x)
+            for (int c = 0; c < 4; ++c) {
+                const auto at = [&](int dx, int dy) { return rgba[((2 * y + dy) * width + 2 * x + dx) * 4 + c]; };
+                out[(y * (width / 2) + x) * 4 + c] =
+                    static_cast<unsigned char>((at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1) + 2) / 4);
+            }
+    return out;
+}
+
+// Mean absolute 4-neighbour Laplacian of the green channel: how much fine detail a picture holds.
+double detail(const std::vector<unsigned char>& rgba, int width, int height)
+{
+    double total = 0.0;
+    const auto g = [&](int x, int y) { return static_cast<double>(rgba[(y * width + x) * 4 + 1]); };
+    for (int y = 1; y + 1 < height; ++y)
+        for (int x = 1; x + 1 < width; ++x)
+            total += std::abs(4 * g(x, y) - g(x - 1, y) - g(x + 1, y) - g(x, y - 1) - g(x, y + 1));
+    return total / ((width - 2) * (height - 2));
+}
+
+} // namespace
+
+// The ropes drawn at twice the size with targets that grow with it (2048 and 1024, the lines in
+// them twice as wide), halved, are the frame drawn at the show's size within a few levels; at
+// full size they hold far more detail than the same frame drawn into the show's own targets.
+TEST(Capture, ScaledTargetsKeepThePictureAndAddDetail)
+{
+    const std::vector<std::string> ropes = {"--from", "230000", "--to", "230000"};
+    const auto shows = capturedFrames("targets-1x", with(ropes, {"--size", "1280x720"}), 1)[0];
+    const auto large = capturedFrames("targets-kept", with(ropes, {"--size", "2560x1440"}), 1)[0];
+    const auto scaled = capturedFrames("targets-2x", with(ropes, {"--size", "2560x1440", "--scale-targets"}), 1)[0];
+    ASSERT_FALSE(shows.empty() || large.empty() || scaled.empty());
+    EXPECT_LT(meanDifference(halved(scaled, 2560, 1440), shows), 3.0) << "the same picture";
+    EXPECT_GT(detail(scaled, 2560, 1440), 1.3 * detail(large, 2560, 1440)) << "sharper than the show's targets allow";
+}

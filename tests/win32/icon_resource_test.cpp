@@ -1,6 +1,7 @@
 // orvalune.exe carries icon 113, the picture the window and the dialog ask for: the generator's
 // icon, the very pixels of the built-in resource the other platforms show.
 #include "platform/module_resources.h"
+#include "platform/win32.h"
 #include "tests/support/process.h"
 
 #include <stb/stb_image.h>

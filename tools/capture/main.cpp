@@ -5,7 +5,8 @@
 //   orvalune-capture --from MS --to MS [--fps N] --out DIR   every frame of the range, ending early
 //                                                            with the show past 363000 ms
 //   orvalune-capture --from MS --to MS --out FILE.mp4        a video with the music (needs ffmpeg)
-//   ... --supersample 2 --motion-blur 4 --codec ffv1 --out FILE.mkv   a master: sharper, smoother, lossless
+//   ... --supersample 2 --scale-targets --motion-blur 4 --codec ffv1 --out FILE.mkv
+//                                                            a master: sharper, smoother, lossless
 //   orvalune-capture --help                                  every option
 #include "platform/module_resources.h"
 #include "platform/process_start.h"
@@ -312,6 +313,7 @@ int capture(const CaptureOptions& o)
 
     OfflineOptions offline{o.fps, plan.firstMs};
     offline.supersample = o.supersample;
+    offline.scaleTargets = o.scaleTargets;
     offline.subFrames = subFrames;
     offline.shutter = o.shutter;
     dmsEnableOffline(offline);

@@ -7,8 +7,9 @@
 #include <string>
 
 // Bytes a capture holds for its pictures: the frame buffer standing for the window (colour and
-// depth, supersample² times the picture), the reduction's sums and the band it reads, and the
-// finished frames on their way to the writer.
+// depth, supersample² times the picture), the reduction's sums and the band it reads, the
+// effects' targets when they grow with the picture, and the finished frames on their way to the
+// writer.
 long long captureBytesNeeded(const CaptureOptions& options);
 // Memory the system can still hand out, in bytes; -1 when it cannot be told.
 long long availableMemoryBytes();

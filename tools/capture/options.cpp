@@ -175,8 +175,9 @@ bool checkCombination(const CaptureOptions& o, std::string& problem)
         return fail(problem, "a video needs an even width and height, not " + std::to_string(o.width) + "x" +
                                  std::to_string(o.height));
     // The warm-up's table holds the real-time show's states; supersampled lines are wider.
-    if (!o.recordDrawStates.empty() && o.supersample > 1)
-        return fail(problem, "--record-draw-states records the show's own states: not with --supersample");
+    if (!o.recordDrawStates.empty() && (o.supersample > 1 || o.scaleTargets))
+        return fail(problem, std::string("--record-draw-states records the show's own states: not with ") +
+                                 (o.supersample > 1 ? "--supersample" : "--scale-targets"));
     if (o.shutterGiven && o.motionBlur == 1)
         return fail(problem, "--shutter applies with --motion-blur 2 or more");
     if (o.chunkFirst >= 0) {
@@ -210,6 +211,9 @@ const char* captureUsage()
            "                   where the GL driver and the memory allow)\n"
            "  --supersample N  draw each frame at N times the width and height (1 to 4) and\n"
            "                   average each NxN block into one pixel: smoother lines and points\n"
+           "  --scale-targets  the effects' render targets grow with the drawn picture (by its\n"
+           "                   height over 720), with the lines and points drawn into them:\n"
+           "                   a large master as detailed as its size (default: the show's)\n"
            "  --motion-blur K  average K sub-frames into each frame (1 to 64; 1: one instant)\n"
            "  --shutter S      the share of a frame's interval the sub-frames span, 0 < S <= 1\n"
            "                   (default 0.5)\n"
@@ -290,6 +294,10 @@ bool parseCaptureOptions(int argc, char** argv, CaptureOptions& o, std::string& 
         }
         if (flag == "--force") {
             o.force = true;
+            continue;
+        }
+        if (flag == "--scale-targets") {
+            o.scaleTargets = true;
             continue;
         }
         if (flag == "--check-gl-state") {

@@ -26,6 +26,7 @@ struct CaptureOptions {
     VideoCodec codec = VideoCodec::H264; // the container's default unless --codec names one
     std::string pixFmt;          // ffmpeg's pixel format of the video; empty: the codec's default
     std::string preset = "veryfast"; // x264's speed/size trade
+    bool scaleTargets = false;   // the effects' render targets grow with the drawn picture
     bool force = false;          // overwrite frames a folder already holds
     bool checkGlState = false;   // watch the GL state between effects; any departure fails the capture
     bool help = false;

@@ -53,6 +53,7 @@ std::string sidecarJson(const CaptureOptions& o, int firstMs, int frames, const 
     json += "    \"fps\": " + std::to_string(o.fps) + ",\n";
     json += "    \"size\": " + quoted(std::to_string(o.width) + "x" + std::to_string(o.height)) + ",\n";
     json += "    \"supersample\": " + std::to_string(o.supersample) + ",\n";
+    json += std::string("    \"scale_targets\": ") + (o.scaleTargets ? "true" : "false") + ",\n";
     json += "    \"motion_blur\": " + std::to_string(o.motionBlur) + ",\n";
     json += "    \"shutter\": " + number(o.shutter) + ",\n";
     json += "    \"average_in\": " + quoted(averageInName(o.averageIn)) + ",\n";

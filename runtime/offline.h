@@ -26,15 +26,15 @@ struct OfflineOptions {
     // viewports, line widths and point sizes drawn into it scale with it, the render targets do
     // not (unless scaleTargets). dmsGetWindowWidth/Height stay the window's own size.
     int supersample = 1;
-    // The effects' 1024 and 512 targets grow with the drawn picture (dmsTargetScale), and line
-    // widths and point sizes drawn into them with them, so that a large master is as detailed as
-    // its size and still looks like the show.
-    bool scaleTargets = false;
     // dmsUpdateTimer steps through this many sub-frames per frame, spread evenly over `shutter`
     // (0 < shutter <= 1) of the frame's interval from its start: the clock never runs backwards,
     // and with shutter 1 it is the clock of fps * subFrames.
     int subFrames = 1;
     double shutter = 1.0;
+    // The effects' 1024 and 512 targets grow with the drawn picture (dmsTargetScale), and line
+    // widths and point sizes drawn into them with them, so that a large master is as detailed as
+    // its size and still looks like the show.
+    bool scaleTargets = false;
 };
 
 void dmsEnableOffline(const OfflineOptions& options);

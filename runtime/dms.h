@@ -41,6 +41,7 @@
 #include "maths/vector.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace VELMORA_PELAGOR {
@@ -145,6 +146,14 @@ void dmsResetViewport();
 void dmsMsg(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void dmsSetGamma(int gamma);
 void dmsShutDown();
+
+// Beyond the contract: what the program cannot do without.
+// The archive names the program needs; dmsInitEx then refuses an archive lacking any of them,
+// naming what is missing, before any window opens. Lookups themselves still never fail.
+void dmsRequireArchiveFiles(std::vector<std::string> names);
+// Every texture, mesh or text that could not be given as asked (missing, damaged, malformed),
+// one line each in the order they happened: a picture drawn after one is not what was asked for.
+const std::vector<std::string>& dmsResourceProblems();
 
 } // namespace VELMORA_PELAGOR
 

@@ -161,6 +161,18 @@ bool createOfflineFramebuffer(std::string& error)
     return true;
 }
 
+// Names the first few missing files and counts the rest: a message box must stay readable.
+std::string missingFilesText(const std::vector<std::string>& missing)
+{
+    constexpr size_t named = 8;
+    std::string text = std::to_string(missing.size()) + (missing.size() == 1 ? " file" : " files") + " (";
+    for (size_t i = 0; i < missing.size() && i < named; ++i)
+        text += (i ? ", " : "") + missing[i];
+    if (missing.size() > named)
+        text += " and " + std::to_string(missing.size() - named) + " more";
+    return text + ")";
+}
+
 std::string archivePath(const char* name)
 {
     namespace fs = std::filesystem;
@@ -263,6 +275,11 @@ bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int
     std::string error;
     if (!openArchive(path, error))
         return fail("Cannot open the data archive \"" + path + "\": " + error);
+    if (const std::vector<std::string> missing = missingRequiredFiles(); !missing.empty()) {
+        closeArchive();
+        return fail("The data archive \"" + path + "\" lacks " + missingFilesText(missing) +
+                    " that the show needs; it is not this show's data");
+    }
     if (!openPlatformWindow(width, height, fullscreen, alwaysOnTop, refreshRate))
         return false;
     if (offline().enabled && !createOfflineFramebuffer(error))

@@ -414,6 +414,15 @@ int capture(const CaptureOptions& o)
             }
             if (drawn == 0 || (stopRequest() && drawn < subFrames))
                 break;
+            // A texture, mesh or shader text the frame could not have: its picture is not the
+            // show's, and keeping it would report a garbage frame as a success.
+            if (const std::vector<std::string>& problems = dmsResourceProblems(); !problems.empty()) {
+                std::fprintf(stderr, "\norvalune-capture: the frame at %d ms cannot be drawn as the show draws it: %s%s\n",
+                             dmsGetModulePosition(), problems.front().c_str(),
+                             problems.size() > 1 ? (" (and " + std::to_string(problems.size() - 1) + " more)").c_str() : "");
+                failed = true;
+                break;
+            }
             if (reducer)
                 reducer->finish(rgba);
             readBack += Clock::now() - read;

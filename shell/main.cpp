@@ -2,6 +2,7 @@
 // the flags that choose it instead.
 #include "platform/backend.h"
 #include "platform/process_start.h"
+#include "platform/run_log.h"
 #include "render/driver_flags.h"
 #include "runtime/dms.h"
 #include "runtime/version.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 int main(int argc, char** argv)
@@ -28,6 +30,11 @@ int main(int argc, char** argv)
     if (line.help || line.version) {
         std::fputs(line.help ? showUsage() : (versionLine("orvalune") + "\n").c_str(), stdout);
         return 0;
+    }
+    if (const std::filesystem::path folder = runLogFolder(); !folder.empty()) {
+        std::string logProblem;
+        if (!openRunLog(folder, logProblem))
+            std::fprintf(stderr, "orvalune: no log file this run: %s\n", logProblem.c_str());
     }
     dmsMsg("%s\n", versionLine("orvalune").c_str());
     try {
@@ -53,9 +60,9 @@ int main(int argc, char** argv)
             oldNvidia = line.oldNvidia;
         return runDemo(start);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "orvalune: error: %s\n", error.what());
+        printAndLog("orvalune: error: %s\n", error.what());
     } catch (...) {
-        std::fprintf(stderr, "orvalune: an unknown error stopped the show\n");
+        printAndLog("orvalune: an unknown error stopped the show\n");
     }
     return 1;
 }

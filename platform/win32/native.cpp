@@ -1,5 +1,6 @@
 // The two Win32 calls the program completes on Windows (see platform/win32/native.h).
 #include "platform/backend.h"
+#include "platform/run_log.h"
 #include "platform/window_system.h"
 
 #include <stb/stb_image.h>
@@ -215,7 +216,6 @@ WindowSystem windowSystemInUse() { return WindowSystem::Automatic; }
 
 int orvMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    std::fflush(stderr);
+    printAndLog("%s: %s\n", caption ? caption : "", text ? text : "");
     return MessageBoxA(owner, text, caption, type);
 }

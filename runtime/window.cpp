@@ -1,6 +1,7 @@
 // The window, its GL context, projections and viewport, and the runtime's start and end.
 #include "platform/backend.h"
 #include "runtime/state.h"
+#include "platform/utf8_files.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -176,13 +177,13 @@ std::string missingFilesText(const std::vector<std::string>& missing)
 std::string archivePath(const char* name)
 {
     namespace fs = std::filesystem;
-    const fs::path requested = name ? name : "data.pak";
+    const fs::path requested = pathFromUtf8(name ? name : "data.pak");
     if (requested.is_absolute())
         return requested.string();
     // Beside the program (a build folder), then where an installation puts it, then the working
     // directory.
     if (const std::string base = programFolder(); !base.empty()) {
-        const fs::path folder(base);
+        const fs::path folder = pathFromUtf8(base);
         for (const fs::path& candidate : {folder / requested, folder / ".." / "share" / "orvalune" / requested}) {
             std::error_code error;
             if (fs::exists(candidate, error))

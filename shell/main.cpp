@@ -18,12 +18,14 @@
 
 int main(int argc, char** argv)
 {
+    useParentConsole();
     prepareProcess();
     // A hang-up, SIGQUIT or SIGUSR1 ends the show as SIGTERM does: a fade, then a clean exit.
     stopSignalsActAsTerminate();
     CommandLine line;
     std::string problem;
-    if (!parseCommandLine(argc, argv, line, problem, std::getenv("ORVALUNE_VIDEO"))) {
+    ProgramArguments arguments(argc, argv);
+    if (!parseCommandLine(arguments.count(), arguments.values(), line, problem, std::getenv("ORVALUNE_VIDEO"))) {
         std::fprintf(stderr, "orvalune: %s (see orvalune --help)\n", problem.c_str());
         return 2;
     }

@@ -1,6 +1,7 @@
 // The two Win32 calls the program completes on Windows (see platform/win32/native.h).
 #include "platform/backend.h"
 #include "platform/run_log.h"
+#include "platform/utf8_files.h"
 #include "platform/window_system.h"
 
 #include <stb/stb_image.h>
@@ -217,5 +218,6 @@ WindowSystem windowSystemInUse() { return WindowSystem::Automatic; }
 int orvMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     printAndLog("%s: %s\n", caption ? caption : "", text ? text : "");
-    return MessageBoxA(owner, text, caption, type);
+    // The text may name a file outside the code page: it is UTF-8, shown through the wide call.
+    return MessageBoxW(owner, wideFromUtf8(text ? text : "").c_str(), wideFromUtf8(caption ? caption : "").c_str(), type);
 }

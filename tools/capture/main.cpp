@@ -9,6 +9,7 @@
 //   orvalune-capture --help                                  every option
 #include "platform/backend.h"
 #include "platform/process_start.h"
+#include "platform/utf8_files.h"
 #include "render/draw_state_recorder.h"
 #include "render/effect_gl_state.h"
 #include "render/warm_up.h"
@@ -82,13 +83,14 @@ bool isOurFrame(const std::string& name)
 bool checkPaths(const CaptureOptions& o, std::string& problem)
 {
     std::error_code error;
-    if (fs::is_directory(o.archive, error)) {
+    const fs::path out = pathFromUtf8(o.out);
+    if (fs::is_directory(pathFromUtf8(o.archive), error)) {
         problem = "--archive " + o.archive + " is a folder, not a data archive";
         return false;
     }
     if (o.output != OutputKind::Frames) {
-        const fs::path parent = fs::path(o.out).parent_path();
-        if (fs::is_directory(o.out, error)) {
+        const fs::path parent = out.parent_path();
+        if (fs::is_directory(out, error)) {
             problem = o.out + " is a folder, not a video file";
             return false;
         }
@@ -98,15 +100,15 @@ bool checkPaths(const CaptureOptions& o, std::string& problem)
         }
         return true;
     }
-    if (!fs::exists(o.out, error))
+    if (!fs::exists(out, error))
         return true;
-    if (!fs::is_directory(o.out, error)) {
+    if (!fs::is_directory(out, error)) {
         problem = o.out + " is a file, not a folder for frames";
         return false;
     }
     if (o.force)
         return true;
-    for (const auto& entry : fs::directory_iterator(o.out, error))
+    for (const auto& entry : fs::directory_iterator(out, error))
         if (isOurFrame(entry.path().filename().string())) {
             problem = o.out + " already holds frames (" + entry.path().filename().string() +
                       "); give another folder, or --force to replace them";
@@ -119,12 +121,13 @@ bool checkPaths(const CaptureOptions& o, std::string& problem)
 bool prepareFolder(const CaptureOptions& o, std::string& problem)
 {
     std::error_code error;
-    fs::create_directories(o.out, error);
+    const fs::path out = pathFromUtf8(o.out);
+    fs::create_directories(out, error);
     if (error) {
         problem = "cannot create " + o.out + ": " + error.message();
         return false;
     }
-    for (const auto& entry : fs::directory_iterator(o.out, error))
+    for (const auto& entry : fs::directory_iterator(out, error))
         if (isOurFrame(entry.path().filename().string()))
             fs::remove(entry.path(), error);
     return true;
@@ -480,7 +483,8 @@ int main(int argc, char** argv)
     prepareProcess();
     CaptureOptions o;
     std::string problem;
-    if (!parseCaptureOptions(argc, argv, o, problem)) {
+    ProgramArguments arguments(argc, argv);
+    if (!parseCaptureOptions(arguments.count(), arguments.values(), o, problem)) {
         std::fprintf(stderr, "orvalune-capture: %s (see orvalune-capture --help)\n", problem.c_str());
         return 2;
     }

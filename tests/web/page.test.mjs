@@ -118,6 +118,25 @@ test('a page frozen five times goes on with its music, in step', async () => {
   assert.ok(Math.abs((p1 - p0) - (h1 - h0)) < 300, `the show advanced ${p1 - p0} ms while WebAudio played ${h1 - h0} ms`);
 });
 
+// A lost WebGL context pauses the show with a word in the title and a line in the log (not one a
+// frame); once the context is back the show goes on from where it paused.
+test('a lost and restored WebGL context pauses the show, then it goes on from there', async () => {
+  await play(150000);
+  await browser.evaluate(`window.lose = document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context')`);
+  const linesBefore = browser.console.length;
+  await browser.evaluate('window.lose.loseContext()');
+  await browser.waitFor(`document.title === 'Orvalune — paused: the graphics context was lost'`, 15, 'the pause');
+  const pausedAt = await position();
+  await sleep(2000);
+  assert.ok(await position() - pausedAt < 200, 'the show stays where it paused');
+  const lines = browser.console.slice(linesBefore);
+  assert.ok(lines.length <= 2, `${lines.length} lines logged for the loss:\n${lines.slice(-5).join('\n')}`);
+  await browser.evaluate('window.lose.restoreContext()');
+  await browser.waitFor(`document.title.startsWith('Orvalune — playing')`, 60, 'the show to go on');
+  const resumed = await position();
+  assert.ok(resumed >= pausedAt - 100 && resumed < pausedAt + 10000, `went on at ${resumed} ms after pausing at ${pausedAt} ms`);
+});
+
 test('the show ends by itself after its last frame', async () => {
   await play(360500);
   await browser.waitFor(`document.title === 'Orvalune — ended'`, 30, 'the end of the show');

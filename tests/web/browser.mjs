@@ -13,8 +13,8 @@ const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'applic
 // 404; a path starting with a key of `alias` is served as if it started with its value. Paths in
 // `stallOnce` send half their bytes the first time and then nothing more (a dropped network that
 // never says so); paths in `trickle` come in ten pieces 300 ms apart, without a Content-Length,
-// and those in `slow` the same with one.
-export function serve(folder, { missing = [], alias = {}, stallOnce = [], trickle = [], slow = [] } = {}) {
+// and those in `slow` the same with one. A path that is a key of `files` answers with that file.
+export function serve(folder, { missing = [], alias = {}, stallOnce = [], trickle = [], slow = [], files = {} } = {}) {
   const stalled = new Set();
   const server = createServer((request, response) => {
     let path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)).replace(/^(\.\.[/\\])+/, '');
@@ -22,8 +22,8 @@ export function serve(folder, { missing = [], alias = {}, stallOnce = [], trickl
     const gone = missing.includes(path);
     for (const [from, to] of Object.entries(alias))
       if (path.startsWith(from)) path = to + path.slice(from.length);
-    const file = join(folder, path === '/' ? 'index.html' : path);
-    if (gone || !file.startsWith(folder) || !existsSync(file) || !statSync(file).isFile()) {
+    const file = files[asked] || join(folder, path === '/' ? 'index.html' : path);
+    if (gone || !(file.startsWith(folder) || files[asked]) || !existsSync(file) || !statSync(file).isFile()) {
       response.writeHead(404);
       response.end();
       return;

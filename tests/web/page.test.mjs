@@ -24,7 +24,9 @@ before(async () => {
   assert.ok(webOut && capturePage && nativeCapture, 'ORV_WEB_OUT, ORV_CAPTURE_PAGE and ORV_NATIVE_CAPTURE must be set');
   page = await serve(webOut, {
     missing: ['/missing/data.pak', '/nojs/orvalune.js'],
-    alias: { '/missing/': '/', '/stall/': '/', '/unsized/': '/', '/nojs/': '/' },
+    alias: { '/missing/': '/', '/stall/': '/', '/unsized/': '/', '/nojs/': '/', '/foreign/': '/' },
+    // A sound zip that holds none of the show's files.
+    files: { '/foreign/data.pak': new URL('../../fuzz/corpus/archive/good.zip', import.meta.url).pathname },
     stallOnce: ['/stall/data.pak'],
     trickle: ['/unsized/data.pak'],
     slow: ['/nojs/data.pak'],
@@ -159,6 +161,12 @@ test('a page without its data.pak says so in its title and on the page', async (
   await browser.open(`${page.url}missing/index.html?autoplay=1`);
   await browser.waitFor(`document.title.startsWith('Orvalune — error:')`, 30, 'the error');
   assert.match(await browser.title(), /data\.pak/);
+});
+
+test('a data.pak without the show\'s files is refused, naming what is missing', async () => {
+  await browser.open(`${page.url}foreign/index.html?autoplay=1`);
+  await browser.waitFor(`document.title.startsWith('Orvalune — error:')`, 60, 'the error');
+  assert.match(await browser.evaluate(`document.getElementById('error').textContent`), /lacks \d+ files \(.*fisu\.t3d/);
 });
 
 // Each address value the program would refuse, or that would leave the tab unresponsive, is

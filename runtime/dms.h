@@ -5,7 +5,8 @@
 //   dmsInitEx            opens the window (or full screen) with a GL compatibility context in the
 //                        given mode, the archive (beside the executable, else the working directory,
 //                        or the path itself when absolute) and the music. False, after a message
-//                        box naming the problem, when the display or the archive cannot be opened.
+//                        box naming the problem, when the display or the archive cannot be opened
+//                        or the archive lacks a file named by dmsRequireArchiveFiles.
 //   dmsSetWindowTitle    the window caption.
 //   dmsGetHWND/HDC       the window, for message boxes, the icon and SwapBuffers.
 //   dmsSetMipMaps        the named texture gets mip-maps.

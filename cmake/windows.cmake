@@ -33,7 +33,7 @@ orv_portable_third_party(orv_windows_base)
 set(ORV_BACKEND_FOLDERS win32 native portable)
 include(${CMAKE_CURRENT_LIST_DIR}/libraries.cmake)
 
-target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32)
+target_link_libraries(orv_platform PUBLIC orv_stb opengl32 gdi32 user32 comctl32 shell32)
 target_link_libraries(orv_runtime PUBLIC ZLIB::ZLIB glu32 opengl32 winmm)
 # Line widths and point sizes reach the runtime first, which scales them to the frame buffer drawn
 # into (runtime/win32/gl_sizes.cpp): MinGW calls them through their import pointers.
@@ -49,6 +49,9 @@ enable_language(RC)
 file(WRITE ${CMAKE_BINARY_DIR}/orvalune.rc "113 ICON \"${ORV_HOST_BUILD}/gen/orvalune.ico\"\n")
 set_source_files_properties(${CMAKE_BINARY_DIR}/orvalune.rc PROPERTIES OBJECT_DEPENDS ${ORV_HOST_BUILD}/gen/orvalune.ico)
 target_sources(orvalune PRIVATE ${CMAKE_BINARY_DIR}/orvalune.rc)
+# The show is a GUI program: a double click opens no console beside it (its lines go to its log
+# file, %LOCALAPPDATA%\Orvalune\orvalune.log). The capture stays a console program.
+set_target_properties(orvalune PROPERTIES WIN32_EXECUTABLE TRUE)
 
 # The same data.pak as the Linux build, beside the programs.
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/data.pak

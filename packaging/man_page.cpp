@@ -119,7 +119,7 @@ std::string trimmed(const std::string& text)
 }
 
 // The usage text's parts: synopsis lines, options (term, description) and closing paragraphs
-// ("Keys: ...", each its own section).
+// ("Keys: ...", each its own section, continued by the lines after it that name no other).
 struct Usage {
     std::vector<std::string> synopsis;
     std::vector<std::pair<std::string, std::string>> options;
@@ -144,6 +144,8 @@ Usage parseUsage(const std::string& text, const std::string& program)
             usage.options.push_back({body.substr(0, gap), gap == std::string::npos ? "" : trimmed(body.substr(gap))});
         } else if (indent > 2 && !usage.options.empty())
             usage.options.back().second += " " + body;
+        else if (body.find(": ") == std::string::npos && !usage.paragraphs.empty())
+            usage.paragraphs.back().second += " " + body; // a paragraph's next line
         else {
             const size_t colon = body.find(": ");
             std::string title = colon == std::string::npos ? "NOTES" : body.substr(0, colon);

@@ -2,6 +2,7 @@
 // them.
 #pragma once
 
+#include <string>
 #include <vector>
 
 // Descriptors 0, 1 and 2 open (on the null device where a launcher left one closed), so that no
@@ -25,3 +26,20 @@ void catchStopSignals(void (*handler)(int));
 // SIGTERM at the time (SDL's quit, the dialog's close), and end the program as SIGTERM would
 // where nothing does.
 void stopSignalsActAsTerminate();
+
+// Windows: a GUI program has no console of its own. Started from a command prompt, it writes to
+// that prompt's console (where its output is not already redirected). Nothing elsewhere.
+void useParentConsole();
+
+// The command line as UTF-8. Windows gives main its arguments in the ANSI code page, which cannot
+// hold every file name: there they are read again from the UTF-16 command line.
+class ProgramArguments {
+public:
+    ProgramArguments(int argc, char** argv);
+    int count() const { return static_cast<int>(pointers.size()); }
+    char** values() { return pointers.data(); }
+
+private:
+    std::vector<std::string> arguments;
+    std::vector<char*> pointers;
+};

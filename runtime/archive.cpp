@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace VELMORA_PELAGOR {
 
@@ -304,12 +305,32 @@ std::unordered_map<std::string, std::unique_ptr<std::string>> textMap;
 std::unordered_map<std::string, std::unique_ptr<T3D>> meshMap;
 std::unordered_map<std::string, std::unique_ptr<std::string>>& texts() { return textMap; }
 std::unordered_map<std::string, std::unique_ptr<T3D>>& meshes() { return meshMap; }
+std::vector<std::string> problemList;
+std::vector<std::string> requiredList;
 } // namespace
 
 void releaseResources()
 {
     texts().clear();
+    problemList.clear();
     // Meshes stay: effects keep pointers to them for the whole run.
+}
+
+void noteResourceProblem(const std::string& line)
+{
+    dmsMsg("%s\n", line.c_str());
+    problemList.push_back(line);
+}
+
+std::vector<std::string> missingRequiredFiles()
+{
+    const std::vector<std::string> entries = listArchive();
+    const std::unordered_set<std::string> present(entries.begin(), entries.end());
+    std::vector<std::string> missing;
+    for (const std::string& name : requiredList)
+        if (!present.count(name))
+            missing.push_back(name);
+    return missing;
 }
 
 } // namespace VELMORA_PELAGOR::detail
@@ -328,7 +349,7 @@ const char* dmsGetText(const char* name)
     std::vector<uint8_t> bytes;
     std::string why;
     if (const ArchiveRead read = readArchiveEntry(name, bytes, why); read != ArchiveRead::Ok) {
-        dmsMsg("dmsGetText: %s\n", archiveReadProblem(name, read, why).c_str());
+        noteResourceProblem("dmsGetText: " + archiveReadProblem(name, read, why));
         texts()[name] = nullptr;
         return nullptr;
     }
@@ -348,11 +369,11 @@ T3D* dmsGetObject(const char* name)
     std::vector<uint8_t> bytes;
     std::string why;
     if (const ArchiveRead read = readArchiveEntry(key.c_str(), bytes, why); read != ArchiveRead::Ok) {
-        dmsMsg("dmsGetObject: %s; using an empty mesh\n", archiveReadProblem(key.c_str(), read, why).c_str());
+        noteResourceProblem("dmsGetObject: " + archiveReadProblem(key.c_str(), read, why) + "; using an empty mesh");
     } else {
         std::string error;
         if (!decodeT3D(bytes.data(), bytes.size(), *mesh, error))
-            dmsMsg("dmsGetObject: \"%s\" is malformed (%s); using an empty mesh\n", key.c_str(), error.c_str());
+            noteResourceProblem("dmsGetObject: \"" + key + "\" is malformed (" + error + "); using an empty mesh");
     }
     T3D* result = mesh.get();
     meshes()[key] = std::move(mesh);
@@ -362,6 +383,9 @@ T3D* dmsGetObject(const char* name)
 } // namespace VELMORA_PELAGOR
 
 namespace VELMORA_PELAGOR {
+void dmsRequireArchiveFiles(std::vector<std::string> names) { detail::requiredList = std::move(names); }
+const std::vector<std::string>& dmsResourceProblems() { return detail::problemList; }
+
 bool dmsReadArchiveFile(const char* name, std::vector<uint8_t>& bytes)
 {
     std::string why;

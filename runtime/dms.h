@@ -5,7 +5,8 @@
 //   dmsInitEx            opens the window (or full screen) with a GL compatibility context in the
 //                        given mode, the archive (beside the executable, else the working directory,
 //                        or the path itself when absolute) and the music. False, after a message
-//                        box naming the problem, when the display or the archive cannot be opened.
+//                        box naming the problem, when the display or the archive cannot be opened
+//                        or the archive lacks a file named by dmsRequireArchiveFiles.
 //   dmsSetWindowTitle    the window caption.
 //   dmsGetHWND/HDC       the window, for message boxes, the icon and SwapBuffers.
 //   dmsSetMipMaps        the named texture gets mip-maps.
@@ -41,6 +42,7 @@
 #include "maths/vector.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace VELMORA_PELAGOR {
@@ -145,6 +147,14 @@ void dmsResetViewport();
 void dmsMsg(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void dmsSetGamma(int gamma);
 void dmsShutDown();
+
+// Beyond the contract: what the program cannot do without.
+// The archive names the program needs; dmsInitEx then refuses an archive lacking any of them,
+// naming what is missing, before any window opens. Lookups themselves still never fail.
+void dmsRequireArchiveFiles(std::vector<std::string> names);
+// Every texture, mesh or text that could not be given as asked (missing, damaged, malformed),
+// one line each in the order they happened: a picture drawn after one is not what was asked for.
+const std::vector<std::string>& dmsResourceProblems();
 
 } // namespace VELMORA_PELAGOR
 

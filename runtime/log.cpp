@@ -1,3 +1,4 @@
+#include "platform/run_log.h"
 #include "runtime/dms.h"
 #include "runtime/offline.h"
 
@@ -43,6 +44,7 @@ void dmsMsg(const char* format, ...)
             atLineStart = true;
     }
     std::fputs(text.c_str(), stderr);
+    writeRunLog(text.c_str());
     if (logSink)
         logSink(buffer, logSinkContext);
 }

@@ -36,6 +36,10 @@ constexpr double deviceStartLimitSeconds = 5.0;
 // device that keeps failing would fill the log).
 constexpr double reopenEverySeconds = 2.0;
 constexpr int lossesBeforeGivingUp = 3;
+// A page frozen in the background (or a stopped process) runs no frame and feeds no device: after
+// a gap between frames this long the pace is watched afresh, as after a hold, rather than the
+// device being taken for one that stopped. A device that stops while frames go on is still seen.
+constexpr double freezeSeconds = 0.5;
 
 enum class ClockMode { Stopped, Audio, Wall, Offline };
 
@@ -180,7 +184,7 @@ const char* deviceProblem(uint64_t now)
         next = m.nextFrame;
         pulledAt = m.callbackCounter;
     });
-    if (audioDeviceHeld()) {
+    if (audioDeviceHeld() || m.deltaSeconds > freezeSeconds) {
         // Watched afresh once it plays again.
         m.paceWatched = false;
         m.paceFrame = next;

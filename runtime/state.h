@@ -110,5 +110,10 @@ void closeMusic();
 double songLengthMs(); // infinity without music
 
 void releaseResources();
+// A texture, mesh or text that could not be given as asked: logged, and kept for
+// dmsResourceProblems().
+void noteResourceProblem(const std::string& line);
+// The names dmsRequireArchiveFiles asked for that the open archive lacks, in the order asked.
+std::vector<std::string> missingRequiredFiles();
 
 } // namespace VELMORA_PELAGOR::detail

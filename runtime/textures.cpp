@@ -115,7 +115,7 @@ void upload(TextureRecord& record, const DecodeResult& decoded)
         h = decoded.image.height;
         format = decoded.image.channels == 4 ? GL_RGBA : GL_RGB;
     } else {
-        dmsMsg("dmsGetTexture: %s; using a 1x1 placeholder\n", decoded.problem.c_str());
+        noteResourceProblem("dmsGetTexture: " + decoded.problem + "; using a 1x1 placeholder");
     }
     record.texture.width = static_cast<unsigned int>(w);
     record.texture.height = static_cast<unsigned int>(h);

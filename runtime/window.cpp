@@ -3,6 +3,7 @@
 #include "runtime/archive.h"
 #include "runtime/state.h"
 #include "runtime/target_scale.h"
+#include "platform/utf8_files.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -187,16 +188,28 @@ bool createOfflineFramebuffer(std::string& error)
     return true;
 }
 
+// Names the first few missing files and counts the rest: a message box must stay readable.
+std::string missingFilesText(const std::vector<std::string>& missing)
+{
+    constexpr size_t named = 8;
+    std::string text = std::to_string(missing.size()) + (missing.size() == 1 ? " file" : " files") + " (";
+    for (size_t i = 0; i < missing.size() && i < named; ++i)
+        text += (i ? ", " : "") + missing[i];
+    if (missing.size() > named)
+        text += " and " + std::to_string(missing.size() - named) + " more";
+    return text + ")";
+}
+
 std::string archivePath(const char* name)
 {
     namespace fs = std::filesystem;
-    const fs::path requested = name ? name : "data.pak";
+    const fs::path requested = pathFromUtf8(name ? name : "data.pak");
     if (requested.is_absolute())
         return requested.string();
     // Beside the program (a build folder), then where an installation puts it, then the working
     // directory.
     if (const std::string base = programFolder(); !base.empty()) {
-        const fs::path folder(base);
+        const fs::path folder = pathFromUtf8(base);
         for (const fs::path& candidate : {folder / requested, folder / ".." / "share" / "orvalune" / requested}) {
             std::error_code error;
             if (fs::exists(candidate, error))
@@ -292,6 +305,11 @@ bool dmsInitEx(int width, int height, int /*bitsPerPixel*/, bool fullscreen, int
     std::string error;
     if (!openArchive(path, error))
         return fail("Cannot open the data archive \"" + path + "\": " + error);
+    if (const std::vector<std::string> missing = missingRequiredFiles(); !missing.empty()) {
+        closeArchive();
+        return fail("The data archive \"" + path + "\" lacks " + missingFilesText(missing) +
+                    " that the show needs; it is not this show's data");
+    }
     if (!openPlatformWindow(width, height, fullscreen, alwaysOnTop, refreshRate))
         return false;
     if (offline().enabled && !createOfflineFramebuffer(error))

@@ -22,19 +22,11 @@ jobs="${ORV_JOBS:-$(nproc)}"
 cmake -S "$ORV_ROOT" -B "$ORV_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$ORV_BUILD" -j "$jobs" --target data_pak orv_resources
 
-# zlib from Debian's source package, built once with emcc into $ORV_WEB_OBJ/zlib.
+# zlib from Debian's source package (fetched without adding a source to the system), built once with emcc into $ORV_WEB_OBJ/zlib.
 zlib="$ORV_WEB_OBJ/zlib"
 if [ ! -f "$zlib/lib/libz.a" ]; then
-  sources=/etc/apt/sources.list.d/orvalune-deb-src.sources
-  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' |
-      $sudo tee "$sources" >/dev/null
-    $sudo apt-get update -qq
-  fi
   rm -rf "$zlib" && mkdir -p "$zlib/src" "$zlib/lib" "$zlib/include"
-  (cd "$zlib/src" && apt-get source -qq zlib >/dev/null)
+  "$ORV_ROOT/scripts/fetch-source.sh" zlib "$zlib/src"
   src=$(find "$zlib/src" -maxdepth 1 -type d -name 'zlib-*' | head -n1)
   objects=()
   for file in adler32 crc32 deflate infback inffast inflate inftrees trees zutil compress uncompr; do

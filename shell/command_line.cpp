@@ -54,7 +54,10 @@ const char* showUsage()
            "                    when WAYLAND_DISPLAY is set, x11 otherwise)\n"
            "  --version         the version, and the commit it was built from\n"
            "  --help            this text\n"
-           "Keys: Escape fades out and quits; F1 with Left or Right seeks one second.\n";
+           "Keys: Escape fades out and quits; F1 with Left or Right seeks one second.\n"
+           "Log: every line the show writes to standard error also goes to orvalune.log in\n"
+           "$XDG_STATE_HOME/orvalune/ (default ~/.local/state/orvalune/), on Windows in\n"
+           "%LOCALAPPDATA%\\Orvalune\\; orvalune.1.log to orvalune.4.log hold the runs before.\n";
 }
 
 int nearestAspectIndex(int width, int height)

@@ -8,6 +8,7 @@
 #include "render/warm_up.h"
 #include "runtime/dms.h"
 #include "shell/camera_tracks.h"
+#include "shell/show_files.h"
 #include "toolkit/show_state.h"
 #include "toolkit/camera_rig.h"
 #include "maths/ramps.h"
@@ -73,6 +74,7 @@ bool startShow(const ShowMode& mode, const char* archive)
     constexpr int bitsPerPixel = 32;
     constexpr int runtimeInterfaceVersion = 1;
     constexpr int noReservedFlags = 0;
+    dmsRequireArchiveFiles(showArchiveFiles());
     if (!dmsInitEx(mode.width, mode.height, bitsPerPixel, mode.fullscreen, runtimeInterfaceVersion, mode.alwaysOnTop,
                    mode.alwaysOnTop, noReservedFlags, mode.aspectIndex, archive, mode.refreshRate))
         return false;

@@ -2,6 +2,7 @@
 // the flags that choose it instead.
 #include "platform/module_resources.h"
 #include "platform/process_start.h"
+#include "platform/run_log.h"
 #include "render/driver_flags.h"
 #include "runtime/dms.h"
 #include "runtime/version.h"
@@ -12,22 +13,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 int main(int argc, char** argv)
 {
+    useParentConsole();
     prepareProcess();
     // A hang-up, SIGQUIT or SIGUSR1 ends the show as SIGTERM does: a fade, then a clean exit.
     stopSignalsActAsTerminate();
     CommandLine line;
     std::string problem;
-    if (!parseCommandLine(argc, argv, line, problem, std::getenv("ORVALUNE_VIDEO"))) {
+    ProgramArguments arguments(argc, argv);
+    if (!parseCommandLine(arguments.count(), arguments.values(), line, problem, std::getenv("ORVALUNE_VIDEO"))) {
         std::fprintf(stderr, "orvalune: %s (see orvalune --help)\n", problem.c_str());
         return 2;
     }
     if (line.help || line.version) {
         std::fputs(line.help ? showUsage() : (versionLine("orvalune") + "\n").c_str(), stdout);
         return 0;
+    }
+    if (const std::filesystem::path folder = runLogFolder(); !folder.empty()) {
+        std::string logProblem;
+        if (!openRunLog(folder, logProblem))
+            std::fprintf(stderr, "orvalune: no log file this run: %s\n", logProblem.c_str());
     }
     dmsMsg("%s\n", versionLine("orvalune").c_str());
     try {
@@ -53,9 +62,9 @@ int main(int argc, char** argv)
             oldNvidia = line.oldNvidia;
         return runDemo(start);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "orvalune: error: %s\n", error.what());
+        printAndLog("orvalune: error: %s\n", error.what());
     } catch (...) {
-        std::fprintf(stderr, "orvalune: an unknown error stopped the show\n");
+        printAndLog("orvalune: an unknown error stopped the show\n");
     }
     return 1;
 }

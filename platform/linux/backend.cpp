@@ -6,6 +6,7 @@
 #include "platform/linux/dialog_gtk.h"
 #include "platform/window_system.h"
 #include "platform/linux/zenity_box.h"
+#include "platform/run_log.h"
 
 #include <SDL.h>
 #include <stb/stb_image.h>
@@ -89,8 +90,7 @@ public:
     int messageBox(HWND owner, const char* text, const char* caption, UINT type) override
     {
         // Written first: whatever becomes of the box, the reason is on record.
-        std::fprintf(stderr, "%s: %s\n", caption, text);
-        std::fflush(stderr);
+        printAndLog("%s: %s\n", caption, text);
         const UINT icon = type & 0xF0;
         // SDL's box on Wayland is a zenity it waits for without limit; ours has one, and goes
         // away with the program.

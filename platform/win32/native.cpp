@@ -2,6 +2,9 @@
 #include "platform/dialog_resource.h"
 #include "platform/gl_proc_overrides.h"
 #include "platform/module_resources.h"
+#include "platform/run_log.h"
+#include "platform/utf8_files.h"
+#include "platform/win32/wide_text.h"
 #include "platform/window_system.h"
 
 #include <stb/stb_image.h>
@@ -215,7 +218,7 @@ WindowSystem windowSystemInUse() { return WindowSystem::Automatic; }
 
 int orvMessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    std::fflush(stderr);
-    return MessageBoxA(owner, text, caption, type);
+    printAndLog("%s: %s\n", caption ? caption : "", text ? text : "");
+    // The text may name a file outside the code page: it is UTF-8, shown through the wide call.
+    return MessageBoxW(owner, wideFromUtf8(text ? text : "").c_str(), wideFromUtf8(caption ? caption : "").c_str(), type);
 }

@@ -3,6 +3,8 @@
 // archive reader's streams share the one handle.
 #include "runtime/archive_file.h"
 #include "runtime/state.h"
+#include "platform/utf8_files.h"
+#include "platform/win32/wide_text.h"
 
 #include <algorithm>
 
@@ -46,7 +48,8 @@ private:
 
 std::shared_ptr<const ArchiveSource> openArchiveFile(const std::string& path, std::string& error)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring widePath = wideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         error = detail::lastErrorText();
         return nullptr;
@@ -55,7 +58,7 @@ std::shared_ptr<const ArchiveSource> openArchiveFile(const std::string& path, st
         error = "it is a folder, not a file";
         return nullptr;
     }
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = detail::lastErrorText();

@@ -1,6 +1,8 @@
 // The window system's part of the window on Windows: a Win32 window with a WGL context, full
 // screen through ChangeDisplaySettings, the gamma ramp, and the show's messages and keys.
 #include "runtime/state.h"
+#include "platform/utf8_files.h"
+#include "platform/win32/wide_text.h"
 
 #include <string>
 
@@ -88,10 +90,10 @@ bool createContext(WindowState& w)
 std::string lastErrorText()
 {
     const DWORD code = GetLastError();
-    char text[256] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof text,
-                   nullptr);
-    std::string result(text);
+    wchar_t text[256] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                   sizeof text / sizeof text[0], nullptr);
+    std::string result = utf8FromWide(text);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
         result.pop_back();
     return result.empty() ? "error " + std::to_string(code) : result;
@@ -186,11 +188,13 @@ void* glProcAddress(const char* name) { return reinterpret_cast<void*>(wglGetPro
 
 std::string programFolder()
 {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    // UTF-16, and long enough for any path Windows allows.
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size())
         return {};
-    std::string folder(path, length);
+    path.resize(length);
+    const std::string folder = utf8FromWide(path);
     const size_t slash = folder.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
 }

@@ -198,6 +198,10 @@ TEST_F(Package, BothManualPagesRenderWithEveryOptionOfTheirHelp)
                                                                        << shown.output;
         EXPECT_GT(options, 8) << help;
         EXPECT_NE(shown.output.find(orvaluneVersion()), std::string::npos) << shown.output;
+        if (program == "orvalune") {
+            EXPECT_NE(shown.output.find("$XDG_STATE_HOME/orvalune/"), std::string::npos) << "the log's folder\n"
+                                                                                          << shown.output;
+        }
     }
 }
 

@@ -218,6 +218,26 @@ TEST(Show, WithoutADisplayItSaysSoAndExitsWithOne)
     EXPECT_EQ(run.output.find(showStarted), std::string::npos) << run.output;
 }
 
+// Started from a menu, nobody reads standard error: the run's lines, the reason it ended
+// included, stay in the log file that --help names.
+TEST(Show, ARunKeepsItsLinesInTheLogFileThatHelpNames)
+{
+    const fs::path state = freshFolder("log-state");
+    ProgramRun run;
+    run.argv = {builtProgram("orvalune")};
+    run.environment =
+        environmentWith({"DISPLAY", "WAYLAND_DISPLAY", "XDG_STATE_HOME"}, {"XDG_STATE_HOME=" + state.string()});
+    const ProgramResult result = runProgram(run);
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    const std::vector<char> bytes = fileBytes(state / "orvalune" / "orvalune.log");
+    const std::string log(bytes.begin(), bytes.end());
+    EXPECT_NE(log.find("] orvalune "), std::string::npos) << log;
+    EXPECT_NE(log.find("Orvalune: Cannot show the setup dialog: no display"), std::string::npos) << log;
+    const ProgramResult help = runProgram({builtProgram("orvalune"), "--help"}, ORV_BINARY_DIR, 30.0, 0.0, false);
+    EXPECT_NE(help.output.find("$XDG_STATE_HOME/orvalune/"), std::string::npos) << help.output;
+    fs::remove_all(state);
+}
+
 TEST(Capture, OneFrameIsOnePictureOfTheChosenSizeAndTheSameEveryTime)
 {
     const fs::path first = freshFolder("capture-a"), second = freshFolder("capture-b");

@@ -10,24 +10,56 @@ import { extname, join, normalize } from 'node:path';
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.pak': 'application/octet-stream' };
 
 // Serves `folder` on 127.0.0.1 at a free port; resolves to { url, close }. Paths in `missing` answer
-// 404; a path starting with a key of `alias` is served as if it started with its value.
-export function serve(folder, { missing = [], alias = {} } = {}) {
+// 404; a path starting with a key of `alias` is served as if it started with its value. Paths in
+// `stallOnce` send half their bytes the first time and then nothing more (a dropped network that
+// never says so); paths in `trickle` come in ten pieces 300 ms apart, without a Content-Length,
+// and those in `slow` the same with one. A path that is a key of `files` answers with that file.
+export function serve(folder, { missing = [], alias = {}, stallOnce = [], trickle = [], slow = [], files = {} } = {}) {
+  const stalled = new Set();
   const server = createServer((request, response) => {
     let path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)).replace(/^(\.\.[/\\])+/, '');
+    const asked = path;
     const gone = missing.includes(path);
     for (const [from, to] of Object.entries(alias))
       if (path.startsWith(from)) path = to + path.slice(from.length);
-    const file = join(folder, path === '/' ? 'index.html' : path);
-    if (gone || !file.startsWith(folder) || !existsSync(file) || !statSync(file).isFile()) {
+    const file = files[asked] || join(folder, path === '/' ? 'index.html' : path);
+    if (gone || !(file.startsWith(folder) || files[asked]) || !existsSync(file) || !statSync(file).isFile()) {
       response.writeHead(404);
       response.end();
       return;
     }
-    response.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream', 'Content-Length': statSync(file).size });
+    const type = types[extname(file)] || 'application/octet-stream';
+    if (stallOnce.includes(asked) && !stalled.has(asked)) {
+      stalled.add(asked);
+      const bytes = readFileSync(file);
+      response.writeHead(200, { 'Content-Type': type, 'Content-Length': bytes.length });
+      response.write(bytes.subarray(0, bytes.length >> 1));
+      return;
+    }
+    if (trickle.includes(asked) || slow.includes(asked)) {
+      const bytes = readFileSync(file);
+      response.writeHead(200, { 'Content-Type': type, ...(slow.includes(asked) ? { 'Content-Length': bytes.length } : {}) });
+      const piece = Math.ceil(bytes.length / 10);
+      let sent = 0;
+      const next = () => {
+        if (response.destroyed) return;
+        response.write(bytes.subarray(sent, sent + piece));
+        sent += piece;
+        if (sent < bytes.length) setTimeout(next, 300);
+        else response.end();
+      };
+      next();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': type, 'Content-Length': statSync(file).size });
     createReadStream(file).pipe(response);
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => {
-    resolve({ url: `http://127.0.0.1:${server.address().port}/`, close: () => new Promise((done) => server.close(done)) });
+    resolve({
+      url: `http://127.0.0.1:${server.address().port}/`,
+      // A stalled answer would hold the server open for ever.
+      close: () => new Promise((done) => { server.close(done); server.closeAllConnections(); }),
+    });
   }));
 }
 

@@ -22,7 +22,15 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 let browser, page, captures;
 before(async () => {
   assert.ok(webOut && capturePage && nativeCapture, 'ORV_WEB_OUT, ORV_CAPTURE_PAGE and ORV_NATIVE_CAPTURE must be set');
-  page = await serve(webOut, { missing: ['/missing/data.pak'], alias: { '/missing/': '/' } });
+  page = await serve(webOut, {
+    missing: ['/missing/data.pak', '/nojs/orvalune.js'],
+    alias: { '/missing/': '/', '/stall/': '/', '/unsized/': '/', '/nojs/': '/', '/foreign/': '/' },
+    // A sound zip that holds none of the show's files.
+    files: { '/foreign/data.pak': new URL('../../fuzz/corpus/archive/good.zip', import.meta.url).pathname },
+    stallOnce: ['/stall/data.pak'],
+    trickle: ['/unsized/data.pak'],
+    slow: ['/nojs/data.pak'],
+  });
   captures = await serve(capturePage);
   browser = await Browser.launch({ width: 960, height: 540 });
 });
@@ -90,6 +98,47 @@ test('without the autoplay permission the show waits for a click, then plays wit
   }
 });
 
+// A frozen (or busy) page runs no frame and feeds no sound while its thread is held: five 8-second
+// holds are not taken for a lost device (no new AudioContext, no wall clock), and the music goes on
+// in step. (Chromium's lifecycle freeze via DevTools replays the missed sound callbacks and so
+// hides the fault; a held thread does not.)
+test('a page frozen five times goes on with its music, in step', async () => {
+  await play(60000);
+  await browser.evaluate('window.firstAudio = Module.orvAudio');
+  for (let i = 0; i < 5; ++i) {
+    await browser.evaluate('(() => { const until = performance.now() + 8000; while (performance.now() < until); })()');
+    await sleep(1500);
+  }
+  assert.deepEqual(browser.console.filter((line) => /sound device|sound is back/.test(line)), []);
+  assert.ok(await browser.evaluate('Module.orvAudio === window.firstAudio'), 'the same sound device throughout');
+  // Both read at once; the show's position moves a frame at a time, and frames are slow here.
+  const reading = () => browser.evaluate('[Module._orvPositionMs(), Module.orvAudio.context.currentTime * 1000]');
+  const [p0, h0] = await reading();
+  await sleep(3000);
+  const [p1, h1] = await reading();
+  assert.ok(h1 - h0 > 2500, `WebAudio played ${h1 - h0} ms in 3 s after the freezes`);
+  assert.ok(Math.abs((p1 - p0) - (h1 - h0)) < 300, `the show advanced ${p1 - p0} ms while WebAudio played ${h1 - h0} ms`);
+});
+
+// A lost WebGL context pauses the show with a word in the title and a line in the log (not one a
+// frame); once the context is back the show goes on from where it paused.
+test('a lost and restored WebGL context pauses the show, then it goes on from there', async () => {
+  await play(150000);
+  await browser.evaluate(`window.lose = document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context')`);
+  const linesBefore = browser.console.length;
+  await browser.evaluate('window.lose.loseContext()');
+  await browser.waitFor(`document.title === 'Orvalune — paused: the graphics context was lost'`, 15, 'the pause');
+  const pausedAt = await position();
+  await sleep(2000);
+  assert.ok(await position() - pausedAt < 200, 'the show stays where it paused');
+  const lines = browser.console.slice(linesBefore);
+  assert.ok(lines.length <= 2, `${lines.length} lines logged for the loss:\n${lines.slice(-5).join('\n')}`);
+  await browser.evaluate('window.lose.restoreContext()');
+  await browser.waitFor(`document.title.startsWith('Orvalune — playing')`, 60, 'the show to go on');
+  const resumed = await position();
+  assert.ok(resumed >= pausedAt - 100 && resumed < pausedAt + 10000, `went on at ${resumed} ms after pausing at ${pausedAt} ms`);
+});
+
 test('the show ends by itself after its last frame', async () => {
   await play(360500);
   await browser.waitFor(`document.title === 'Orvalune — ended'`, 30, 'the end of the show');
@@ -112,6 +161,74 @@ test('a page without its data.pak says so in its title and on the page', async (
   await browser.open(`${page.url}missing/index.html?autoplay=1`);
   await browser.waitFor(`document.title.startsWith('Orvalune — error:')`, 30, 'the error');
   assert.match(await browser.title(), /data\.pak/);
+});
+
+test('a data.pak without the show\'s files is refused, naming what is missing', async () => {
+  await browser.open(`${page.url}foreign/index.html?autoplay=1`);
+  await browser.waitFor(`document.title.startsWith('Orvalune — error:')`, 60, 'the error');
+  assert.match(await browser.evaluate(`document.getElementById('error').textContent`), /lacks \d+ files \(.*fisu\.t3d/);
+});
+
+// Each address value the program would refuse, or that would leave the tab unresponsive, is
+// refused by the page before anything starts, naming it; the page never says it plays.
+test('a bad address value is an error naming it, and the page never plays', async () => {
+  for (const value of ['start=99999999', 'start=1e5', 'size=0x0', 'size=63x63', 'size=100000x100000', 'size=16384x16384', 'aspect=foo']) {
+    await browser.open(`${page.url}index.html?autoplay=1&${value}`);
+    await browser.waitFor(`document.title.startsWith('Orvalune — error:')`, 30, `the error for ${value}`);
+    const title = await browser.title();
+    assert.ok(title.includes(value), `the title names ${value}: ${title}`);
+    assert.ok(await browser.evaluate(`!document.getElementById('failure').classList.contains('hidden')`), 'the error is on the page');
+  }
+});
+
+// The program itself refusing its arguments (here an aspect the start screen never offers): its
+// own words and exit code, never "playing".
+test('a program that exits at once is reported with its message and exit code', async () => {
+  await browser.open(`${page.url}index.html`);
+  await browser.waitFor(`document.title === 'Orvalune — click to start'`, 60, 'the start screen');
+  await browser.evaluate(`start('640x360', '5:4', false)`);
+  await sleep(1000);
+  const title = await browser.title();
+  assert.match(title, /^Orvalune — error: orvalune: .*--aspect/);
+  assert.match(await browser.evaluate(`document.getElementById('error').textContent`), /exit code 2/);
+});
+
+test('a stalled download of data.pak ends with a message naming it, and Try again loads it', async () => {
+  await browser.open(`${page.url}stall/index.html?autoplay=1&start=20000`);
+  await browser.waitFor(`document.title.startsWith('Orvalune — error:')`, 60, 'the stall to be noticed');
+  assert.match(await browser.title(), /data\.pak/);
+  await browser.evaluate(`document.getElementById('retry').click()`);
+  await browser.waitFor(`document.title.startsWith('Orvalune — playing')`, 60, 'the page to play after Try again');
+});
+
+test('without a Content-Length the download shows the bytes received', async () => {
+  await browser.open(`${page.url}unsized/index.html`);
+  await browser.waitFor(`/^Orvalune — loading [0-9.]+ MB$/.test(document.title) && parseFloat(document.title.split('loading ')[1]) > 0`,
+    30, 'the bytes so far in the title');
+  await browser.waitFor(`document.title === 'Orvalune — click to start'`, 60, 'the end of the download');
+});
+
+test('a program script that fails while data.pak loads leaves the error in the title', async () => {
+  await browser.open(`${page.url}nojs/index.html?autoplay=1`);
+  await browser.waitFor(`document.title.startsWith('Orvalune — error:')`, 30, 'the error');
+  await sleep(3500); // data.pak would go on arriving for about three seconds
+  assert.equal(await browser.title(), 'Orvalune — error: orvalune.js could not be loaded');
+});
+
+test('the canvas follows the window and the pixel ratio, keeping the picture\'s proportions', async () => {
+  await browser.open(`${page.url}index.html?autoplay=1&size=640x360&start=30000`);
+  await browser.waitFor(`document.title.startsWith('Orvalune — playing')`, 60, 'the page to play');
+  try {
+    for (const [width, height, deviceScaleFactor] of [[500, 600, 1], [1200, 700, 2], [960, 300, 1]]) {
+      await browser.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor, mobile: false });
+      await sleep(300);
+      const box = await browser.evaluate(`(() => { const r = document.getElementById('canvas').getBoundingClientRect(); return [r.width, r.height]; })()`);
+      assert.ok(Math.abs(box[0] / box[1] - 640 / 360) < 0.02, `shown at ${box[0]}x${box[1]} in ${width}x${height}`);
+      assert.ok(Math.abs(box[0] - width) <= 1 || Math.abs(box[1] - height) <= 1, `${box[0]}x${box[1]} fills ${width}x${height} one way`);
+    }
+  } finally {
+    await browser.send('Emulation.clearDeviceMetricsOverride');
+  }
 });
 
 // Music times across the show, each in a different scene (the water of the opening, the forest's

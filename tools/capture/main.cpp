@@ -10,6 +10,7 @@
 //   orvalune-capture --help                                  every option
 #include "platform/module_resources.h"
 #include "platform/process_start.h"
+#include "platform/utf8_files.h"
 #include "render/draw_state_recorder.h"
 #include "render/effect_gl_state.h"
 #include "render/warm_up.h"
@@ -84,13 +85,14 @@ bool isOurFrame(const std::string& name)
 bool checkPaths(const CaptureOptions& o, std::string& problem)
 {
     std::error_code error;
-    if (fs::is_directory(o.archive, error)) {
+    const fs::path out = pathFromUtf8(o.out);
+    if (fs::is_directory(pathFromUtf8(o.archive), error)) {
         problem = "--archive " + o.archive + " is a folder, not a data archive";
         return false;
     }
     if (o.output != OutputKind::Frames) {
-        const fs::path parent = fs::path(o.out).parent_path();
-        if (fs::is_directory(o.out, error)) {
+        const fs::path parent = out.parent_path();
+        if (fs::is_directory(out, error)) {
             problem = o.out + " is a folder, not a video file";
             return false;
         }
@@ -100,15 +102,15 @@ bool checkPaths(const CaptureOptions& o, std::string& problem)
         }
         return true;
     }
-    if (!fs::exists(o.out, error))
+    if (!fs::exists(out, error))
         return true;
-    if (!fs::is_directory(o.out, error)) {
+    if (!fs::is_directory(out, error)) {
         problem = o.out + " is a file, not a folder for frames";
         return false;
     }
     if (o.force)
         return true;
-    for (const auto& entry : fs::directory_iterator(o.out, error))
+    for (const auto& entry : fs::directory_iterator(out, error))
         if (isOurFrame(entry.path().filename().string())) {
             problem = o.out + " already holds frames (" + entry.path().filename().string() +
                       "); give another folder, or --force to replace them";
@@ -121,12 +123,13 @@ bool checkPaths(const CaptureOptions& o, std::string& problem)
 bool prepareFolder(const CaptureOptions& o, std::string& problem)
 {
     std::error_code error;
-    fs::create_directories(o.out, error);
+    const fs::path out = pathFromUtf8(o.out);
+    fs::create_directories(out, error);
     if (error) {
         problem = "cannot create " + o.out + ": " + error.message();
         return false;
     }
-    for (const auto& entry : fs::directory_iterator(o.out, error))
+    for (const auto& entry : fs::directory_iterator(out, error))
         if (isOurFrame(entry.path().filename().string()))
             fs::remove(entry.path(), error);
     return true;
@@ -417,6 +420,15 @@ int capture(const CaptureOptions& o)
             }
             if (drawn == 0 || (stopRequest() && drawn < subFrames))
                 break;
+            // A texture, mesh or shader text the frame could not have: its picture is not the
+            // show's, and keeping it would report a garbage frame as a success.
+            if (const std::vector<std::string>& problems = dmsResourceProblems(); !problems.empty()) {
+                std::fprintf(stderr, "\norvalune-capture: the frame at %d ms cannot be drawn as the show draws it: %s%s\n",
+                             dmsGetModulePosition(), problems.front().c_str(),
+                             problems.size() > 1 ? (" (and " + std::to_string(problems.size() - 1) + " more)").c_str() : "");
+                failed = true;
+                break;
+            }
             if (reducer)
                 reducer->finish(rgba);
             readBack += Clock::now() - read;
@@ -474,7 +486,8 @@ int main(int argc, char** argv)
     prepareProcess();
     CaptureOptions o;
     std::string problem;
-    if (!parseCaptureOptions(argc, argv, o, problem)) {
+    ProgramArguments arguments(argc, argv);
+    if (!parseCaptureOptions(arguments.count(), arguments.values(), o, problem)) {
         std::fprintf(stderr, "orvalune-capture: %s (see orvalune-capture --help)\n", problem.c_str());
         return 2;
     }

@@ -1,5 +1,7 @@
 #include "tools/capture/png_writer.h"
 
+#include "platform/utf8_files.h"
+
 #include <zlib.h>
 
 #include <cerrno>
@@ -142,25 +144,25 @@ void PngWriter::work()
 
 bool PngWriter::writeOne(const Job& job)
 {
-    const std::string path = (std::filesystem::path(folder) / job.fileName).string();
+    const std::string path = (pathFromUtf8(folder) / job.fileName).string();
     const std::string partial = path + ".part";
     const std::vector<uint8_t> png = encodePng(job.rgba.data(), width, height, pngZlibLevel);
     // The first step that fails gives the reason (a full disk shows at the write or the close).
     int cause = 0;
     const auto lastError = [] { return errno ? errno : EIO; };
     errno = 0;
-    FILE* file = png.empty() ? nullptr : std::fopen(partial.c_str(), "wb");
+    FILE* file = png.empty() ? nullptr : openFileUtf8(partial, "wb");
     if (!file)
         cause = lastError();
     else if (std::fwrite(png.data(), 1, png.size(), file) != png.size())
         cause = lastError();
     if (file && std::fclose(file) != 0 && !cause)
         cause = lastError();
-    if (file && !cause && std::rename(partial.c_str(), path.c_str()) != 0)
+    if (file && !cause && renameFileUtf8(partial, path) != 0)
         cause = lastError();
     const bool ok = file && !cause;
     if (!ok) {
-        std::remove(partial.c_str());
+        removeFileUtf8(partial);
         std::lock_guard<std::mutex> lock(mutex);
         if (problem.empty())
             problem = "cannot write " + path + ": " +

@@ -1,5 +1,7 @@
 #include "tools/capture/sha256.h"
 
+#include "platform/utf8_files.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -95,7 +97,7 @@ std::string Sha256::hex()
 
 bool sha256OfFile(const std::string& path, std::string& hex)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFileUtf8(path, "rb");
     if (!file)
         return false;
     Sha256 digest;

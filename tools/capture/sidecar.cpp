@@ -1,5 +1,6 @@
 #include "tools/capture/sidecar.h"
 
+#include "platform/utf8_files.h"
 #include "runtime/version.h"
 #include "tools/capture/chunks.h"
 
@@ -38,7 +39,7 @@ std::string number(double value)
 
 std::string sidecarPath(const std::string& video)
 {
-    return std::filesystem::path(video).replace_extension(".json").string();
+    return pathFromUtf8(video).replace_extension(".json").string();
 }
 
 std::string sidecarJson(const CaptureOptions& o, int firstMs, int frames, const std::string& archiveSha256)
@@ -76,15 +77,15 @@ std::string sidecarJson(const CaptureOptions& o, int firstMs, int frames, const 
 bool writeSidecar(const std::string& path, const std::string& json, std::string& problem)
 {
     const std::string part = path + ".part";
-    std::FILE* file = std::fopen(part.c_str(), "wb");
+    std::FILE* file = openFileUtf8(part, "wb");
     bool ok = file && std::fwrite(json.data(), 1, json.size(), file) == json.size();
     if (file)
         ok = std::fclose(file) == 0 && ok;
     std::error_code error;
     if (ok)
-        std::filesystem::rename(part, path, error);
+        std::filesystem::rename(pathFromUtf8(part), pathFromUtf8(path), error);
     if (!ok || error) {
-        std::filesystem::remove(part, error);
+        std::filesystem::remove(pathFromUtf8(part), error);
         problem = "cannot write " + path;
         return false;
     }

@@ -261,22 +261,22 @@ void useFixedProgram(Primitive primitive)
     key.smooth = (primitive == Primitive::Points && s.pointSmooth) || (primitive == Primitive::WideLines && s.lineSmooth);
     const FixedProgram& p = fixedProgram(key);
     useProgram(p.program);
-    emscripten_glUniformMatrix4fv(p.modelview, 1, GL_FALSE, c.modelview.top().m);
-    emscripten_glUniformMatrix4fv(p.projection, 1, GL_FALSE, c.projection.top().m);
+    sendUniformMatrix(p.modelview, c.modelview.top().m, 4);
+    sendUniformMatrix(p.projection, c.projection.top().m, 4);
     for (int unit = 0; unit < fixedUnits; ++unit) {
-        if (p.texMatrix[unit] >= 0)
-            emscripten_glUniformMatrix4fv(p.texMatrix[unit], 1, GL_FALSE, c.texture[unit].top().m);
-        if (p.sampler[unit] >= 0)
-            emscripten_glUniform1i(p.sampler[unit], unit);
+        sendUniformMatrix(p.texMatrix[unit], c.texture[unit].top().m, 4);
+        sendUniformInt(p.sampler[unit], unit);
     }
-    emscripten_glUniform1f(p.pointSize, s.pointSize);
-    emscripten_glUniform1f(p.lineWidth, s.lineWidth);
-    emscripten_glUniform2f(p.viewport, static_cast<float>(s.viewport[2]), static_cast<float>(s.viewport[3]));
-    emscripten_glUniform4fv(p.clipPlane, 1, s.clipPlane);
-    emscripten_glUniform4fv(p.fogColor, 1, s.fogColor);
-    emscripten_glUniform3f(p.fogParams, s.fogStart, s.fogEnd, s.fogDensity);
-    emscripten_glUniform1i(p.alphaFunc, static_cast<GLint>(s.alphaFunc));
-    emscripten_glUniform1f(p.alphaRef, s.alphaRef);
+    sendUniformFloats(p.pointSize, &s.pointSize, 1);
+    sendUniformFloats(p.lineWidth, &s.lineWidth, 1);
+    const float viewport[2] = {static_cast<float>(s.viewport[2]), static_cast<float>(s.viewport[3])};
+    sendUniformFloats(p.viewport, viewport, 2);
+    sendUniformFloats(p.clipPlane, s.clipPlane, 4);
+    sendUniformFloats(p.fogColor, s.fogColor, 4);
+    const float fog[3] = {s.fogStart, s.fogEnd, s.fogDensity};
+    sendUniformFloats(p.fogParams, fog, 3);
+    sendUniformInt(p.alphaFunc, static_cast<GLint>(s.alphaFunc));
+    sendUniformFloats(p.alphaRef, &s.alphaRef, 1);
 }
 
 // ---- buffers --------------------------------------------------------------------------------
@@ -293,9 +293,12 @@ Buffers& buffers()
     emscripten_glGenVertexArrays(1, &b.vertexArray);
     emscripten_glGenBuffers(1, &b.vertices);
     emscripten_glGenBuffers(1, &b.indices);
+    // The one vertex array the layer draws with stays bound from here on; the element buffer
+    // binding is its own (a new array has none).
     emscripten_glBindVertexArray(b.vertexArray);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, b.vertices);
-    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indices);
+    shadow().elementBuffer.forget();
+    sendBindBuffer(GL_ARRAY_BUFFER, b.vertices);
+    sendBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indices);
     const auto stride = static_cast<GLsizei>(sizeof(Vertex));
     auto attribute = [&](GLuint index, int size, size_t offset) {
         emscripten_glEnableVertexAttribArray(index);
@@ -386,13 +389,13 @@ void submit(GLenum mode, const std::vector<Vertex>& vertices)
         useFixedProgram(primitive);
     }
     const Buffers& b = buffers();
-    emscripten_glBindVertexArray(b.vertexArray);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, b.vertices);
+    sendBindBuffer(GL_ARRAY_BUFFER, b.vertices);
     emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data->size() * sizeof(Vertex)), data->data(),
                             GL_STREAM_DRAW);
     if (indices.empty()) {
         emscripten_glDrawArrays(drawMode, 0, static_cast<GLsizei>(count));
     } else {
+        sendBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indices);
         emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
                                 indices.data(), GL_STREAM_DRAW);
         emscripten_glDrawElements(drawMode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, nullptr);

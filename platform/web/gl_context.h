@@ -10,6 +10,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "platform/web/gl_shadow.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -142,8 +144,24 @@ TextureInfo* boundTextureInfo();
 TextureInfo& textureInfo(GLuint texture);
 void forgetTexture(GLuint texture);
 void setError(GLenum error);
-// The real WebGL state of everything FixedState holds but the draw sets itself.
+// The real WebGL state of everything FixedState holds but the draw sets itself: only what WebGL
+// does not have already is sent.
 void applyFixedState();
+
+// What WebGL has (gl_shadow.h), and the calls that go through it: each is made only when it
+// changes something.
+WebGlShadow& shadow();
+void sendEnable(GLenum cap, bool on);
+void sendActiveTexture(int unit);
+void sendBindTexture(GLuint texture); // on the active unit
+void sendBindBuffer(GLenum target, GLuint buffer);
+// The built-in uniforms of the program in use (useProgram first): a location of -1 or a value
+// the program already holds sends nothing.
+// True when the program in use holds other bytes at `location` (recorded then): the caller sends.
+bool uniformChanged(GLint location, const void* values, size_t bytes);
+void sendUniformInt(GLint location, GLint value);
+void sendUniformFloats(GLint location, const float* values, int count); // 1 to 4
+void sendUniformMatrix(GLint location, const float* values, int size);  // 3 or 4
 
 // Drawing (gl_draw.cpp).
 void drawClientArrays(GLenum mode, int first, int count);

@@ -7,6 +7,7 @@
 // show's own programs, which read light 0 and the material (gl_programs.cpp).
 #include "platform/web/gl_context.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -261,28 +262,28 @@ void useFixedProgram(Primitive primitive)
     key.smooth = (primitive == Primitive::Points && s.pointSmooth) || (primitive == Primitive::WideLines && s.lineSmooth);
     const FixedProgram& p = fixedProgram(key);
     useProgram(p.program);
-    emscripten_glUniformMatrix4fv(p.modelview, 1, GL_FALSE, c.modelview.top().m);
-    emscripten_glUniformMatrix4fv(p.projection, 1, GL_FALSE, c.projection.top().m);
+    sendUniformMatrix(p.modelview, c.modelview.top().m, 4);
+    sendUniformMatrix(p.projection, c.projection.top().m, 4);
     for (int unit = 0; unit < fixedUnits; ++unit) {
-        if (p.texMatrix[unit] >= 0)
-            emscripten_glUniformMatrix4fv(p.texMatrix[unit], 1, GL_FALSE, c.texture[unit].top().m);
-        if (p.sampler[unit] >= 0)
-            emscripten_glUniform1i(p.sampler[unit], unit);
+        sendUniformMatrix(p.texMatrix[unit], c.texture[unit].top().m, 4);
+        sendUniformInt(p.sampler[unit], unit);
     }
-    emscripten_glUniform1f(p.pointSize, s.pointSize);
-    emscripten_glUniform1f(p.lineWidth, s.lineWidth);
-    emscripten_glUniform2f(p.viewport, static_cast<float>(s.viewport[2]), static_cast<float>(s.viewport[3]));
-    emscripten_glUniform4fv(p.clipPlane, 1, s.clipPlane);
-    emscripten_glUniform4fv(p.fogColor, 1, s.fogColor);
-    emscripten_glUniform3f(p.fogParams, s.fogStart, s.fogEnd, s.fogDensity);
-    emscripten_glUniform1i(p.alphaFunc, static_cast<GLint>(s.alphaFunc));
-    emscripten_glUniform1f(p.alphaRef, s.alphaRef);
+    sendUniformFloats(p.pointSize, &s.pointSize, 1);
+    sendUniformFloats(p.lineWidth, &s.lineWidth, 1);
+    const float viewport[2] = {static_cast<float>(s.viewport[2]), static_cast<float>(s.viewport[3])};
+    sendUniformFloats(p.viewport, viewport, 2);
+    sendUniformFloats(p.clipPlane, s.clipPlane, 4);
+    sendUniformFloats(p.fogColor, s.fogColor, 4);
+    const float fog[3] = {s.fogStart, s.fogEnd, s.fogDensity};
+    sendUniformFloats(p.fogParams, fog, 3);
+    sendUniformInt(p.alphaFunc, static_cast<GLint>(s.alphaFunc));
+    sendUniformFloats(p.alphaRef, &s.alphaRef, 1);
 }
 
 // ---- buffers --------------------------------------------------------------------------------
 
 struct Buffers {
-    GLuint vertexArray = 0, vertices = 0, indices = 0;
+    GLuint vertexArray = 0, vertices = 0;
 };
 
 Buffers& buffers()
@@ -292,10 +293,11 @@ Buffers& buffers()
         return b;
     emscripten_glGenVertexArrays(1, &b.vertexArray);
     emscripten_glGenBuffers(1, &b.vertices);
-    emscripten_glGenBuffers(1, &b.indices);
+    // The one vertex array the layer draws with stays bound from here on; the element buffer
+    // binding is its own (a new array has none).
     emscripten_glBindVertexArray(b.vertexArray);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, b.vertices);
-    emscripten_glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indices);
+    shadow().elementBuffer.forget();
+    sendBindBuffer(GL_ARRAY_BUFFER, b.vertices);
     const auto stride = static_cast<GLsizei>(sizeof(Vertex));
     auto attribute = [&](GLuint index, int size, size_t offset) {
         emscripten_glEnableVertexAttribArray(index);
@@ -312,10 +314,37 @@ Buffers& buffers()
 }
 
 // Segments of a line primitive as quads: each end twice, on both sides, facing the other end.
-void lineQuads(GLenum mode, const std::vector<Vertex>& in, std::vector<Vertex>& out, std::vector<uint32_t>& indices)
+// Indices that repeat one pattern every four vertices (a quad as two triangles, a wide line's
+// segment as a quad), in a buffer of their own that only grows: uploaded once, not with each draw.
+struct PatternIndices {
+    uint32_t pattern[6];
+    GLuint buffer = 0;
+    size_t groups = 0;
+};
+PatternIndices quadIndices{{0, 1, 2, 0, 2, 3}}, segmentIndices{{0, 1, 2, 2, 1, 3}};
+
+// Binds `p`'s buffer (to the layer's vertex array), holding at least `groups` groups of four.
+void bindPattern(PatternIndices& p, size_t groups)
+{
+    if (!p.buffer)
+        emscripten_glGenBuffers(1, &p.buffer);
+    sendBindBuffer(GL_ELEMENT_ARRAY_BUFFER, p.buffer);
+    if (groups <= p.groups)
+        return;
+    const size_t grown = std::max({groups, p.groups * 2, size_t{1024}});
+    std::vector<uint32_t> indices;
+    indices.reserve(grown * 6);
+    for (size_t g = 0; g < grown; ++g)
+        for (uint32_t i : p.pattern)
+            indices.push_back(static_cast<uint32_t>(g * 4) + i);
+    emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
+                            indices.data(), GL_STATIC_DRAW);
+    p.groups = grown;
+}
+
+void lineQuads(GLenum mode, const std::vector<Vertex>& in, std::vector<Vertex>& out)
 {
     auto segment = [&](const Vertex& a, const Vertex& b) {
-        const uint32_t base = static_cast<uint32_t>(out.size());
         for (const Vertex* end : {&a, &b})
             for (float side : {-1.0f, 1.0f}) {
                 Vertex v = *end;
@@ -325,8 +354,6 @@ void lineQuads(GLenum mode, const std::vector<Vertex>& in, std::vector<Vertex>& 
                 v.side = end == &a ? side : -side;
                 out.push_back(v);
             }
-        for (uint32_t i : {0u, 1u, 2u, 2u, 1u, 3u})
-            indices.push_back(base + i);
     };
     const size_t n = in.size();
     if (mode == GL_LINES) {
@@ -350,21 +377,22 @@ void submit(GLenum mode, const std::vector<Vertex>& vertices)
     const bool wide = line && !c.program && (s.lineWidth > 1.0f || s.lineSmooth);
 
     static std::vector<Vertex> expanded;
-    static std::vector<uint32_t> indices;
     expanded.clear();
-    indices.clear();
     const std::vector<Vertex>* data = &vertices;
     GLenum drawMode = mode;
     size_t count = vertices.size();
+    PatternIndices* pattern = nullptr; // indexed by groups of four vertices
     if (wide) {
-        lineQuads(mode, vertices, expanded, indices);
+        lineQuads(mode, vertices, expanded);
         data = &expanded;
         drawMode = GL_TRIANGLES;
+        pattern = &segmentIndices;
+        count = expanded.size() / 4;
     } else if (mode == GL_QUADS) {
-        for (uint32_t q = 0; q + 3 < count; q += 4)
-            for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u})
-                indices.push_back(q + i);
+        // A quad short of its four vertices draws nothing, as in GL.
         drawMode = GL_TRIANGLES;
+        pattern = &quadIndices;
+        count /= 4;
     } else if (mode == GL_QUAD_STRIP) {
         // Quad strips and triangle strips share their vertex order.
         drawMode = GL_TRIANGLE_STRIP;
@@ -372,7 +400,7 @@ void submit(GLenum mode, const std::vector<Vertex>& vertices)
     } else if (mode == GL_POLYGON) {
         drawMode = GL_TRIANGLE_FAN;
     }
-    if (data->empty())
+    if (data->empty() || count == 0)
         return;
 
     if (c.program) {
@@ -386,16 +414,14 @@ void submit(GLenum mode, const std::vector<Vertex>& vertices)
         useFixedProgram(primitive);
     }
     const Buffers& b = buffers();
-    emscripten_glBindVertexArray(b.vertexArray);
-    emscripten_glBindBuffer(GL_ARRAY_BUFFER, b.vertices);
+    sendBindBuffer(GL_ARRAY_BUFFER, b.vertices);
     emscripten_glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data->size() * sizeof(Vertex)), data->data(),
                             GL_STREAM_DRAW);
-    if (indices.empty()) {
-        emscripten_glDrawArrays(drawMode, 0, static_cast<GLsizei>(count));
+    if (pattern) {
+        bindPattern(*pattern, count);
+        emscripten_glDrawElements(drawMode, static_cast<GLsizei>(count * 6), GL_UNSIGNED_INT, nullptr);
     } else {
-        emscripten_glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
-                                indices.data(), GL_STREAM_DRAW);
-        emscripten_glDrawElements(drawMode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, nullptr);
+        emscripten_glDrawArrays(drawMode, 0, static_cast<GLsizei>(count));
     }
 }
 

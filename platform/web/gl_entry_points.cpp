@@ -18,6 +18,45 @@ void bindFramebuffer(GLenum target, GLuint framebuffer)
     emscripten_glBindFramebuffer(target == GL_READ_FRAMEBUFFER ? target : GL_FRAMEBUFFER, framebuffer);
 }
 
+void deleteBuffers(GLsizei n, const GLuint* list)
+{
+    for (GLsizei i = 0; i < n; ++i)
+        shadow().bufferDeleted(list[i]);
+    emscripten_glDeleteBuffers(n, list);
+}
+
+// A uniform setter of the show's that sends nothing for a location of -1 (a uniform the program
+// does not use: WebGL would ignore it, after a call into the browser).
+template <typename Signature, Signature* F>
+struct PlacedOnly;
+template <typename... Args, void (*F)(GLint, Args...)>
+struct PlacedOnly<void(GLint, Args...), F> {
+    static void call(GLint location, Args... args)
+    {
+        if (location >= 0)
+            F(location, args...);
+    }
+};
+#define ORV_PLACED_ONLY(f) entry(&PlacedOnly<decltype(f), &f>::call)
+
+// The same for a setter of single values (glUniform3f ...), which the program in use keeps: a
+// value it already holds is not sent again.
+template <typename Signature, Signature* F>
+struct Changed;
+template <typename... Args, void (*F)(GLint, Args...)>
+struct Changed<void(GLint, Args...), F> {
+    static_assert(((sizeof(Args) == 4) && ...), "single 32-bit values only");
+    static void call(GLint location, Args... args)
+    {
+        uint8_t bytes[4 * sizeof...(Args)];
+        size_t at = 0;
+        ((std::memcpy(bytes + at, &args, 4), at += 4), ...);
+        if (uniformChanged(location, bytes, sizeof bytes))
+            F(location, args...);
+    }
+};
+#define ORV_CHANGED_ONLY(f) entry(&Changed<decltype(f), &f>::call)
+
 void framebufferTextureOther(GLenum, GLenum, GLenum, GLuint, GLint) { setError(GL_INVALID_OPERATION); }
 void framebufferTexture3D(GLenum, GLenum, GLenum, GLuint, GLint, GLint) { setError(GL_INVALID_OPERATION); }
 
@@ -87,9 +126,9 @@ const EntryPoint entryPoints[] = {
     {"glMultiTexCoord4fARB", entry(&glMultiTexCoord4f)},
     // Buffers: fetched by the show, its arrays stay in client memory.
     {"glGenBuffersARB", entry(&emscripten_glGenBuffers)},
-    {"glBindBufferARB", entry(&emscripten_glBindBuffer)},
+    {"glBindBufferARB", entry(&sendBindBuffer)},
     {"glBufferDataARB", entry(&emscripten_glBufferData)},
-    {"glDeleteBuffersARB", entry(&emscripten_glDeleteBuffers)},
+    {"glDeleteBuffersARB", entry(&deleteBuffers)},
     {"glMultiDrawArrays", entry(&glMultiDrawArrays)},
     // Frame buffers.
     {"glIsRenderbufferEXT", entry(&emscripten_glIsRenderbuffer)},
@@ -133,27 +172,27 @@ const EntryPoint entryPoints[] = {
     {"glGetShaderInfoLog", entry(&glGetShaderInfoLog)},
     {"glValidateProgram", entry(&glValidateProgram)},
     // Uniforms.
-    {"glUniform4f", entry(&emscripten_glUniform4f)},
-    {"glUniform3f", entry(&emscripten_glUniform3f)},
-    {"glUniform1f", entry(&emscripten_glUniform1f)},
-    {"glUniform1iARB", entry(&emscripten_glUniform1i)},
-    {"glUniform1i", entry(&emscripten_glUniform1i)},
+    {"glUniform4f", ORV_CHANGED_ONLY(emscripten_glUniform4f)},
+    {"glUniform3f", ORV_CHANGED_ONLY(emscripten_glUniform3f)},
+    {"glUniform1f", ORV_CHANGED_ONLY(emscripten_glUniform1f)},
+    {"glUniform1iARB", ORV_CHANGED_ONLY(emscripten_glUniform1i)},
+    {"glUniform1i", ORV_CHANGED_ONLY(emscripten_glUniform1i)},
     {"glGetUniformfvARB", entry(&glGetUniformfvARB)},
     {"glGetUniformivARB", entry(&glGetUniformivARB)},
-    {"glUniform2i", entry(&emscripten_glUniform2i)},
-    {"glUniform3i", entry(&emscripten_glUniform3i)},
-    {"glUniform4i", entry(&emscripten_glUniform4i)},
-    {"glUniform1fv", entry(&emscripten_glUniform1fv)},
-    {"glUniform2fv", entry(&emscripten_glUniform2fv)},
-    {"glUniform3fv", entry(&emscripten_glUniform3fv)},
-    {"glUniform4fv", entry(&emscripten_glUniform4fv)},
-    {"glUniform1iv", entry(&emscripten_glUniform1iv)},
-    {"glUniform2iv", entry(&emscripten_glUniform2iv)},
-    {"glUniform3iv", entry(&emscripten_glUniform3iv)},
-    {"glUniform4iv", entry(&emscripten_glUniform4iv)},
-    {"glUniformMatrix2fv", entry(&emscripten_glUniformMatrix2fv)},
-    {"glUniformMatrix3fv", entry(&emscripten_glUniformMatrix3fv)},
-    {"glUniformMatrix4fv", entry(&emscripten_glUniformMatrix4fv)},
+    {"glUniform2i", ORV_CHANGED_ONLY(emscripten_glUniform2i)},
+    {"glUniform3i", ORV_CHANGED_ONLY(emscripten_glUniform3i)},
+    {"glUniform4i", ORV_CHANGED_ONLY(emscripten_glUniform4i)},
+    {"glUniform1fv", ORV_PLACED_ONLY(emscripten_glUniform1fv)},
+    {"glUniform2fv", ORV_PLACED_ONLY(emscripten_glUniform2fv)},
+    {"glUniform3fv", ORV_PLACED_ONLY(emscripten_glUniform3fv)},
+    {"glUniform4fv", ORV_PLACED_ONLY(emscripten_glUniform4fv)},
+    {"glUniform1iv", ORV_PLACED_ONLY(emscripten_glUniform1iv)},
+    {"glUniform2iv", ORV_PLACED_ONLY(emscripten_glUniform2iv)},
+    {"glUniform3iv", ORV_PLACED_ONLY(emscripten_glUniform3iv)},
+    {"glUniform4iv", ORV_PLACED_ONLY(emscripten_glUniform4iv)},
+    {"glUniformMatrix2fv", ORV_PLACED_ONLY(emscripten_glUniformMatrix2fv)},
+    {"glUniformMatrix3fv", ORV_PLACED_ONLY(emscripten_glUniformMatrix3fv)},
+    {"glUniformMatrix4fv", ORV_PLACED_ONLY(emscripten_glUniformMatrix4fv)},
     // Vertex attributes.
     {"glVertexAttrib1d", entry(&attrib1d)},
     {"glVertexAttrib1dv", entry(&attrib1dv)},

@@ -33,8 +33,6 @@ std::unordered_map<GLuint, ShaderStage>& shaders()
     return map;
 }
 
-GLuint realProgram = 0; // what WebGL has in use
-
 void findLocations(GLuint program, ShowProgram& p)
 {
     auto at = [&](const char* name) { return emscripten_glGetUniformLocation(program, name); };
@@ -61,21 +59,12 @@ void findLocations(GLuint program, ShowProgram& p)
 
 void product(GLint location, const float* a, const float* b)
 {
-    if (location >= 0)
-        emscripten_glUniform4f(location, a[0] * b[0], a[1] * b[1], a[2] * b[2], a[3] * b[3]);
+    const float p[4] = {a[0] * b[0], a[1] * b[1], a[2] * b[2], a[3] * b[3]};
+    sendUniformFloats(location, p, 4);
 }
 
-void vector(GLint location, const float* v)
-{
-    if (location >= 0)
-        emscripten_glUniform4fv(location, 1, v);
-}
-
-void matrix(GLint location, const Mat4& m)
-{
-    if (location >= 0)
-        emscripten_glUniformMatrix4fv(location, 1, GL_FALSE, m.m);
-}
+void vector(GLint location, const float* v) { sendUniformFloats(location, v, 4); }
+void matrix(GLint location, const Mat4& m) { sendUniformMatrix(location, m.m, 4); }
 
 bool isProgram(GLuint object) { return programs().count(object) != 0; }
 
@@ -87,12 +76,43 @@ void bindStandardAttributes(GLuint program)
         emscripten_glBindAttribLocation(program, i, glslEsAttributes[i]);
 }
 
+bool uniformChanged(GLint location, const void* values, size_t bytes)
+{
+    return shadow().uniforms.changed(shadow().program_.value(), location, values, bytes);
+}
+
 void useProgram(GLuint program)
 {
-    if (program != realProgram) {
+    if (shadow().useProgram(program))
         emscripten_glUseProgram(program);
-        realProgram = program;
+}
+
+void sendUniformInt(GLint location, GLint value)
+{
+    if (uniformChanged(location, &value, sizeof value))
+        emscripten_glUniform1i(location, value);
+}
+
+void sendUniformFloats(GLint location, const float* values, int count)
+{
+    if (!uniformChanged(location, values, sizeof(float) * static_cast<size_t>(count)))
+        return;
+    switch (count) {
+    case 1: emscripten_glUniform1fv(location, 1, values); break;
+    case 2: emscripten_glUniform2fv(location, 1, values); break;
+    case 3: emscripten_glUniform3fv(location, 1, values); break;
+    default: emscripten_glUniform4fv(location, 1, values); break;
     }
+}
+
+void sendUniformMatrix(GLint location, const float* values, int size)
+{
+    if (!uniformChanged(location, values, sizeof(float) * static_cast<size_t>(size * size)))
+        return;
+    if (size == 3)
+        emscripten_glUniformMatrix3fv(location, 1, GL_FALSE, values);
+    else
+        emscripten_glUniformMatrix4fv(location, 1, GL_FALSE, values);
 }
 
 bool prepareShowProgram(GLuint program)
@@ -106,11 +126,12 @@ bool prepareShowProgram(GLuint program)
     useProgram(program);
     matrix(p.modelview, c.modelview.top());
     matrix(p.projection, c.projection.top());
-    matrix(p.modelviewProjection, multiply(c.projection.top(), c.modelview.top()));
+    if (p.modelviewProjection >= 0)
+        matrix(p.modelviewProjection, multiply(c.projection.top(), c.modelview.top()));
     if (p.normal >= 0) {
         float n[9];
         normalMatrix(c.modelview.top(), n);
-        emscripten_glUniformMatrix3fv(p.normal, 1, GL_FALSE, n);
+        sendUniformMatrix(p.normal, n, 3);
     }
     matrix(p.texture[0], c.texture[0].top());
     matrix(p.texture[1], c.texture[1].top());
@@ -122,15 +143,12 @@ bool prepareShowProgram(GLuint program)
     vector(p.materialAmbient, s.material.ambient);
     vector(p.materialDiffuse, s.material.diffuse);
     vector(p.materialSpecular, s.material.specular);
-    if (p.shininess >= 0)
-        emscripten_glUniform1f(p.shininess, s.material.shininess);
+    sendUniformFloats(p.shininess, &s.material.shininess, 1);
     product(p.productAmbient, s.light.ambient, s.material.ambient);
     product(p.productDiffuse, s.light.diffuse, s.material.diffuse);
     product(p.productSpecular, s.light.specular, s.material.specular);
-    if (p.clipPlane >= 0) {
-        static const float off[4] = {0, 0, 0, 0};
-        emscripten_glUniform4fv(p.clipPlane, 1, s.clipPlane0 ? s.clipPlane : off);
-    }
+    static const float off[4] = {0, 0, 0, 0};
+    vector(p.clipPlane, s.clipPlane0 ? s.clipPlane : off);
     return true;
 }
 
@@ -179,6 +197,8 @@ void glLinkProgram(GLuint program)
 {
     bindStandardAttributes(program);
     emscripten_glLinkProgram(program);
+    // Linking resets every uniform of the program.
+    shadow().uniforms.forget(program);
     GLint linked = 0;
     emscripten_glGetProgramiv(program, GL_LINK_STATUS, &linked);
     ShowProgram& p = programs()[program];
@@ -205,8 +225,7 @@ void glDeleteProgram(GLuint program)
     programs().erase(program);
     if (context().program == program)
         context().program = 0;
-    if (realProgram == program)
-        realProgram = 0;
+    shadow().programDeleted(program);
     emscripten_glDeleteProgram(program);
 }
 

@@ -57,12 +57,8 @@ void setEnabled(GLenum cap, bool on)
     if (!flag)
         return; // hints of older drivers (GL_NORMALIZE, GL_COLOR_MATERIAL ...) change nothing drawn here
     *flag = on;
-    if (isWebGlCapability(cap)) {
-        if (on)
-            emscripten_glEnable(cap);
-        else
-            emscripten_glDisable(cap);
-    }
+    if (isWebGlCapability(cap))
+        sendEnable(cap, on);
 }
 
 void applyTextureFilters(const TextureInfo& info)
@@ -276,29 +272,121 @@ void setError(GLenum error)
         context().error = error;
 }
 
+WebGlShadow& shadow()
+{
+    static WebGlShadow s;
+    return s;
+}
+
+void sendEnable(GLenum cap, bool on)
+{
+    if (!shadow().enable(cap, on))
+        return;
+    if (on)
+        emscripten_glEnable(cap);
+    else
+        emscripten_glDisable(cap);
+}
+
+void sendActiveTexture(int unit)
+{
+    if (shadow().activeTexture(unit))
+        emscripten_glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+}
+
+void sendBindTexture(GLuint texture)
+{
+    if (shadow().bindTexture(texture))
+        emscripten_glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+void sendBindBuffer(GLenum target, GLuint buffer)
+{
+    if (shadow().bindBuffer(target, buffer))
+        emscripten_glBindBuffer(target, buffer);
+}
+
+namespace {
+
+void sendBlendFunc(GLenum src, GLenum dst)
+{
+    if (shadow().blendFunc.set({src, dst}))
+        emscripten_glBlendFunc(src, dst);
+}
+
+void sendDepthFunc(GLenum func)
+{
+    if (shadow().depthFunc.set(func))
+        emscripten_glDepthFunc(func);
+}
+
+void sendDepthMask(bool flag)
+{
+    if (shadow().depthMask.set(flag))
+        emscripten_glDepthMask(flag);
+}
+
+void sendColorMask(const bool m[4])
+{
+    if (shadow().colorMask.set({m[0], m[1], m[2], m[3]}))
+        emscripten_glColorMask(m[0], m[1], m[2], m[3]);
+}
+
+void sendCullFace(GLenum mode)
+{
+    if (shadow().cullFace.set(mode))
+        emscripten_glCullFace(mode);
+}
+
+void sendPolygonOffset(float factor, float units)
+{
+    if (shadow().polygonOffset.set({factor, units}))
+        emscripten_glPolygonOffset(factor, units);
+}
+
+void sendViewport(const int v[4])
+{
+    if (shadow().viewport.set({v[0], v[1], v[2], v[3]}))
+        emscripten_glViewport(v[0], v[1], v[2], v[3]);
+}
+
+void sendScissor(const int v[4])
+{
+    if (shadow().scissor.set({v[0], v[1], v[2], v[3]}))
+        emscripten_glScissor(v[0], v[1], v[2], v[3]);
+}
+
+void sendClearColor(const float c[4])
+{
+    if (shadow().clearColor.set({c[0], c[1], c[2], c[3]}))
+        emscripten_glClearColor(c[0], c[1], c[2], c[3]);
+}
+
+} // namespace
+
 void applyFixedState()
 {
     const FixedState& s = context().state;
-    for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_POLYGON_OFFSET_FILL, GL_RASTERIZER_DISCARD}) {
-        if (*enableFlag(cap))
-            emscripten_glEnable(cap);
-        else
-            emscripten_glDisable(cap);
-    }
-    emscripten_glBlendFunc(s.blendSrc, s.blendDst);
-    emscripten_glDepthFunc(s.depthFunc);
-    emscripten_glDepthMask(s.depthMask);
-    emscripten_glColorMask(s.colorMask[0], s.colorMask[1], s.colorMask[2], s.colorMask[3]);
-    emscripten_glCullFace(s.cullFaceMode);
-    emscripten_glPolygonOffset(s.offsetFactor, s.offsetUnits);
-    emscripten_glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
-    emscripten_glScissor(s.scissor[0], s.scissor[1], s.scissor[2], s.scissor[3]);
-    emscripten_glClearColor(s.clearColor[0], s.clearColor[1], s.clearColor[2], s.clearColor[3]);
+    for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_POLYGON_OFFSET_FILL, GL_RASTERIZER_DISCARD})
+        sendEnable(cap, *enableFlag(cap));
+    sendBlendFunc(s.blendSrc, s.blendDst);
+    sendDepthFunc(s.depthFunc);
+    sendDepthMask(s.depthMask);
+    sendColorMask(s.colorMask);
+    sendCullFace(s.cullFaceMode);
+    sendPolygonOffset(s.offsetFactor, s.offsetUnits);
+    sendViewport(s.viewport);
+    sendScissor(s.scissor);
+    sendClearColor(s.clearColor);
+    // Only the units whose binding differs are visited.
     for (int unit = textureUnits - 1; unit >= 0; --unit) {
-        emscripten_glActiveTexture(GL_TEXTURE0 + unit);
-        emscripten_glBindTexture(GL_TEXTURE_2D, s.boundTexture[unit]);
+        const Shadowed<uint32_t>& bound = shadow().textures[static_cast<size_t>(unit)];
+        if (bound.known() && bound.value() == s.boundTexture[unit])
+            continue;
+        sendActiveTexture(unit);
+        sendBindTexture(s.boundTexture[unit]);
     }
-    emscripten_glActiveTexture(GL_TEXTURE0 + s.activeUnit);
+    sendActiveTexture(s.activeUnit);
 }
 
 Mat4 multiply(const Mat4& a, const Mat4& b)
@@ -391,39 +479,39 @@ void glBlendFunc(GLenum src, GLenum dst)
 {
     context().state.blendSrc = src;
     context().state.blendDst = dst;
-    emscripten_glBlendFunc(src, dst);
+    sendBlendFunc(src, dst);
 }
 
 void glDepthFunc(GLenum func)
 {
     context().state.depthFunc = func;
-    emscripten_glDepthFunc(func);
+    sendDepthFunc(func);
 }
 
 void glDepthMask(GLboolean flag)
 {
     context().state.depthMask = flag != 0;
-    emscripten_glDepthMask(flag);
+    sendDepthMask(flag != 0);
 }
 
 void glColorMask(GLboolean r, GLboolean g, GLboolean b, GLboolean a)
 {
     bool* mask = context().state.colorMask;
     mask[0] = r, mask[1] = g, mask[2] = b, mask[3] = a;
-    emscripten_glColorMask(r, g, b, a);
+    sendColorMask(mask);
 }
 
 void glCullFace(GLenum mode)
 {
     context().state.cullFaceMode = mode;
-    emscripten_glCullFace(mode);
+    sendCullFace(mode);
 }
 
 void glPolygonOffset(GLfloat factor, GLfloat units)
 {
     context().state.offsetFactor = factor;
     context().state.offsetUnits = units;
-    emscripten_glPolygonOffset(factor, units);
+    sendPolygonOffset(factor, units);
 }
 
 void glAlphaFunc(GLenum func, GLclampf ref)
@@ -436,21 +524,21 @@ void glViewport(GLint x, GLint y, GLsizei w, GLsizei h)
 {
     int* v = context().state.viewport;
     v[0] = x, v[1] = y, v[2] = w, v[3] = h;
-    emscripten_glViewport(x, y, w, h);
+    sendViewport(v);
 }
 
 void glScissor(GLint x, GLint y, GLsizei w, GLsizei h)
 {
     int* v = context().state.scissor;
     v[0] = x, v[1] = y, v[2] = w, v[3] = h;
-    emscripten_glScissor(x, y, w, h);
+    sendScissor(v);
 }
 
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
 {
     float* c = context().state.clearColor;
     c[0] = r, c[1] = g, c[2] = b, c[3] = a;
-    emscripten_glClearColor(r, g, b, a);
+    sendClearColor(c);
 }
 
 void glClear(GLbitfield mask) { emscripten_glClear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT)); }
@@ -705,7 +793,7 @@ void glActiveTexture(GLenum unit)
         return;
     }
     context().state.activeUnit = index;
-    emscripten_glActiveTexture(unit);
+    sendActiveTexture(index);
 }
 
 void glClientActiveTexture(GLenum unit)
@@ -721,7 +809,7 @@ void glBindTexture(GLenum target, GLuint texture)
         return;
     FixedState& s = context().state;
     s.boundTexture[s.activeUnit] = texture;
-    emscripten_glBindTexture(target, texture);
+    sendBindTexture(texture);
 }
 
 void glGenTextures(GLsizei n, GLuint* out) { emscripten_glGenTextures(n, out); }
@@ -734,6 +822,7 @@ void glDeleteTextures(GLsizei n, const GLuint* list)
         for (GLuint& bound : s.boundTexture)
             if (bound == list[i])
                 bound = 0;
+        shadow().textureDeleted(list[i]);
     }
     emscripten_glDeleteTextures(n, list);
 }
